@@ -1,0 +1,5 @@
+#include "app/DoEvents.h"
+
+#include <QCoreApplication>
+
+void DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }

@@ -1,0 +1,174 @@
+#include "app/frmMain.h"
+
+#include <QCloseEvent>
+#include <QEvent>
+#include <QMenuBar>
+#include <QScreen>
+
+#include "app/DoEvents.h"
+#include "app/EdgeDrawing.h"
+#include "app/Forms.h"
+#include "app/Options.h"
+#include "app/PictureBox.h"
+#include "app/Settings.h"
+#include "app/Splitter.h"
+#include "app/StatusBar.h"
+#include "app/Switches.h"
+#include "app/Toolbar.h"
+#include "app/Twips.h"
+#include "app/Version.h"
+#include "browser/FileListView.h"
+#include "browser/FolderTreeview.h"
+
+frmMain::frmMain() : client_(new QWidget(this)) {
+    setObjectName("frmMain");
+    setWindowTitle(kAppName);
+    setCentralWidget(client_);
+    client_->installEventFilter(this);
+
+    Toolbar1 = new Toolbar(client_);
+    Toolbar1->setObjectName("Toolbar1");
+    Toolbar2 = new Toolbar(client_);
+    Toolbar2->setObjectName("Toolbar2");
+    StatusBar1 = new StatusBar(5, client_);
+    StatusBar1->setObjectName("StatusBar1");
+
+    Splitter1 = new Splitter(client_);
+    Splitter1->setObjectName("Splitter1");
+    FolderTreeview1 = new FolderTreeview;
+    FolderTreeview1->setObjectName("FolderTreeview1");
+    Splitter2 = new Splitter;
+    Splitter2->setObjectName("Splitter2");
+    ListView1 = new FileListView;
+    ListView1->setObjectName("ListView1");
+    picdest = new PictureBox;
+    picdest->setObjectName("picdest");
+    Splitter2->SetPanes(ListView1, picdest);
+    Splitter1->SetPanes(FolderTreeview1, Splitter2);
+    for (Splitter* s : {Splitter1, Splitter2}) {
+        s->SetMinPaneSize(1200);
+        s->SetSplitPosition(3000);
+    }
+
+    buildMenus();
+    buildToolbar1();
+
+    connect(FolderTreeview1, &FolderTreeview::FolderClick, this,
+            [this](const Folder& f, qint32 loc) { FolderTreeview1_FolderClick(f, loc); });
+    connect(FolderTreeview1, &FolderTreeview::GotFocus, this, [this] { FolderTreeview1_GotFocus(); });
+    connect(ListView1, &FileListView::GotFocus, this, [] { TreeHasFocus = false; });
+    connect(picdest, &PictureBox::Resized, this, [this] { picdest_Resize(); });
+    connect(Toolbar1, &Toolbar::ButtonClick, this, [this](int i) { Toolbar1_ButtonClick(i); });
+    connect(Toolbar2, &Toolbar::ButtonClick, this, [this](int i) { Toolbar2_ButtonClick(i); });
+}
+
+frmMain::~frmMain() = default;
+
+frmMain* frmMain::instance() { return Forms::Get<frmMain>("frmMain"); }
+bool frmMain::exists() { return Forms::Loaded("frmMain"); }
+
+void frmMain::Form_Load() {
+    ShowHidden = ToBool(ReadSetting("Browser Options", "Show Hidden Files", true)).value_or(ShowHidden);
+    mnuviewa()(7)->setChecked(ShowHidden);
+    FolderTreeview1->SetShowHidden(ShowHidden);
+
+    MakeToolbarFlat(Toolbar1);
+    MakeToolbarFlat(Toolbar2);
+
+    GetDrives();
+    DoEvents();
+
+    Form_Resize();
+    GetToolbarFolders();
+    DoFileTypes();
+    DoGeneral();
+    DoEvents();
+    DoListview(*this);
+    DoEvents();
+    GetOptions(*this);
+    GetFolders();
+    DrawEtchedEdge(picdest);
+    DoEvents();
+    show();
+}
+
+void frmMain::Titleit() {
+    const QString title = kAppName + " " + VersionText();
+    setWindowTitle(PathInTitlebar ? title + " - " + CurrentFolder : title);
+}
+
+void frmMain::Form_QueryUnload(qint16& Cancel, qint16) {
+    Cancel = 0;
+    SaveOptions(*this);
+    DoEvents();
+    for (const char* name : {"frmPrint", "frmWebView", "frmScroll", "frmSettings"}) Forms::Close(name);
+}
+
+void frmMain::Form_Unload(qint16&) {
+    // Windows still on screen (an image search, a slideshow) stay open; the
+    // program ends when the last window closes.
+    for (const char* name : {"KvoAbout", "frmColors", "frmconvert", "frmFileOps", "frmOrganize", "frmPrint",
+                             "frmprogress", "frmshow", "frmWebView", "frmScroll", "frmSettings", "frmFind",
+                             "frmMain"})
+        Forms::Release(name);
+}
+
+void frmMain::closeEvent(QCloseEvent* e) {
+    if (unloading_) {
+        e->accept();
+        return;
+    }
+    qint16 cancel = 0;
+    Form_QueryUnload(cancel, 0);
+    if (cancel) {
+        e->ignore();
+        return;
+    }
+    unloading_ = true;
+    Form_Unload(cancel);
+    e->accept();
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == client_ && e->type() == QEvent::Resize && !inResize_) Form_Resize();
+    return QMainWindow::eventFilter(watched, e);
+}
+
+// Geometry. The frame is what the user sees as the window; without a window
+// manager it equals the client geometry.
+float frmMain::Left() const { return TwX(frameGeometry().x()); }
+float frmMain::Top() const { return TwY(frameGeometry().y()); }
+float frmMain::Width() const { return TwX(frameGeometry().width()); }
+float frmMain::Height() const { return TwY(frameGeometry().height()); }
+
+void frmMain::SetLeft(float twips) { move(PxX(twips), frameGeometry().y()); }
+void frmMain::SetTop(float twips) { move(frameGeometry().x(), PxY(twips)); }
+
+void frmMain::SetWidth(float twips) {
+    const int frameExtra = frameGeometry().width() - width();
+    resize(qMax(1, PxX(twips) - frameExtra), height());
+}
+
+void frmMain::SetHeight(float twips) {
+    const int frameExtra = frameGeometry().height() - height();
+    resize(width(), qMax(1, PxY(twips) - frameExtra));
+}
+
+int frmMain::WindowState() const {
+    const Qt::WindowStates s = windowState();
+    if (s & Qt::WindowMinimized) return 1;
+    if (s & Qt::WindowMaximized) return 2;
+    return 0;
+}
+
+void frmMain::SetWindowState(int state) {
+    switch (state) {
+        case 0: setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized)); break;
+        case 1: setWindowState((windowState() & ~Qt::WindowMaximized) | Qt::WindowMinimized); break;
+        case 2: setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized); break;
+        default: break;
+    }
+}
+
+float frmMain::ScaleWidth() const { return TwX(client_->width()); }
+float frmMain::ScaleHeight() const { return TwY(client_->height()); }

@@ -1,0 +1,114 @@
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <QString>
+
+#include "app/MenuArray.h"
+
+class FolderTreeview;
+class FileListView;
+class Folder;
+class PictureBox;
+class Splitter;
+class StatusBar;
+class Toolbar;
+class QMenuBar;
+
+// The main browser window: folder tree, file list and preview between the
+// two toolbars and the status bar.
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    frmMain();
+    ~frmMain() override;
+
+    // The single instance, created on first use.
+    static frmMain* instance();
+    static bool exists();
+
+    // Window events.
+    void Form_Load();
+    void Form_Resize();
+    void Form_QueryUnload(qint16& Cancel, qint16 UnloadMode);
+    void Form_Unload(qint16& Cancel);
+
+    void SetUpSlitter();
+    void picdest_Resize();
+    void Titleit();
+    void mnuPrev_Click(int Index);
+
+    void mnufilea_Click(int Index);
+    void mnuedita_Click(int Index);
+    void mnuviewa_Click(int Index);
+    void mnuviewaa_Click(int Index);
+    void mnuorgan_Click(int Index);
+    void mnutoolsa_Click(int Index);
+    void mnuabouta_Click(int Index);
+    void Toolbar1_ButtonClick(int Index);
+    void Toolbar2_ButtonClick(int Index);
+    void IM_MenuHighlighted(const QString& MenuCaption);
+
+    // Drives and favourites.
+    void GetDrives();
+    void GetToolbarFolders();
+    void GetFolders();
+    void FolderTreeview1_FolderClick(const Folder& folder, qint32 Location);
+    void FolderTreeview1_GotFocus();
+
+    // The file list.
+    void ListFiles();
+    void SetView(int lv);
+    void DoHiddenFiles(bool currstate);
+
+    // Window geometry in twips, the outer frame; state 0 normal,
+    // 1 minimised, 2 maximised.
+    float Left() const;
+    float Top() const;
+    float Width() const;
+    float Height() const;
+    void SetLeft(float twips);
+    void SetTop(float twips);
+    void SetWidth(float twips);
+    void SetHeight(float twips);
+    int WindowState() const;
+    void SetWindowState(int state);
+    // The client area between the menu bar and the window's bottom edge.
+    float ScaleWidth() const;
+    float ScaleHeight() const;
+
+    // The control arrays of the menu bar, by name ("mnuviewa").
+    MenuArray& Menu(const QString& array);
+    MenuArray& mnufilea() { return Menu("mnufilea"); }
+    MenuArray& mnuedita() { return Menu("mnuedita"); }
+    MenuArray& mnuviewa() { return Menu("mnuviewa"); }
+    MenuArray& mnuprev() { return Menu("mnuprev"); }
+    MenuArray& mnuviewaa() { return Menu("mnuviewaa"); }
+    MenuArray& mnuorgan() { return Menu("mnuorgan"); }
+    MenuArray& mnutoolsa() { return Menu("mnutoolsa"); }
+
+    QString CurrentFolder;
+
+    Toolbar* Toolbar1;
+    Toolbar* Toolbar2;
+    StatusBar* StatusBar1;
+    Splitter* Splitter1;
+    Splitter* Splitter2;
+    FolderTreeview* FolderTreeview1;
+    FileListView* ListView1;
+    PictureBox* picdest;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void buildMenus();
+    void buildToolbar1();
+    void dispatch(const QString& array, int index);
+
+    QWidget* client_;
+    QHash<QString, MenuArray> menus_;
+    bool unloading_ = false;
+    bool inResize_ = false;
+};

@@ -1,0 +1,161 @@
+#include "browser/FileListView.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QListView>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QTreeView>
+
+#include "app/Twips.h"
+#include "browser/FileListModel.h"
+
+namespace {
+// Draws the list's cells as the extended style asks: the selection only on
+// the name column without full-row select, and light cell borders with grid
+// lines on.
+class ListDelegate : public QStyledItemDelegate {
+public:
+    explicit ListDelegate(FileListView* list) : QStyledItemDelegate(list), list_(list) {}
+
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem opt(option);
+        const quint32 ex = list_->ExtendedStyle();
+        if (!(ex & LVS_EX_FULLROWSELECT) && index.column() != 0) {
+            opt.state &= ~QStyle::State_Selected;
+            opt.state &= ~QStyle::State_HasFocus;
+        }
+        QStyledItemDelegate::paint(p, opt, index);
+        if (ex & LVS_EX_GRIDLINES) {
+            p->save();
+            p->setPen(option.palette.color(QPalette::Midlight));
+            p->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
+            p->drawLine(option.rect.topRight(), option.rect.bottomRight());
+            p->restore();
+        }
+    }
+
+private:
+    FileListView* list_;
+};
+
+const float kColumnTwips[] = {3528, 2117, 2540, 3175};
+}  // namespace
+
+FileListView::FileListView(QWidget* parent)
+    : QStackedWidget(parent), model_(new FileListModel(this)), details_(new QTreeView(this)),
+      icons_(new QListView(this)) {
+    details_->setModel(model_);
+    icons_->setModel(model_);
+    icons_->setSelectionModel(details_->selectionModel());
+    for (QAbstractItemView* v : {static_cast<QAbstractItemView*>(details_), static_cast<QAbstractItemView*>(icons_)}) {
+        v->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        v->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        v->setItemDelegate(new ListDelegate(this));
+        v->installEventFilter(this);
+        v->viewport()->installEventFilter(this);
+        connect(v, &QAbstractItemView::doubleClicked, this, [this] { emit DblClick(); });
+    }
+    details_->setRootIsDecorated(false);
+    details_->setItemsExpandable(false);
+    details_->setUniformRowHeights(true);
+    details_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    details_->setAllColumnsShowFocus(true);
+    details_->header()->setSectionsClickable(true);
+    details_->header()->setStretchLastSection(false);
+    details_->header()->setSortIndicatorShown(false);
+    connect(details_->header(), &QHeaderView::sectionClicked, this, [this](int c) { emit ColumnClick(c); });
+    for (int c = 0; c < 4; ++c) SetColumnWidth(c, kColumnTwips[c]);
+    icons_->setUniformItemSizes(true);
+    icons_->setResizeMode(QListView::Adjust);
+    icons_->setWrapping(true);
+    addWidget(details_);
+    addWidget(icons_);
+    SetView(3);
+}
+
+QItemSelectionModel* FileListView::Selection() const { return details_->selectionModel(); }
+
+void FileListView::SetView(int view) {
+    if (view < 0 || view > 3) return;
+    view_ = view;
+    if (view == 3) {
+        setCurrentWidget(details_);
+        return;
+    }
+    // Large icons: names under big icons, arranged from the top; small icons:
+    // rows left to right; list: columns top to bottom.
+    icons_->setViewMode(view == 0 ? QListView::IconMode : QListView::ListMode);
+    icons_->setFlow(view == 2 ? QListView::TopToBottom : QListView::LeftToRight);
+    icons_->setIconSize(view == 0 ? QSize(32, 32) : QSize(16, 16));
+    icons_->setGridSize(view == 0 ? QSize(PxX(1230), PxY(1000)) : QSize(view == 1 ? PxX(2400) : 0, 0));
+    icons_->setMovement(QListView::Static);
+    icons_->setWrapping(true);
+    setCurrentWidget(icons_);
+}
+
+qintptr FileListView::SendMessage(quint32 msg, quintptr, qintptr lParam) {
+    switch (msg) {
+        case LVM_GETEXTENDEDLISTVIEWSTYLE:
+            return exStyle_;
+        case LVM_SETEXTENDEDLISTVIEWSTYLE: {
+            const quint32 old = exStyle_;
+            exStyle_ = quint32(lParam);
+            applyExtendedStyle();
+            return old;
+        }
+        default:
+            return 0;
+    }
+}
+
+void FileListView::applyExtendedStyle() {
+    details_->viewport()->update();
+    icons_->viewport()->update();
+}
+
+float FileListView::ColumnWidth(int column) const { return TwX(details_->columnWidth(column)); }
+
+void FileListView::SetColumnWidth(int column, float twips) { details_->setColumnWidth(column, PxX(twips)); }
+
+int FileListView::SelectedRow() const {
+    const QModelIndex i = Selection()->currentIndex();
+    return i.isValid() ? i.row() : -1;
+}
+
+void FileListView::SetSelectedRow(int row) {
+    if (row < 0 || row >= model_->Count()) return;
+    Selection()->setCurrentIndex(model_->index(row, 0),
+                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+bool FileListView::IsSelected(int row) const { return Selection()->isRowSelected(row, {}); }
+
+void FileListView::SetSelected(int row, bool selected) {
+    if (row < 0 || row >= model_->Count()) return;
+    Selection()->select(model_->index(row, 0), (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
+                                                  QItemSelectionModel::Rows);
+}
+
+bool FileListView::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::FocusIn:
+            if (watched == details_ || watched == icons_) emit GotFocus();
+            break;
+        case QEvent::KeyRelease: {
+            auto* k = static_cast<QKeyEvent*>(event);
+            if (!k->isAutoRepeat()) emit KeyUp(k->key(), int(k->modifiers() >> 25));
+            break;
+        }
+        case QEvent::MouseButtonRelease: {
+            auto* m = static_cast<QMouseEvent*>(event);
+            const int button = m->button() == Qt::LeftButton ? 1 : m->button() == Qt::RightButton ? 2 : 4;
+            emit MouseUp(button, int(m->modifiers() >> 25), TwX(int(m->position().x())), TwY(int(m->position().y())));
+            break;
+        }
+        default:
+            break;
+    }
+    return QStackedWidget::eventFilter(watched, event);
+}

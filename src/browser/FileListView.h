@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QStackedWidget>
+
+class QListView;
+class QTreeView;
+class QItemSelectionModel;
+class FileListModel;
+
+inline constexpr quint32 LVM_SETEXTENDEDLISTVIEWSTYLE = 4150;
+inline constexpr quint32 LVM_GETEXTENDEDLISTVIEWSTYLE = 4151;
+inline constexpr quint32 LVS_EX_GRIDLINES = 1;
+inline constexpr quint32 LVS_EX_FULLROWSELECT = 32;
+
+// The file list control: one model shown in four view modes (0 large icons,
+// 1 small icons, 2 list, 3 details), multiple selection, and an
+// extended-style word whose bits switch full-row selection and grid lines.
+class FileListView : public QStackedWidget {
+    Q_OBJECT
+public:
+    explicit FileListView(QWidget* parent = nullptr);
+
+    FileListModel* Model() const { return model_; }
+    QItemSelectionModel* Selection() const;
+
+    int View() const { return view_; }
+    void SetView(int view);
+
+    qintptr SendMessage(quint32 msg, quintptr wParam, qintptr lParam);
+    quint32 ExtendedStyle() const { return exStyle_; }
+
+    // Column widths in twips.
+    float ColumnWidth(int column) const;
+    void SetColumnWidth(int column, float twips);
+
+    // Current (focused) row, -1 when none.
+    int SelectedRow() const;
+    void SetSelectedRow(int row);
+    bool IsSelected(int row) const;
+    void SetSelected(int row, bool selected);
+
+    QTreeView* DetailsView() const { return details_; }
+    QListView* IconsView() const { return icons_; }
+
+signals:
+    void GotFocus();
+    void DblClick();
+    void ColumnClick(int column);
+    void KeyUp(int key, int shift);
+    void MouseUp(int button, int shift, float x, float y);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void applyExtendedStyle();
+
+    FileListModel* model_;
+    QTreeView* details_;
+    QListView* icons_;
+    int view_ = 3;
+    quint32 exStyle_ = 0;
+};

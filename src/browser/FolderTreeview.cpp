@@ -1,0 +1,126 @@
+#include "browser/FolderTreeview.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
+
+namespace {
+constexpr quint32 TVS_FULLROWSELECT = 0x1000;
+
+QString cleanPath(const QString& path) {
+    QString p = QDir::cleanPath(QDir::fromNativeSeparators(path));
+    if (p.length() > 1 && p.endsWith('/')) p.chop(1);
+    return p;
+}
+}  // namespace
+
+Folder Folder::Parent() const {
+    if (path_.isEmpty() || path_ == "/") return {};
+    const int slash = path_.lastIndexOf('/');
+    return Folder(tree_, slash <= 0 ? QStringLiteral("/") : path_.left(slash));
+}
+
+bool Folder::Expanded() const {
+    return tree_ && tree_->isExpanded(tree_->IndexOf(path_));
+}
+
+void Folder::SetExpanded(bool expanded) {
+    if (!tree_) return;
+    const QModelIndex i = tree_->IndexOf(path_);
+    if (i.isValid()) tree_->setExpanded(i, expanded);
+}
+
+FolderTreeview::FolderTreeview(QWidget* parent) : QTreeView(parent), model_(new QFileSystemModel(this)) {
+    model_->setRootPath("/");
+    model_->setReadOnly(true);
+    model_->setResolveSymlinks(false);
+    SetShowHidden(false);
+    setModel(model_);
+    for (int c = 1; c < model_->columnCount(); ++c) hideColumn(c);
+    header()->hide();
+    setRootIndex(model_->index("/").parent());
+    setUniformRowHeights(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setAnimated(false);
+    setSortingEnabled(false);
+    model_->sort(0, Qt::AscendingOrder);
+    // The root always shows its folders.
+    expand(model_->index("/"));
+}
+
+QModelIndex FolderTreeview::IndexOf(const QString& path) const {
+    if (path.isEmpty()) return {};
+    return model_->index(cleanPath(path));
+}
+
+Folder FolderTreeview::SelectedFolder() const {
+    const QModelIndex i = currentIndex();
+    if (!i.isValid()) return {};
+    return Folder(const_cast<FolderTreeview*>(this), cleanPath(model_->filePath(i)));
+}
+
+bool FolderTreeview::SetSelectedFolder(const QString& path) {
+    if (path.trimmed().isEmpty()) return false;
+    const QString p = cleanPath(path);
+    if (!QFileInfo(p).isDir()) return false;
+    const QModelIndex i = model_->index(p);
+    if (!i.isValid()) return false;
+    selectIndex(i);
+    return true;
+}
+
+void FolderTreeview::selectIndex(const QModelIndex& index) {
+    for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) expand(up);
+    if (currentIndex() != index) {
+        bool cancel = false;
+        emit SelectionChange(Folder(this, cleanPath(model_->filePath(index))), true, &cancel);
+        if (cancel) return;
+        selecting_ = true;
+        setCurrentIndex(index);
+        selecting_ = false;
+        emit SelectionChange(SelectedFolder(), false, &cancel);
+    }
+    scrollTo(index);
+    // A write reports the choice as a click would, also for the folder
+    // already selected; listeners decide whether anything changed.
+    emit FolderClick(SelectedFolder(), 0);
+}
+
+void FolderTreeview::SetShowHidden(bool show) {
+    showHidden_ = show;
+    QDir::Filters f = QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot;
+    if (show) f |= QDir::Hidden;
+    model_->setFilter(f);
+}
+
+void FolderTreeview::SetStyle(quint32 style) {
+    style_ = style;
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setAllColumnsShowFocus(style & TVS_FULLROWSELECT);
+    viewport()->update();
+}
+
+void FolderTreeview::focusInEvent(QFocusEvent* e) {
+    QTreeView::focusInEvent(e);
+    emit GotFocus();
+}
+
+void FolderTreeview::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    bool cancel = false;
+    if (!selecting_ && previous.isValid()) {
+        emit SelectionChange(Folder(this, cleanPath(model_->filePath(current))), true, &cancel);
+        if (cancel) {
+            // Put the old folder back without a second round of events.
+            selecting_ = true;
+            setCurrentIndex(previous);
+            selecting_ = false;
+            return;
+        }
+    }
+    QTreeView::currentChanged(current, previous);
+    if (selecting_ || !current.isValid()) return;
+    emit SelectionChange(SelectedFolder(), false, &cancel);
+    emit FolderClick(SelectedFolder(), 0);
+}

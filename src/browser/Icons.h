@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QIcon>
+#include <QString>
+
+// The program's pictures for menus, toolbars and lists, drawn from the
+// style's standard icons and a few painted ones so nothing depends on an
+// installed icon theme.
+namespace Icons {
+// Command toolbar images, numbered from 1.
+QIcon Toolbar(int image);
+// Menu icon for a caption ("&Open"); null when the caption has none.
+QIcon Menu(const QString& caption);
+// Drive and favourite buttons: 1 floppy, 2 removable, 3 fixed, 4 CD-ROM,
+// 5 network, 6 RAM disk, 7 favourite folder.
+QIcon Drive(int image);
+// File list images: 1 bmp, 2 gif, 3 jpeg, 4 dib, 5 cur, 6 ico, 7 emf, 8 wmf, 9 parent.
+QIcon ListImage(int image);
+// The product artwork of the splash window (437 x 87 pixels).
+QPixmap SplashArt();
+}  // namespace Icons

@@ -1,0 +1,15 @@
+#include <QApplication>
+
+#include "app/Version.h"
+#include "app/frmspash.h"
+#include "platform/Platform.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(kAppName);
+    QApplication::setApplicationVersion(VersionText());
+    QApplication::setDesktopFileName("kvoview");
+    Platform::installDefaults();
+    frmspash::instance()->Form_Load();
+    return app.exec();
+}

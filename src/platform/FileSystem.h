@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <optional>
+#include <vector>
+
+// File attribute bits as the program tests them.
+namespace FileAttr {
+inline constexpr quint32 Normal = 0;
+inline constexpr quint32 ReadOnly = 1;   // the user cannot write it
+inline constexpr quint32 Hidden = 2;     // the name begins with '.'
+inline constexpr quint32 System = 4;     // never set here
+inline constexpr quint32 Volume = 8;     // never set here
+inline constexpr quint32 Directory = 16;
+inline constexpr quint32 Archive = 32;   // every regular file
+}  // namespace FileAttr
+
+struct DirEntry {
+    QString name;
+    quint32 attributes = 0;
+    qint64 size = 0;
+    qint64 mtimeMs = 0;  // last modification, milliseconds since the epoch (UTC)
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // All entries of a folder except "." and "..", in the order the system
+    // gives them, read in one pass. False when the folder cannot be read.
+    virtual bool ListDirectory(const QString& dir, std::vector<DirEntry>* out) const = 0;
+    // Empty when the path does not exist ("invalid attributes").
+    virtual std::optional<quint32> GetFileAttributes(const QString& path) const = 0;
+    virtual std::optional<qint64> FileLen(const QString& path) const = 0;
+    // Last modification in local time.
+    virtual std::optional<QDateTime> FileDateTime(const QString& path) const = 0;
+};
+
+// opendir/readdir/fstatat; symbolic links are followed for the attributes.
+class PosixFileSystem : public FileSystem {
+public:
+    bool ListDirectory(const QString& dir, std::vector<DirEntry>* out) const override;
+    std::optional<quint32> GetFileAttributes(const QString& path) const override;
+    std::optional<qint64> FileLen(const QString& path) const override;
+    std::optional<QDateTime> FileDateTime(const QString& path) const override;
+};
+
+// Wildcard match with '*' and '?', without regard to letter case, as the
+// old system matched: "dog.JPEG" matches "*.jpeg".
+bool MatchesPattern(const QString& name, const QString& pattern);
+
+// The directory-listing attribute rule: normal files always pass; an entry
+// that is hidden, system, a volume label or a directory passes only when the
+// mask holds each of those bits it has. Read-only and archive never exclude.
+bool PassesAttributeMask(quint32 attributes, quint32 mask);
+
+// The entries of dir matching pattern and passing mask, in listing order.
+std::vector<DirEntry> FindEntries(const std::vector<DirEntry>& entries, const QString& pattern,
+                                  quint32 mask);

@@ -1,0 +1,66 @@
+#include "platform/Platform.h"
+
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+#include "platform/Registry.h"
+#include "platform/ScreenMetrics.h"
+#include "platform/SettingsBackend.h"
+#include "platform/SystemInfo.h"
+
+namespace {
+struct Services {
+    std::unique_ptr<ScreenMetrics> screen;
+    std::unique_ptr<Clock> clock;
+    std::unique_ptr<SystemInfo> system;
+    std::unique_ptr<Registry> registry;
+    std::unique_ptr<FileSystem> files;
+    std::unique_ptr<SettingsBackend> settings;
+};
+
+Services& services() {
+    static Services s;
+    return s;
+}
+
+// A service asked for before anything was installed gets the real one, so a
+// forgotten install never dereferences null.
+template <class T, class Real>
+T& getOrMake(std::unique_ptr<T>& slot) {
+    if (!slot) slot = std::make_unique<Real>();
+    return *slot;
+}
+}  // namespace
+
+ScreenMetrics& Platform::screen() { return getOrMake<ScreenMetrics, QtScreenMetrics>(services().screen); }
+Clock& Platform::clock() { return getOrMake<Clock, SteadyClock>(services().clock); }
+SystemInfo& Platform::system() { return getOrMake<SystemInfo, LinuxSystemInfo>(services().system); }
+FileSystem& Platform::files() { return getOrMake<FileSystem, PosixFileSystem>(services().files); }
+
+Registry& Platform::registry() {
+    auto& s = services();
+    if (!s.registry) s.registry = std::make_unique<MemoryRegistry>();
+    return *s.registry;
+}
+
+SettingsBackend& Platform::settings() {
+    auto& s = services();
+    if (!s.settings) s.settings = std::make_unique<IniSettingsBackend>(IniSettingsBackend::DefaultPath());
+    return *s.settings;
+}
+
+void Platform::installDefaults() {
+    auto& s = services();
+    s.screen = std::make_unique<QtScreenMetrics>();
+    s.clock = std::make_unique<SteadyClock>();
+    s.system = std::make_unique<LinuxSystemInfo>();
+    s.registry = std::make_unique<MemoryRegistry>();
+    s.files = std::make_unique<PosixFileSystem>();
+    s.settings = std::make_unique<IniSettingsBackend>(IniSettingsBackend::DefaultPath());
+}
+
+void Platform::setScreen(std::unique_ptr<ScreenMetrics> p) { services().screen = std::move(p); }
+void Platform::setClock(std::unique_ptr<Clock> p) { services().clock = std::move(p); }
+void Platform::setSystem(std::unique_ptr<SystemInfo> p) { services().system = std::move(p); }
+void Platform::setRegistry(std::unique_ptr<Registry> p) { services().registry = std::move(p); }
+void Platform::setFiles(std::unique_ptr<FileSystem> p) { services().files = std::move(p); }
+void Platform::setSettings(std::unique_ptr<SettingsBackend> p) { services().settings = std::move(p); }

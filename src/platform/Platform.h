@@ -1,0 +1,32 @@
+#pragma once
+
+#include <memory>
+
+class ScreenMetrics;
+class Clock;
+class SystemInfo;
+class Registry;
+class FileSystem;
+class SettingsBackend;
+
+// The operating-system services the program uses, one instance each.
+// main() installs the real ones; tests install fakes where they need them.
+class Platform {
+public:
+    static ScreenMetrics& screen();
+    static Clock& clock();
+    static SystemInfo& system();
+    static Registry& registry();
+    static FileSystem& files();
+    static SettingsBackend& settings();
+
+    // The Linux services, settings in the default per-user file. Services
+    // already installed are replaced.
+    static void installDefaults();
+    static void setScreen(std::unique_ptr<ScreenMetrics> s);
+    static void setClock(std::unique_ptr<Clock> c);
+    static void setSystem(std::unique_ptr<SystemInfo> s);
+    static void setRegistry(std::unique_ptr<Registry> r);
+    static void setFiles(std::unique_ptr<FileSystem> f);
+    static void setSettings(std::unique_ptr<SettingsBackend> s);
+};

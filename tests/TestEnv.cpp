@@ -1,0 +1,38 @@
+#include "TestEnv.h"
+
+#include <QDir>
+#include <QtGlobal>
+
+#include "platform/Platform.h"
+#include "platform/ScreenMetrics.h"
+#include "platform/SettingsBackend.h"
+
+TestEnv::TestEnv() {
+    if (!dir_.isValid()) qFatal("cannot create a temporary folder");
+    for (const char* sub : {"home", "config", "data", "cache", "runtime"}) QDir().mkpath(root() + "/" + sub);
+    QFile::setPermissions(root() + "/runtime", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("HOME", home().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", configHome().toLocal8Bit());
+    qputenv("XDG_DATA_HOME", dataHome().toLocal8Bit());
+    qputenv("XDG_CACHE_HOME", (root() + "/cache").toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", (root() + "/runtime").toLocal8Bit());
+    // Locale-dependent texts are checked with the C locale's separators.
+    qputenv("LC_ALL", "C.UTF-8");
+    qputenv("LANG", "C.UTF-8");
+}
+
+TestEnv::~TestEnv() = default;
+
+QString TestEnv::settingsFile() const { return configHome() + "/Kvo View/settings.ini"; }
+
+QString TestEnv::makeDir(const QString& name) const {
+    QString p = root() + "/" + name;
+    QDir(p).removeRecursively();
+    QDir().mkpath(p);
+    return p;
+}
+
+void InstallTestPlatform() {
+    Platform::installDefaults();
+    Platform::setScreen(std::make_unique<FixedScreenMetrics>(1024, 768, 15.0f));
+}
