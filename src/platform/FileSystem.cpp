@@ -1,0 +1,202 @@
+#include "platform/FileSystem.h"
+
+#include <QFile>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace {
+qint64 mtimeMs(const struct stat& st) {
+    return qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
+}
+
+quint32 attributesOf(const struct stat& st, bool hidden, bool readOnly) {
+    // Linux has no archive bit: every file that is not a folder counts as one.
+    quint32 attributes = S_ISDIR(st.st_mode) ? FileAttr::Directory : FileAttr::Archive;
+    if (hidden) attributes |= FileAttr::Hidden;
+    if (readOnly) attributes |= FileAttr::ReadOnly;
+    return attributes;
+}
+
+// Status through symbolic links. A link whose target is missing is described
+// by the link itself and is then a plain file that nobody is stopped from
+// writing (writing creates the target).
+enum class Found { No, Yes, DanglingLink };
+
+Found statAt(int dirFd, const char* name, struct stat* st) {
+    if (fstatat(dirFd, name, st, 0) == 0) return Found::Yes;
+    if (fstatat(dirFd, name, st, AT_SYMLINK_NOFOLLOW) == 0) return Found::DanglingLink;
+    return Found::No;
+}
+
+bool canWriteAt(int dirFd, const char* name) {
+    return faccessat(dirFd, name, W_OK, AT_EACCESS) == 0;
+}
+
+// What a listing needs to know about its folder to settle most entries'
+// write permission without a second lookup per entry.
+struct FolderFacts {
+    uid_t user;
+    dev_t device;
+    bool volumeWritable;
+};
+
+bool readOnlyEntry(int dirFd, const dirent* e, const struct stat& st, const FolderFacts& folder) {
+    // For an entry of the folder's own volume that is not a link, the mode
+    // bits settle the usual cases: our own writable files, and files of
+    // others that nobody but their owner may write (access lists cannot
+    // grant more than the group bits show). The rest (root, who may write
+    // almost anything; links; mount points) asks the kernel.
+    const bool plain = (e->d_type == DT_REG || e->d_type == DT_DIR) && st.st_dev == folder.device;
+    if (plain && !folder.volumeWritable) return true;
+    if (plain && st.st_uid == folder.user && (st.st_mode & S_IWUSR)) return false;
+    if (plain && folder.user != 0 && st.st_uid != folder.user &&
+        !(st.st_mode & (S_IWGRP | S_IWOTH)))
+        return true;
+    return !canWriteAt(dirFd, e->d_name);
+}
+
+bool isDotOrDotDot(const char* name) {
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// The last component of a path, ignoring trailing separators.
+QString lastComponent(const QString& path) {
+    qsizetype end = path.size();
+    while (end > 0 && path.at(end - 1) == '/') --end;
+    const qsizetype start = path.lastIndexOf('/', end - 1) + 1;
+    return path.mid(start, end - start);
+}
+
+std::optional<struct stat> statPath(const QString& path, Found* found = nullptr) {
+    struct stat st;
+    const Found f = statAt(AT_FDCWD, QFile::encodeName(path).constData(), &st);
+    if (found) *found = f;
+    if (f == Found::No) return std::nullopt;
+    return st;
+}
+}  // namespace
+
+bool PosixFileSystem::ListDirectory(const QString& dir, std::vector<DirEntry>* out) const {
+    out->clear();
+    DIR* d = opendir(QFile::encodeName(dir).constData());
+    if (!d) return false;
+    const int fd = dirfd(d);
+
+    FolderFacts folder{geteuid(), 0, true};
+    struct stat dirStat;
+    struct statvfs volume;
+    if (fstat(fd, &dirStat) == 0) folder.device = dirStat.st_dev;
+    if (fstatvfs(fd, &volume) == 0) folder.volumeWritable = !(volume.f_flag & ST_RDONLY);
+
+    for (;;) {
+        errno = 0;  // readdir tells the end of the folder from an error only by errno
+        const dirent* e = readdir(d);
+        if (!e) break;
+        if (isDotOrDotDot(e->d_name)) continue;
+        struct stat st;
+        const Found found = statAt(fd, e->d_name, &st);
+        if (found == Found::No) continue;  // removed while we were listing
+        const bool readOnly = found == Found::DanglingLink ? !folder.volumeWritable
+                                                           : readOnlyEntry(fd, e, st, folder);
+        DirEntry entry;
+        entry.name = QFile::decodeName(e->d_name);
+        entry.attributes = attributesOf(st, e->d_name[0] == '.', readOnly);
+        entry.size = st.st_size;
+        entry.mtimeMs = mtimeMs(st);
+        out->push_back(std::move(entry));
+    }
+    const bool complete = errno == 0;
+    closedir(d);
+    return complete;
+}
+
+std::optional<quint32> PosixFileSystem::GetFileAttributes(const QString& path) const {
+    Found found;
+    const auto st = statPath(path, &found);
+    if (!st) return std::nullopt;
+    const QString name = lastComponent(path);
+    const bool hidden = name.startsWith('.') && name != "." && name != "..";
+    const bool readOnly =
+        found == Found::Yes && !canWriteAt(AT_FDCWD, QFile::encodeName(path).constData());
+    return attributesOf(*st, hidden, readOnly);
+}
+
+std::optional<qint64> PosixFileSystem::FileLen(const QString& path) const {
+    const auto st = statPath(path);
+    if (!st) return std::nullopt;
+    return qint64(st->st_size);
+}
+
+std::optional<QDateTime> PosixFileSystem::FileDateTime(const QString& path) const {
+    const auto st = statPath(path);
+    if (!st) return std::nullopt;
+    return QDateTime::fromMSecsSinceEpoch(mtimeMs(*st), Qt::LocalTime);
+}
+
+namespace {
+bool sameLetter(QChar a, QChar b) {
+    return a == b || a.toCaseFolded() == b.toCaseFolded();
+}
+
+// Code units of the character at i, so that '?' takes a whole surrogate pair.
+qsizetype charLength(QStringView s, qsizetype i) {
+    return s.at(i).isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate() ? 2 : 1;
+}
+
+// Greedy matching that only ever returns to the most recent '*': a later
+// star can always absorb what an earlier one would have, so no other
+// backtracking is needed and the work stays within name × pattern steps.
+bool wildcardMatch(QStringView name, QStringView pattern) {
+    qsizetype n = 0, p = 0;
+    qsizetype starP = -1, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            starP = ++p;
+            starN = n;
+        } else if (p < pattern.size() && pattern[p] == '?') {
+            n += charLength(name, n);
+            ++p;
+        } else if (p < pattern.size() && sameLetter(pattern[p], name[n])) {
+            ++n;
+            ++p;
+        } else if (starP >= 0) {
+            starN += charLength(name, starN);
+            n = starN;
+            p = starP;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+}
+}  // namespace
+
+bool MatchesPattern(const QString& name, const QString& pattern) {
+    if (wildcardMatch(name, pattern)) return true;
+    // A trailing ".*" also accepts a name without any extension, so "*.*"
+    // lists every file and "readme.*" finds "readme".
+    return pattern.endsWith(QLatin1String(".*")) && !name.contains('.') &&
+           wildcardMatch(name, QStringView(pattern).chopped(2));
+}
+
+bool PassesAttributeMask(quint32 attributes, quint32 mask) {
+    constexpr quint32 exclusive =
+        FileAttr::Hidden | FileAttr::System | FileAttr::Volume | FileAttr::Directory;
+    return (attributes & exclusive & ~mask) == 0;
+}
+
+std::vector<DirEntry> FindEntries(const std::vector<DirEntry>& entries, const QString& pattern,
+                                  quint32 mask) {
+    std::vector<DirEntry> found;
+    for (const DirEntry& e : entries)
+        if (PassesAttributeMask(e.attributes, mask) && MatchesPattern(e.name, pattern))
+            found.push_back(e);
+    return found;
+}
