@@ -146,12 +146,24 @@ void frmMain::SetTop(float twips) { move(frameGeometry().x(), PxY(twips)); }
 
 void frmMain::SetWidth(float twips) {
     const int frameExtra = frameGeometry().width() - width();
+    wantedFrame_.setWidth(PxX(twips));
     resize(qMax(1, PxX(twips) - frameExtra), height());
 }
 
 void frmMain::SetHeight(float twips) {
     const int frameExtra = frameGeometry().height() - height();
+    wantedFrame_.setHeight(PxY(twips));
     resize(width(), qMax(1, PxY(twips) - frameExtra));
+}
+
+void frmMain::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    // The frame is known once the window is on screen: make the outer size
+    // the one the settings asked for.
+    const QSize extra = frameGeometry().size() - size();
+    if (wantedFrame_.width() > 0 && extra.width() > 0) resize(wantedFrame_.width() - extra.width(), height());
+    if (wantedFrame_.height() > 0 && extra.height() > 0) resize(width(), wantedFrame_.height() - extra.height());
+    wantedFrame_ = QSize();
 }
 
 int frmMain::WindowState() const {

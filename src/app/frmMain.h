@@ -100,6 +100,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
@@ -111,4 +112,6 @@ private:
     QHash<QString, MenuArray> menus_;
     bool unloading_ = false;
     bool inResize_ = false;
+    // Outer size asked for before the frame was known, in pixels.
+    QSize wantedFrame_;
 };

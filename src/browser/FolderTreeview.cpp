@@ -31,23 +31,33 @@ void Folder::SetExpanded(bool expanded) {
     if (i.isValid()) tree_->setExpanded(i, expanded);
 }
 
-FolderTreeview::FolderTreeview(QWidget* parent) : QTreeView(parent), model_(new QFileSystemModel(this)) {
-    model_->setRootPath("/");
-    model_->setReadOnly(true);
-    model_->setResolveSymlinks(false);
-    SetShowHidden(false);
-    setModel(model_);
-    for (int c = 1; c < model_->columnCount(); ++c) hideColumn(c);
+FolderTreeview::FolderTreeview(QWidget* parent) : QTreeView(parent), model_(nullptr) {
     header()->hide();
-    setRootIndex(model_->index("/").parent());
     setUniformRowHeights(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setAnimated(false);
     setSortingEnabled(false);
+    buildModel();
+}
+
+void FolderTreeview::buildModel() {
+    // A fresh model for each show-hidden setting: the file system model
+    // keeps showing folders once asked for by path, whatever its filter says.
+    QFileSystemModel* old = model_;
+    model_ = new QFileSystemModel(this);
+    model_->setRootPath("/");
+    model_->setReadOnly(true);
+    model_->setResolveSymlinks(false);
+    QDir::Filters f = QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot;
+    if (showHidden_) f |= QDir::Hidden;
+    model_->setFilter(f);
     model_->sort(0, Qt::AscendingOrder);
+    setModel(model_);
+    for (int c = 1; c < model_->columnCount(); ++c) hideColumn(c);
     // The root always shows its folders.
     expand(model_->index("/"));
+    if (old) old->deleteLater();
 }
 
 QModelIndex FolderTreeview::IndexOf(const QString& path) const {
@@ -89,10 +99,28 @@ void FolderTreeview::selectIndex(const QModelIndex& index) {
 }
 
 void FolderTreeview::SetShowHidden(bool show) {
+    if (show == showHidden_ && model_) return;
     showHidden_ = show;
-    QDir::Filters f = QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot;
-    if (show) f |= QDir::Hidden;
-    model_->setFilter(f);
+    const QString selected = SelectedFolder().Path();
+    buildModel();
+    if (selected.isEmpty()) return;
+    // Keep the selection where it was, or on the nearest folder still shown,
+    // without reporting a new choice.
+    QString p = selected;
+    if (!show) {
+        const QStringList parts = selected.split('/', Qt::SkipEmptyParts);
+        p = "/";
+        for (const QString& part : parts) {
+            if (part.startsWith('.')) break;
+            p = QDir(p).filePath(part);
+        }
+    }
+    const QModelIndex i = model_->index(p);
+    for (QModelIndex up = i.parent(); up.isValid(); up = up.parent()) expand(up);
+    selecting_ = true;
+    setCurrentIndex(i);
+    selecting_ = false;
+    scrollTo(i);
 }
 
 void FolderTreeview::SetStyle(quint32 style) {

@@ -62,6 +62,7 @@ protected:
 
 private:
     void selectIndex(const QModelIndex& index);
+    void buildModel();
 
     QFileSystemModel* model_;
     bool showHidden_ = false;

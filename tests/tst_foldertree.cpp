@@ -1,0 +1,145 @@
+// The folder tree component on a real, generated folder structure.
+#include <QDir>
+#include <QFileSystemModel>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "TestEnv.h"
+#include "browser/FolderTreeview.h"
+
+class TestFolderTree : public QObject {
+    Q_OBJECT
+    QString base_;
+
+private slots:
+    void initTestCase() {
+        base_ = QDir::tempPath() + "/kvo-tree-" + QString::number(QCoreApplication::applicationPid());
+        QDir(base_).removeRecursively();
+        for (const char* d : {"a/b/c", "a/.secret/inner", "space name/ünïcode"}) QDir().mkpath(base_ + "/" + d);
+        QFile f(base_ + "/a/file.txt");
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    void cleanupTestCase() { QDir(base_).removeRecursively(); }
+
+    void writeRaisesFolderClickBeforeReturning_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("plain") << "a/b" << "a/b";
+        QTest::newRow("trailing separator") << "a/b/c/" << "a/b/c";
+        QTest::newRow("dots cleaned") << "a/b/../b" << "a/b";
+        QTest::newRow("spaces and accents") << "space name/ünïcode" << "space name/ünïcode";
+    }
+
+    void writeRaisesFolderClickBeforeReturning() {
+        QFETCH(QString, path);
+        QFETCH(QString, expected);
+        FolderTreeview tree;
+        QString seen;
+        int calls = 0;
+        connect(&tree, &FolderTreeview::FolderClick, this, [&](const Folder& f, qint32) {
+            seen = f.Path();
+            ++calls;
+        });
+        QVERIFY(tree.SetSelectedFolder(base_ + "/" + path));
+        // Raised synchronously, once, with the folder now selected.
+        QCOMPARE(calls, 1);
+        QCOMPARE(seen, base_ + "/" + expected);
+        QCOMPARE(tree.SelectedFolder().Path(), base_ + "/" + expected);
+        // Writing the same folder again reports it again, as a click would.
+        QVERIFY(tree.SetSelectedFolder(base_ + "/" + path));
+        QCOMPARE(calls, 2);
+    }
+
+    void badWritesLeaveSelection_data() {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("empty") << "";
+        QTest::newRow("blank") << "   ";
+        QTest::newRow("missing") << base_ + "/nope";
+        QTest::newRow("a file") << base_ + "/a/file.txt";
+    }
+
+    void badWritesLeaveSelection() {
+        QFETCH(QString, path);
+        FolderTreeview tree;
+        QVERIFY(tree.SetSelectedFolder(base_ + "/a"));
+        QSignalSpy clicks(&tree, &FolderTreeview::FolderClick);
+        QVERIFY(!tree.SetSelectedFolder(path));
+        QCOMPARE(clicks.count(), 0);
+        QCOMPARE(tree.SelectedFolder().Path(), base_ + "/a");
+    }
+
+    void parentWalksUpToTheRoot() {
+        FolderTreeview tree;
+        QVERIFY(tree.SetSelectedFolder(base_ + "/a/b/c"));
+        Folder f = tree.SelectedFolder();
+        QStringList chain;
+        for (int guard = 0; !f.IsNull() && guard < 64; ++guard, f = f.Parent()) chain << f.Path();
+        QCOMPARE(chain.first(), base_ + "/a/b/c");
+        QCOMPARE(chain.at(1), base_ + "/a/b");
+        QCOMPARE(chain.last(), QString("/"));
+        // Assigning the parent moves the tree one level up.
+        QVERIFY(tree.SetSelectedFolder(tree.SelectedFolder().Parent()));
+        QCOMPARE(tree.SelectedFolder().Path(), base_ + "/a/b");
+    }
+
+    void expandedShowsSubfolders() {
+        FolderTreeview tree;
+        QVERIFY(tree.SetSelectedFolder(base_ + "/a"));
+        Folder a = tree.SelectedFolder();
+        a.SetExpanded(true);
+        QVERIFY(a.Expanded());
+        a.SetExpanded(false);
+        QVERIFY(!a.Expanded());
+    }
+
+    void hiddenFoldersFollowTheSwitch() {
+        FolderTreeview tree;
+        tree.SetShowHidden(true);
+        QVERIFY(tree.SetSelectedFolder(base_ + "/a/.secret"));
+        tree.SetShowHidden(false);
+        QVERIFY(!tree.ShowHidden());
+        // The selection falls back to the nearest folder still shown, and
+        // once the listing of "a" is in, the hidden folder is not among its rows.
+        QCOMPARE(tree.SelectedFolder().Path(), base_ + "/a");
+        tree.SelectedFolder().SetExpanded(true);
+        const QModelIndex a = tree.IndexOf(base_ + "/a");
+        QTRY_VERIFY(tree.FileModel()->rowCount(a) > 0);
+        QStringList names;
+        for (int r = 0; r < tree.FileModel()->rowCount(a); ++r)
+            names << tree.FileModel()->index(r, 0, a).data().toString();
+        QVERIFY2(!names.contains(".secret"), qPrintable(names.join(',')));
+        tree.SetShowHidden(true);
+        tree.SelectedFolder().SetExpanded(true);
+        const QModelIndex shown = tree.IndexOf(base_ + "/a");
+        QTRY_COMPARE(tree.FileModel()->rowCount(shown), 2);
+    }
+
+    void selectionChangeCanKeepTheOldFolder() {
+        FolderTreeview tree;
+        QVERIFY(tree.SetSelectedFolder(base_ + "/a"));
+        QList<bool> phases;
+        connect(&tree, &FolderTreeview::SelectionChange, this, [&](const Folder&, bool pre, bool* cancel) {
+            phases << pre;
+            if (pre) *cancel = true;
+        });
+        QSignalSpy clicks(&tree, &FolderTreeview::FolderClick);
+        QVERIFY(tree.SetSelectedFolder(base_ + "/a/b"));
+        QCOMPARE(phases, QList<bool>{true});
+        QCOMPARE(clicks.count(), 0);
+        QCOMPARE(tree.SelectedFolder().Path(), base_ + "/a");
+    }
+
+    void gotFocusIsRaised() {
+        QWidget window;
+        auto* tree = new FolderTreeview(&window);
+        QSignalSpy focus(tree, &FolderTreeview::GotFocus);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        tree->setFocus();
+        QTRY_COMPARE(focus.count(), 1);
+    }
+};
+
+KVO_TEST_MAIN(TestFolderTree)
+#include "tst_foldertree.moc"

@@ -1,0 +1,380 @@
+// The main window: start-up with its settings, layout, title and closing.
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+#include <QtTest>
+
+#include "TestEnv.h"
+#include "app/EdgeDrawing.h"
+#include "app/Forms.h"
+#include "app/Options.h"
+#include "app/Settings.h"
+#include "app/Splitter.h"
+#include "app/StatusBar.h"
+#include "app/Switches.h"
+#include "app/Toolbar.h"
+#include "app/Twips.h"
+#include "app/frmMain.h"
+#include "browser/FileListView.h"
+#include "browser/FolderTreeview.h"
+#include "platform/Platform.h"
+#include "platform/SettingsBackend.h"
+#include "platform/SystemInfo.h"
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+    QString root_;  // the program's "drive root" in these tests
+    int run_ = 0;
+
+    // A fresh settings file and fresh switches, as on a new machine.
+    void freshStart() {
+        const QString dir = QDir::tempPath() + "/kvo-main-" + QString::number(QCoreApplication::applicationPid()) +
+                            "-" + QString::number(++run_);
+        QDir(dir).removeRecursively();
+        QDir().mkpath(dir + "/root/photos");
+        QDir().mkpath(dir + "/root/.hidden");
+        root_ = dir + "/root/";
+        Platform::setSettings(std::make_unique<IniSettingsBackend>(dir + "/config/settings.ini"));
+        auto sys = std::make_unique<FakeSystemInfo>();
+        sys->programFolder = root_ + "bin/";
+        sys->volumeRoot = root_;
+        sys->windowsDir = dir + "/data/";
+        Platform::setSystem(std::move(sys));
+        for (bool* b : {&ShowBMP, &ShowDIB, &ShowGIF, &ShowJPG, &ShowJPEG, &ShowICO, &ShowCUR, &ShowWMF, &ShowEMF,
+                        &ToolbarVisible, &StatusBarVisible, &UsePreviousFolder, &PathInTitlebar, &ShowHidden})
+            *b = false;
+    }
+
+    frmMain* load() {
+        frmMain* f = frmMain::instance();
+        f->Form_Load();
+        return f;
+    }
+
+    void unload(frmMain* f) {
+        f->close();
+        QTRY_VERIFY(!frmMain::exists());
+    }
+
+private slots:
+    void cleanup() {
+        if (frmMain::exists()) unload(frmMain::instance());
+    }
+
+    void emptyStoreOpensWithDefaults() {
+        freshStart();
+        frmMain* f = load();
+        for (bool b : {ShowBMP, ShowDIB, ShowGIF, ShowJPG, ShowJPEG, ShowICO, ShowCUR, ShowWMF, ShowEMF, ToolbarVisible,
+                       StatusBarVisible, UsePreviousFolder, PathInTitlebar, ShowHidden})
+            QVERIFY(b);
+        // Window geometry is kept in whole pixels: one pixel is 15 twips here.
+        QVERIFY(qAbs(f->Left() - 200) < 15);
+        QVERIFY(qAbs(f->Top() - 200) < 15);
+        QVERIFY2(qAbs(f->Width() - (1024 * 15 - 400)) < 15, qPrintable(QString::number(f->Width()) + " min " + QString::number(f->minimumSizeHint().width()) + " mb " + QString::number(f->menuBar()->minimumSizeHint().width())));
+        QVERIFY(qAbs(f->Height() - (768 * 15 - 400)) < 15);
+        QCOMPARE(f->WindowState(), 0);
+        QVERIFY(f->isVisible());
+        QVERIFY(!f->Splitter2->Orientation());
+        QVERIFY(f->mnuprev()(0)->isChecked());
+        QVERIFY(!f->mnuprev()(1)->isChecked());
+        QVERIFY(f->mnuviewa()(0)->isChecked() && f->mnuviewa()(1)->isChecked() && f->mnuviewa()(7)->isChecked());
+        QVERIFY(f->mnuviewaa()(3)->isChecked());
+        QVERIFY(f->Toolbar1->isVisible() && f->Toolbar2->isVisible() && f->StatusBar1->isVisible());
+        QCOMPARE(f->CurrentFolder, root_);
+        QCOMPARE(f->windowTitle(), "Kvo View 1.0.53 - " + root_);
+        QCOMPARE(f->ListView1->View(), 3);
+        QCOMPARE(f->ListView1->ExtendedStyle(), LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+        QVERIFY(f->FolderTreeview1->ShowHidden());
+    }
+
+    void startFolder_data() {
+        QTest::addColumn<QString>("usePrevious");
+        QTest::addColumn<QString>("showHidden");
+        QTest::addColumn<QString>("previous");  // relative to the root
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("previous folder") << "True" << "True" << "photos" << "photos/";
+        QTest::newRow("previous ignored") << "False" << "True" << "photos" << "";
+        QTest::newRow("hidden shown") << "True" << "True" << ".hidden" << ".hidden/";
+        QTest::newRow("missing folder stays at nothing") << "True" << "True" << "gone" << "";
+        QTest::newRow("not a boolean keeps false") << "perhaps" << "True" << "photos" << "";
+    }
+
+    void startFolder() {
+        QFETCH(QString, usePrevious);
+        QFETCH(QString, showHidden);
+        QFETCH(QString, previous);
+        QFETCH(QString, expected);
+        freshStart();
+        WriteSetting("Browser Options", "Use Previous Folder", usePrevious);
+        WriteSetting("Browser Options", "Show Hidden Files", showHidden);
+        WriteSetting("Browser Options", "Previous Folder", root_ + previous);
+        frmMain* f = load();
+        if (previous == "gone" && expected.isEmpty()) {
+            // An unknown folder leaves the selection alone: nothing is listed.
+            QCOMPARE(f->CurrentFolder, QString());
+            return;
+        }
+        QCOMPARE(f->CurrentFolder, root_ + expected);
+    }
+
+    void previewPosition_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("below");
+        QTest::newRow("Bottom") << "Bottom" << true;
+        QTest::newRow("Right") << "Right" << false;
+        QTest::newRow("other case") << "bottom" << false;
+        QTest::newRow("padded") << "Bottom " << false;
+        QTest::newRow("empty") << "" << false;
+    }
+
+    void previewPosition() {
+        QFETCH(QString, stored);
+        QFETCH(bool, below);
+        freshStart();
+        frmMain* f = load();
+        WriteSetting("Browser Options", "Preview Position", stored);
+        f->SetUpSlitter();
+        QCOMPARE(f->Splitter2->Orientation(), below);
+        QCOMPARE(f->mnuprev()(1)->isChecked(), below);
+        QCOMPARE(f->mnuprev()(0)->isChecked(), !below);
+    }
+
+    void previewMenuStoresChoice() {
+        freshStart();
+        frmMain* f = load();
+        f->mnuprev()(1)->trigger();
+        QCOMPARE(ReadSetting("Browser Options", "Preview Position"), QString("Bottom"));
+        QVERIFY(f->Splitter2->Orientation());
+        QVERIFY(f->mnuprev()(1)->isChecked() && !f->mnuprev()(0)->isChecked());
+        f->mnuprev()(0)->trigger();
+        QCOMPARE(ReadSetting("Browser Options", "Preview Position"), QString("Right"));
+        QVERIFY(!f->Splitter2->Orientation());
+    }
+
+    void layout_data() {
+        QTest::addColumn<bool>("toolbars");
+        QTest::addColumn<bool>("statusBar");
+        QTest::newRow("both") << true << true;
+        QTest::newRow("toolbars only") << true << false;
+        QTest::newRow("status bar only") << false << true;
+        QTest::newRow("neither") << false << false;
+    }
+
+    void layout() {
+        QFETCH(bool, toolbars);
+        QFETCH(bool, statusBar);
+        freshStart();
+        frmMain* f = load();
+        ToolbarVisible = toolbars;
+        StatusBarVisible = statusBar;
+        f->SetUpSlitter();
+        const float tb = TwY(f->Toolbar1->PreferredHeight()) + TwY(f->Toolbar2->PreferredHeight());
+        const float sb = TwY(f->StatusBar1->PreferredHeight());
+        const float top = toolbars ? tb : 0;
+        const float height = f->ScaleHeight() - (toolbars ? tb : 0) - (statusBar ? sb : 0);
+        QCOMPARE(f->Splitter1->geometry(), PxRect(0, top, f->ScaleWidth(), height));
+        QCOMPARE(f->Toolbar1->isVisible(), toolbars);
+        QCOMPARE(f->Toolbar2->isVisible(), toolbars);
+        QCOMPARE(f->StatusBar1->isVisible(), statusBar);
+        QCOMPARE(f->mnuviewa()(0)->isChecked(), toolbars);
+        QCOMPARE(f->mnuviewa()(1)->isChecked(), statusBar);
+        QCOMPARE(f->Toolbar1->y(), 0);
+        // The layout holds after a resize too.
+        f->resize(f->width() - 37, f->height() - 23);
+        QCOMPARE(f->Splitter1->geometry().height(),
+                 PxY(f->ScaleHeight() - (toolbars ? tb : 0) - (statusBar ? sb : 0)));
+    }
+
+    void barTogglesSaveAndLayOut() {
+        freshStart();
+        frmMain* f = load();
+        f->mnuviewa()(0)->trigger();
+        QCOMPARE(ReadSetting("Browser Options", "Toolbar Visible"), QString("False"));
+        QVERIFY(!f->Toolbar1->isVisible() && !ToolbarVisible && !f->mnuviewa()(0)->isChecked());
+        QCOMPARE(f->Splitter1->y(), 0);
+        f->mnuviewa()(0)->trigger();
+        QCOMPARE(ReadSetting("Browser Options", "Toolbar Visible"), QString("True"));
+        QVERIFY(f->Toolbar1->isVisible() && f->mnuviewa()(0)->isChecked());
+        f->mnuviewa()(1)->trigger();
+        QCOMPARE(ReadSetting("Browser Options", "StatusBar Visible"), QString("False"));
+        QVERIFY(!f->StatusBar1->isVisible());
+    }
+
+    void title_data() {
+        QTest::addColumn<bool>("withPath");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("plain") << false << "/photos/" << "Kvo View 1.0.53";
+        QTest::newRow("with path") << true << "/photos/" << "Kvo View 1.0.53 - /photos/";
+        QTest::newRow("root") << true << "/" << "Kvo View 1.0.53 - /";
+    }
+
+    void title() {
+        QFETCH(bool, withPath);
+        QFETCH(QString, folder);
+        QFETCH(QString, expected);
+        freshStart();
+        frmMain* f = load();
+        PathInTitlebar = withPath;
+        f->CurrentFolder = folder;
+        f->Titleit();
+        QCOMPARE(f->windowTitle(), expected);
+    }
+
+    void closingSavesState_data() {
+        QTest::addColumn<int>("state");
+        QTest::newRow("normal") << 0;
+        QTest::newRow("minimised") << 1;
+        QTest::newRow("maximised") << 2;
+    }
+
+    void closingSavesState() {
+        QFETCH(int, state);
+        freshStart();
+        // Geometry from an earlier session, which only the normal state replaces.
+        for (const char* key : {"Left", "Top", "Width", "Height"}) WriteSetting("Browser Options", key, QString("4321"));
+        WriteSetting("Browser Options", "Use Previous Folder", false);
+        frmMain* f = load();
+        f->SetLeft(600);
+        f->SetTop(450);
+        f->SetWidth(9000);
+        f->SetHeight(6000);
+        f->SetWindowState(state);
+        QCOMPARE(f->WindowState(), state);
+        f->SetView(1);
+        unload(f);
+        QCOMPARE(ReadSetting("Browser Options", "WindowState"), QString::number(state));
+        QCOMPARE(ReadSetting("Browser Options", "Previous Folder"), root_);
+        QCOMPARE(ReadSetting("Browser Options", "Listview View"), QString("1"));
+        if (state == 0) {
+            QCOMPARE(ReadSetting("Browser Options", "Left"), QString("600"));
+            QCOMPARE(ReadSetting("Browser Options", "Top"), QString("450"));
+            QCOMPARE(ReadSetting("Browser Options", "Width"), QString("9000"));
+            QCOMPARE(ReadSetting("Browser Options", "Height"), QString("6000"));
+        } else {
+            for (const char* key : {"Left", "Top", "Width", "Height"})
+                QCOMPARE(ReadSetting("Browser Options", key), QString("4321"));
+        }
+    }
+
+    void reopensInSavedState() {
+        freshStart();
+        WriteSetting("Browser Options", "WindowState", 1);
+        frmMain* f = load();
+        QCOMPARE(f->WindowState(), 1);
+        unload(f);
+        WriteSetting("Browser Options", "Window State", false);
+        WriteSetting("Browser Options", "WindowState", 2);
+        f = load();
+        QCOMPARE(f->WindowState(), 0);
+    }
+
+    void badGeometryLeavesWindowAlone() {
+        freshStart();
+        WriteSetting("Browser Options", "Left", QString("far left"));
+        WriteSetting("Browser Options", "Width", QString("wide"));
+        WriteSetting("Browser Options", "WindowState", QString("7"));
+        frmMain* f = frmMain::instance();
+        f->move(77, 55);
+        f->resize(640, 480);
+        f->Form_Load();
+        QCOMPARE(f->frameGeometry().x(), 77);
+        QVERIFY(qAbs(f->Top() - 200) < 15);
+        QCOMPARE(f->width(), 640);
+        QCOMPARE(f->WindowState(), 0);
+    }
+
+    void otherWindowsOutliveTheMainWindow() {
+        freshStart();
+        frmMain* f = load();
+        QWidget* search = Forms::Get<QWidget>("frmFind");
+        search->show();
+        QWidget* hidden = Forms::Get<QWidget>("frmSettings");
+        QPointer<QWidget> hiddenRef(hidden);
+        unload(f);
+        QVERIFY(search->isVisible());
+        QTRY_VERIFY(hiddenRef.isNull());
+        QVERIFY(!Forms::Loaded("frmFind"));
+        search->close();
+    }
+
+    void toolbarFlatToggles() {
+        Toolbar bar;
+        bar.AddButton("k", "tip", QIcon());
+        QCOMPARE(bar.bar()->Style() & TBSTYLE_FLAT, 0u);
+        MakeToolbarFlat(&bar);
+        QCOMPARE(bar.bar()->Style() & TBSTYLE_FLAT, TBSTYLE_FLAT);
+        MakeToolbarFlat(&bar);
+        QCOMPARE(bar.bar()->Style() & TBSTYLE_FLAT, 0u);
+    }
+
+    void listStyleBits_data() {
+        QTest::addColumn<quint32>("before");
+        QTest::addColumn<QString>("fullRow");
+        QTest::addColumn<QString>("grid");
+        QTest::addColumn<quint32>("after");
+        const quint32 other = 0x400;  // a bit these settings never touch
+        QTest::newRow("both on from nothing") << 0u << "True" << "True" << 33u;
+        QTest::newRow("grid off clears a set bit") << 33u << "True" << "False" << 32u;
+        QTest::newRow("grid off on a clear bit") << 32u << "True" << "0" << 32u;
+        QTest::newRow("other bits kept") << (other | 1u) << "false" << "-1" << (other | 1u);
+        QTest::newRow("unreadable leaves bit") << 33u << "maybe" << "" << 33u;
+    }
+
+    void listStyleBits() {
+        QFETCH(quint32, before);
+        QFETCH(QString, fullRow);
+        QFETCH(QString, grid);
+        QFETCH(quint32, after);
+        freshStart();
+        frmMain* f = load();
+        WriteSetting("Browser Options", "Full Row Select", fullRow);
+        WriteSetting("Browser Options", "Grid Lines", grid);
+        f->ListView1->SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, before);
+        DoListview(*f);
+        QCOMPARE(f->ListView1->ExtendedStyle(), after);
+        DoListview(*f);
+        QCOMPARE(f->ListView1->ExtendedStyle(), after);
+    }
+
+    void unreadableFlagsKeepTheirValue() {
+        freshStart();
+        WriteSetting("Browser Options", "Show GIF", QString("sometimes"));
+        WriteSetting("Browser Options", "Show JPG", QString("0"));
+        WriteSetting("Browser Options", "Path in Titlebar", QString("FALSE"));
+        DoFileTypes();
+        DoGeneral();
+        QVERIFY(!ShowGIF);  // false at first load
+        QVERIFY(!ShowJPG);
+        QVERIFY(ShowBMP && ShowEMF);
+        QVERIFY(!PathInTitlebar);
+        ShowGIF = true;
+        DoFileTypes();
+        QVERIFY(ShowGIF);  // keeps what the last good load gave
+    }
+
+    void upOneLevelListsParent() {
+        freshStart();
+        WriteSetting("Browser Options", "Previous Folder", root_ + "photos");
+        frmMain* f = load();
+        QCOMPARE(f->CurrentFolder, root_ + "photos/");
+        f->mnufilea()(0)->trigger();
+        QCOMPARE(f->CurrentFolder, root_);
+        QCOMPARE(f->windowTitle(), "Kvo View 1.0.53 - " + root_);
+    }
+
+    void helpLineFollowsHighlight() {
+        freshStart();
+        frmMain* f = load();
+        f->IM_MenuHighlighted("&Toolbar");
+        QCOMPARE(f->StatusBar1->Panels(1).Text(), QString("Hides toolbar"));
+        f->IM_MenuHighlighted("&File");
+        QCOMPARE(f->StatusBar1->Panels(1).Text(), QString());
+    }
+};
+
+KVO_TEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
