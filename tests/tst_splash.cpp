@@ -1,0 +1,86 @@
+// Start-up: the splash window names the user, brings up the main window and
+// goes away by itself.
+#include <QDir>
+#include <QLabel>
+#include <QTimer>
+#include <QtTest>
+
+#include "TestEnv.h"
+#include "app/Forms.h"
+#include "app/frmMain.h"
+#include "app/frmspash.h"
+#include "platform/Platform.h"
+#include "platform/SettingsBackend.h"
+#include "platform/SystemInfo.h"
+
+class TestSplash : public QObject {
+    Q_OBJECT
+
+    void useSystem(const QString& owner, const QString& organization) {
+        auto sys = std::make_unique<FakeSystemInfo>();
+        sys->owner = owner;
+        sys->organization = organization;
+        sys->programFolder = QDir::tempPath() + "/";
+        sys->volumeRoot = QDir::tempPath() + "/";
+        Platform::setSystem(std::move(sys));
+    }
+
+private slots:
+    void initTestCase() {
+        Platform::setSettings(std::make_unique<IniSettingsBackend>(QDir::tempPath() + "/kvo-splash-" +
+                                                                   QString::number(QCoreApplication::applicationPid()) +
+                                                                   "/settings.ini"));
+    }
+
+    void cleanup() {
+        if (frmMain::exists()) frmMain::instance()->close();
+        Forms::Close("frmspash");
+        QTRY_VERIFY(!frmMain::exists() && !Forms::Loaded("frmspash"));
+    }
+
+    void labels_data() {
+        QTest::addColumn<QString>("owner");
+        QTest::addColumn<QString>("organization");
+        QTest::newRow("both") << "Ada Lovelace" << "Analytical Engines Ltd";
+        QTest::newRow("no organisation") << "Zoë Ñandú" << "";
+    }
+
+    void labels() {
+        QFETCH(QString, owner);
+        QFETCH(QString, organization);
+        useSystem(owner, organization);
+        frmspash* s = frmspash::instance();
+        s->Form_Load();
+        QCOMPARE(s->Label1(1)->text(), owner);
+        QCOMPARE(s->Label1(4)->text(), organization);
+        QCOMPARE(s->Label1(3)->text(), QString("v.1.0.53"));
+        QCOMPARE(s->Label1(5)->text(), QString(" Initializing setup..."));
+        QCOMPARE(s->Label3->text(), QString("Kvo View"));
+        // The main window is up before the splash has gone.
+        QVERIFY(frmMain::exists() && frmMain::instance()->isVisible());
+        QVERIFY(s->isVisible());
+        QCOMPARE(s->cursor().shape(), Qt::WaitCursor);
+    }
+
+    void registryValueMissing() {
+        useSystem("someone", "");
+        QVERIFY(frmspash::ReadMachineRegValue("Software\\Nowhere", "RegisteredOwner").isNull());
+        QCOMPARE(frmspash::ReadMachineRegValue("Software\\Microsoft\\Windows\\CurrentVersion", "RegisteredOwner")
+                     .toString(),
+                 QString("someone"));
+    }
+
+    void closesByItself() {
+        useSystem("a", "b");
+        frmspash* s = frmspash::instance();
+        QPointer<frmspash> ref(s);
+        s->Form_Load();
+        QVERIFY(s->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(ref.isNull(), 10000);
+        // The main window stays.
+        QVERIFY(frmMain::exists() && frmMain::instance()->isVisible());
+    }
+};
+
+KVO_TEST_MAIN(TestSplash)
+#include "tst_splash.moc"
