@@ -98,7 +98,8 @@ private slots:
         QTest::newRow("previous folder") << "True" << "True" << "photos" << "photos/";
         QTest::newRow("previous ignored") << "False" << "True" << "photos" << "";
         QTest::newRow("hidden shown") << "True" << "True" << ".hidden" << ".hidden/";
-        QTest::newRow("missing folder stays at nothing") << "True" << "True" << "gone" << "";
+        QTest::newRow("hidden not shown") << "True" << "False" << ".hidden" << "";
+        QTest::newRow("missing folder") << "True" << "True" << "gone" << "";
         QTest::newRow("not a boolean keeps false") << "perhaps" << "True" << "photos" << "";
     }
 
@@ -112,12 +113,8 @@ private slots:
         WriteSetting("Browser Options", "Show Hidden Files", showHidden);
         WriteSetting("Browser Options", "Previous Folder", root_ + previous);
         frmMain* f = load();
-        if (previous == "gone" && expected.isEmpty()) {
-            // An unknown folder leaves the selection alone: nothing is listed.
-            QCOMPARE(f->CurrentFolder, QString());
-            return;
-        }
         QCOMPARE(f->CurrentFolder, root_ + expected);
+        QCOMPARE(f->FolderTreeview1->ShowHidden(), showHidden == "True");
     }
 
     void previewPosition_data() {

@@ -82,7 +82,10 @@ void GetOptions(frmMain& form) {
     // Writing the tree's folder lists it before this returns.
     const QString root = programRoot();
     if (UsePreviousFolder) {
-        form.FolderTreeview1->SetSelectedFolder(ReadSetting(kSection, "Previous Folder", root));
+        // A folder removed (or hidden) since the last run starts the browser
+        // at the drive root rather than at nothing.
+        if (!form.FolderTreeview1->SetSelectedFolder(ReadSetting(kSection, "Previous Folder", root)))
+            form.FolderTreeview1->SetSelectedFolder(root);
     } else {
         form.FolderTreeview1->SetSelectedFolder(root);
     }

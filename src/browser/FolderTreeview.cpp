@@ -75,6 +75,8 @@ bool FolderTreeview::SetSelectedFolder(const QString& path) {
     if (path.trimmed().isEmpty()) return false;
     const QString p = cleanPath(path);
     if (!QFileInfo(p).isDir()) return false;
+    // A folder the tree does not show cannot be chosen.
+    if (!showHidden_ && p.contains("/.")) return false;
     const QModelIndex i = model_->index(p);
     if (!i.isValid()) return false;
     selectIndex(i);

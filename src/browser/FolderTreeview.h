@@ -35,8 +35,9 @@ public:
     explicit FolderTreeview(QWidget* parent = nullptr);
 
     Folder SelectedFolder() const;
-    // Selects the folder at path; an empty or unknown path leaves the
-    // selection as it is. Returns false then.
+    // Selects the folder at path; an empty or unknown path, or a hidden
+    // folder while hidden folders are not shown, leaves the selection as it
+    // is. Returns false then.
     bool SetSelectedFolder(const QString& path);
 
     bool ShowHidden() const { return showHidden_; }
