@@ -55,6 +55,13 @@ void FolderTreeview::buildModel() {
     model_->sort(0, Qt::AscendingOrder);
     setModel(model_);
     for (int c = 1; c < model_->columnCount(); ++c) hideColumn(c);
+    // Folders arrive and get sorted in the background: keep a folder chosen
+    // by the program in sight until the user takes over.
+    auto keep = [this] {
+        if (keepInSight_ && currentIndex().isValid()) scrollTo(currentIndex(), QAbstractItemView::PositionAtCenter);
+    };
+    connect(model_, &QFileSystemModel::directoryLoaded, this, keep);
+    connect(model_, &QFileSystemModel::layoutChanged, this, keep);
     // The root always shows its folders.
     expand(model_->index("/"));
     if (old) old->deleteLater();
@@ -94,7 +101,8 @@ void FolderTreeview::selectIndex(const QModelIndex& index) {
         selecting_ = false;
         emit SelectionChange(SelectedFolder(), false, &cancel);
     }
-    scrollTo(index);
+    keepInSight_ = true;
+    scrollTo(index, QAbstractItemView::PositionAtCenter);
     // A write reports the choice as a click would, also for the folder
     // already selected; listeners decide whether anything changed.
     emit FolderClick(SelectedFolder(), 0);
@@ -130,6 +138,21 @@ void FolderTreeview::SetStyle(quint32 style) {
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setAllColumnsShowFocus(style & TVS_FULLROWSELECT);
     viewport()->update();
+}
+
+void FolderTreeview::mousePressEvent(QMouseEvent* e) {
+    keepInSight_ = false;
+    QTreeView::mousePressEvent(e);
+}
+
+void FolderTreeview::wheelEvent(QWheelEvent* e) {
+    keepInSight_ = false;
+    QTreeView::wheelEvent(e);
+}
+
+void FolderTreeview::keyPressEvent(QKeyEvent* e) {
+    keepInSight_ = false;
+    QTreeView::keyPressEvent(e);
 }
 
 void FolderTreeview::focusInEvent(QFocusEvent* e) {

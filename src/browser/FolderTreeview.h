@@ -59,6 +59,9 @@ signals:
 
 protected:
     void focusInEvent(QFocusEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
@@ -68,5 +71,6 @@ private:
     QFileSystemModel* model_;
     bool showHidden_ = false;
     bool selecting_ = false;
+    bool keepInSight_ = false;
     quint32 style_ = 0;
 };
