@@ -9,8 +9,10 @@
 
 TestEnv::TestEnv() {
     if (!dir_.isValid()) qFatal("cannot create a temporary folder");
-    for (const char* sub : {"home", "config", "data", "cache", "runtime"}) QDir().mkpath(root() + "/" + sub);
-    QFile::setPermissions(root() + "/runtime", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    for (const char* sub : {"home", "config", "data", "cache", "runtime"})
+        QDir().mkpath(root() + "/" + sub);
+    QFile::setPermissions(root() + "/runtime",
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("HOME", home().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", configHome().toLocal8Bit());
     qputenv("XDG_DATA_HOME", dataHome().toLocal8Bit());
@@ -23,7 +25,9 @@ TestEnv::TestEnv() {
 
 TestEnv::~TestEnv() = default;
 
-QString TestEnv::settingsFile() const { return configHome() + "/Kvo View/settings.ini"; }
+QString TestEnv::settingsFile() const {
+    return configHome() + "/Kvo View/settings.ini";
+}
 
 QString TestEnv::makeDir(const QString& name) const {
     QString p = root() + "/" + name;

@@ -8,7 +8,7 @@
 // XDG_CACHE_HOME and XDG_RUNTIME_DIR under one temporary folder, so nothing a
 // test does reaches the real user's files. Must exist before QApplication.
 class TestEnv {
-public:
+  public:
     TestEnv();
     ~TestEnv();
     QString root() const { return dir_.path(); }
@@ -20,7 +20,7 @@ public:
     // A fresh empty folder under the temporary root.
     QString makeDir(const QString& name) const;
 
-private:
+  private:
     QTemporaryDir dir_;
 };
 
@@ -28,23 +28,23 @@ private:
 // 15 twips per pixel, so layout numbers are the same on every machine.
 void InstallTestPlatform();
 
-#define KVO_TEST_MAIN(TestObject)                              \
-    int main(int argc, char** argv) {                          \
-        TestEnv env;                                           \
-        QApplication app(argc, argv);                          \
-        app.setAttribute(Qt::AA_Use96Dpi, true);               \
-        InstallTestPlatform();                                 \
-        TestObject tc;                                         \
-        QTEST_SET_MAIN_SOURCE_PATH                             \
-        return QTest::qExec(&tc, argc, argv);                  \
+#define KVO_TEST_MAIN(TestObject)                \
+    int main(int argc, char** argv) {            \
+        TestEnv env;                             \
+        QApplication app(argc, argv);            \
+        app.setAttribute(Qt::AA_Use96Dpi, true); \
+        InstallTestPlatform();                   \
+        TestObject tc;                           \
+        QTEST_SET_MAIN_SOURCE_PATH               \
+        return QTest::qExec(&tc, argc, argv);    \
     }
 
 // For tests without widgets.
-#define KVO_TEST_MAIN_CORE(TestObject)                         \
-    int main(int argc, char** argv) {                          \
-        TestEnv env;                                           \
-        QCoreApplication app(argc, argv);                      \
-        TestObject tc;                                         \
-        QTEST_SET_MAIN_SOURCE_PATH                             \
-        return QTest::qExec(&tc, argc, argv);                  \
+#define KVO_TEST_MAIN_CORE(TestObject)        \
+    int main(int argc, char** argv) {         \
+        TestEnv env;                          \
+        QCoreApplication app(argc, argv);     \
+        TestObject tc;                        \
+        QTEST_SET_MAIN_SOURCE_PATH            \
+        return QTest::qExec(&tc, argc, argv); \
     }

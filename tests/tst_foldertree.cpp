@@ -11,11 +11,13 @@ class TestFolderTree : public QObject {
     Q_OBJECT
     QString base_;
 
-private slots:
+  private slots:
     void initTestCase() {
-        base_ = QDir::tempPath() + "/kvo-tree-" + QString::number(QCoreApplication::applicationPid());
+        base_ =
+            QDir::tempPath() + "/kvo-tree-" + QString::number(QCoreApplication::applicationPid());
         QDir(base_).removeRecursively();
-        for (const char* d : {"a/b/c", "a/.secret/inner", "space name/ünïcode"}) QDir().mkpath(base_ + "/" + d);
+        for (const char* d : {"a/b/c", "a/.secret/inner", "space name/ünïcode"})
+            QDir().mkpath(base_ + "/" + d);
         QFile f(base_ + "/a/file.txt");
         QVERIFY(f.open(QIODevice::WriteOnly));
     }
@@ -24,10 +26,14 @@ private slots:
     void writeRaisesFolderClickBeforeReturning_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("plain") << "a/b" << "a/b";
-        QTest::newRow("trailing separator") << "a/b/c/" << "a/b/c";
-        QTest::newRow("dots cleaned") << "a/b/../b" << "a/b";
-        QTest::newRow("spaces and accents") << "space name/ünïcode" << "space name/ünïcode";
+        QTest::newRow("plain") << "a/b"
+                               << "a/b";
+        QTest::newRow("trailing separator") << "a/b/c/"
+                                            << "a/b/c";
+        QTest::newRow("dots cleaned") << "a/b/../b"
+                                      << "a/b";
+        QTest::newRow("spaces and accents") << "space name/ünïcode"
+                                            << "space name/ünïcode";
     }
 
     void writeRaisesFolderClickBeforeReturning() {
@@ -118,10 +124,11 @@ private slots:
         FolderTreeview tree;
         QVERIFY(tree.SetSelectedFolder(base_ + "/a"));
         QList<bool> phases;
-        connect(&tree, &FolderTreeview::SelectionChange, this, [&](const Folder&, bool pre, bool* cancel) {
-            phases << pre;
-            if (pre) *cancel = true;
-        });
+        connect(&tree, &FolderTreeview::SelectionChange, this,
+                [&](const Folder&, bool pre, bool* cancel) {
+                    phases << pre;
+                    if (pre) *cancel = true;
+                });
         QSignalSpy clicks(&tree, &FolderTreeview::FolderClick);
         QVERIFY(tree.SetSelectedFolder(base_ + "/a/b"));
         QCOMPARE(phases, QList<bool>{true});

@@ -31,8 +31,9 @@ class TestMainWindow : public QObject {
 
     // A fresh settings file and fresh switches, as on a new machine.
     void freshStart() {
-        const QString dir = QDir::tempPath() + "/kvo-main-" + QString::number(QCoreApplication::applicationPid()) +
-                            "-" + QString::number(++run_);
+        const QString dir = QDir::tempPath() + "/kvo-main-" +
+                            QString::number(QCoreApplication::applicationPid()) + "-" +
+                            QString::number(++run_);
         QDir(dir).removeRecursively();
         QDir().mkpath(dir + "/root/photos");
         QDir().mkpath(dir + "/root/.hidden");
@@ -43,8 +44,9 @@ class TestMainWindow : public QObject {
         sys->volumeRoot = root_;
         sys->windowsDir = dir + "/data/";
         Platform::setSystem(std::move(sys));
-        for (bool* b : {&ShowBMP, &ShowDIB, &ShowGIF, &ShowJPG, &ShowJPEG, &ShowICO, &ShowCUR, &ShowWMF, &ShowEMF,
-                        &ToolbarVisible, &StatusBarVisible, &UsePreviousFolder, &PathInTitlebar, &ShowHidden})
+        for (bool* b : {&ShowBMP, &ShowDIB, &ShowGIF, &ShowJPG, &ShowJPEG, &ShowICO, &ShowCUR,
+                        &ShowWMF, &ShowEMF, &ToolbarVisible, &StatusBarVisible, &UsePreviousFolder,
+                        &PathInTitlebar, &ShowHidden})
             *b = false;
     }
 
@@ -59,7 +61,7 @@ class TestMainWindow : public QObject {
         QTRY_VERIFY(!frmMain::exists());
     }
 
-private slots:
+  private slots:
     void cleanup() {
         if (frmMain::exists()) unload(frmMain::instance());
     }
@@ -67,20 +69,25 @@ private slots:
     void emptyStoreOpensWithDefaults() {
         freshStart();
         frmMain* f = load();
-        for (bool b : {ShowBMP, ShowDIB, ShowGIF, ShowJPG, ShowJPEG, ShowICO, ShowCUR, ShowWMF, ShowEMF, ToolbarVisible,
-                       StatusBarVisible, UsePreviousFolder, PathInTitlebar, ShowHidden})
+        for (bool b :
+             {ShowBMP, ShowDIB, ShowGIF, ShowJPG, ShowJPEG, ShowICO, ShowCUR, ShowWMF, ShowEMF,
+              ToolbarVisible, StatusBarVisible, UsePreviousFolder, PathInTitlebar, ShowHidden})
             QVERIFY(b);
         // Window geometry is kept in whole pixels: one pixel is 15 twips here.
         QVERIFY(qAbs(f->Left() - 200) < 15);
         QVERIFY(qAbs(f->Top() - 200) < 15);
-        QVERIFY2(qAbs(f->Width() - (1024 * 15 - 400)) < 15, qPrintable(QString::number(f->Width()) + " min " + QString::number(f->minimumSizeHint().width()) + " mb " + QString::number(f->menuBar()->minimumSizeHint().width())));
+        QVERIFY2(qAbs(f->Width() - (1024 * 15 - 400)) < 15,
+                 qPrintable(QString::number(f->Width()) + " min " +
+                            QString::number(f->minimumSizeHint().width()) + " mb " +
+                            QString::number(f->menuBar()->minimumSizeHint().width())));
         QVERIFY(qAbs(f->Height() - (768 * 15 - 400)) < 15);
         QCOMPARE(f->WindowState(), 0);
         QVERIFY(f->isVisible());
         QVERIFY(!f->Splitter2->Orientation());
         QVERIFY(f->mnuprev()(0)->isChecked());
         QVERIFY(!f->mnuprev()(1)->isChecked());
-        QVERIFY(f->mnuviewa()(0)->isChecked() && f->mnuviewa()(1)->isChecked() && f->mnuviewa()(7)->isChecked());
+        QVERIFY(f->mnuviewa()(0)->isChecked() && f->mnuviewa()(1)->isChecked() &&
+                f->mnuviewa()(7)->isChecked());
         QVERIFY(f->mnuviewaa()(3)->isChecked());
         QVERIFY(f->Toolbar1->isVisible() && f->Toolbar2->isVisible() && f->StatusBar1->isVisible());
         QCOMPARE(f->CurrentFolder, root_);
@@ -95,12 +102,30 @@ private slots:
         QTest::addColumn<QString>("showHidden");
         QTest::addColumn<QString>("previous");  // relative to the root
         QTest::addColumn<QString>("expected");
-        QTest::newRow("previous folder") << "True" << "True" << "photos" << "photos/";
-        QTest::newRow("previous ignored") << "False" << "True" << "photos" << "";
-        QTest::newRow("hidden shown") << "True" << "True" << ".hidden" << ".hidden/";
-        QTest::newRow("hidden not shown") << "True" << "False" << ".hidden" << "";
-        QTest::newRow("missing folder") << "True" << "True" << "gone" << "";
-        QTest::newRow("not a boolean keeps false") << "perhaps" << "True" << "photos" << "";
+        QTest::newRow("previous folder") << "True"
+                                         << "True"
+                                         << "photos"
+                                         << "photos/";
+        QTest::newRow("previous ignored") << "False"
+                                          << "True"
+                                          << "photos"
+                                          << "";
+        QTest::newRow("hidden shown") << "True"
+                                      << "True"
+                                      << ".hidden"
+                                      << ".hidden/";
+        QTest::newRow("hidden not shown") << "True"
+                                          << "False"
+                                          << ".hidden"
+                                          << "";
+        QTest::newRow("missing folder") << "True"
+                                        << "True"
+                                        << "gone"
+                                        << "";
+        QTest::newRow("not a boolean keeps false") << "perhaps"
+                                                   << "True"
+                                                   << "photos"
+                                                   << "";
     }
 
     void startFolder() {
@@ -204,9 +229,12 @@ private slots:
         QTest::addColumn<bool>("withPath");
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("plain") << false << "/photos/" << "Kvo View 1.0.53";
-        QTest::newRow("with path") << true << "/photos/" << "Kvo View 1.0.53 - /photos/";
-        QTest::newRow("root") << true << "/" << "Kvo View 1.0.53 - /";
+        QTest::newRow("plain") << false << "/photos/"
+                               << "Kvo View 1.0.53";
+        QTest::newRow("with path") << true << "/photos/"
+                                   << "Kvo View 1.0.53 - /photos/";
+        QTest::newRow("root") << true << "/"
+                              << "Kvo View 1.0.53 - /";
     }
 
     void title() {
@@ -232,7 +260,8 @@ private slots:
         QFETCH(int, state);
         freshStart();
         // Geometry from an earlier session, which only the normal state replaces.
-        for (const char* key : {"Left", "Top", "Width", "Height"}) WriteSetting("Browser Options", key, QString("4321"));
+        for (const char* key : {"Left", "Top", "Width", "Height"})
+            WriteSetting("Browser Options", key, QString("4321"));
         WriteSetting("Browser Options", "Use Previous Folder", false);
         frmMain* f = load();
         f->SetLeft(600);
@@ -314,11 +343,16 @@ private slots:
         QTest::addColumn<QString>("grid");
         QTest::addColumn<quint32>("after");
         const quint32 other = 0x400;  // a bit these settings never touch
-        QTest::newRow("both on from nothing") << 0u << "True" << "True" << 33u;
-        QTest::newRow("grid off clears a set bit") << 33u << "True" << "False" << 32u;
-        QTest::newRow("grid off on a clear bit") << 32u << "True" << "0" << 32u;
-        QTest::newRow("other bits kept") << (other | 1u) << "false" << "-1" << (other | 1u);
-        QTest::newRow("unreadable leaves bit") << 33u << "maybe" << "" << 33u;
+        QTest::newRow("both on from nothing") << 0u << "True"
+                                              << "True" << 33u;
+        QTest::newRow("grid off clears a set bit") << 33u << "True"
+                                                   << "False" << 32u;
+        QTest::newRow("grid off on a clear bit") << 32u << "True"
+                                                 << "0" << 32u;
+        QTest::newRow("other bits kept") << (other | 1u) << "false"
+                                         << "-1" << (other | 1u);
+        QTest::newRow("unreadable leaves bit") << 33u << "maybe"
+                                               << "" << 33u;
     }
 
     void listStyleBits() {

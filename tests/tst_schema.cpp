@@ -15,8 +15,9 @@ class TestSchema : public QObject {
     int run_ = 0;
 
     void freshStore() {
-        const QString dir = QDir::tempPath() + "/kvo-schema-" + QString::number(QCoreApplication::applicationPid()) +
-                            "-" + QString::number(++run_);
+        const QString dir = QDir::tempPath() + "/kvo-schema-" +
+                            QString::number(QCoreApplication::applicationPid()) + "-" +
+                            QString::number(++run_);
         QDir(dir).removeRecursively();
         Platform::setSettings(std::make_unique<IniSettingsBackend>(dir + "/settings.ini"));
         auto sys = std::make_unique<FakeSystemInfo>();
@@ -25,37 +26,85 @@ class TestSchema : public QObject {
         Platform::setSystem(std::move(sys));
     }
 
-private slots:
+  private slots:
     void init() { freshStore(); }
 
     void emptyStoreDefaults_data() {
         QTest::addColumn<QString>("section");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("expected");
-        const char* flags[] = {"Show BMP", "Show DIB", "Show GIF", "Show JPG", "Show JPEG", "Show ICO", "Show CUR",
-                               "Show WMF", "Show EMF", "Show Hidden Files", "Toolbar Visible", "StatusBar Visible",
-                               "Use Previous Folder", "Path in Titlebar", "Double Click", "Window Position",
-                               "Window Size", "Window State", "Full Row Select", "Grid Lines"};
+        const char* flags[] = {"Show BMP",
+                               "Show DIB",
+                               "Show GIF",
+                               "Show JPG",
+                               "Show JPEG",
+                               "Show ICO",
+                               "Show CUR",
+                               "Show WMF",
+                               "Show EMF",
+                               "Show Hidden Files",
+                               "Toolbar Visible",
+                               "StatusBar Visible",
+                               "Use Previous Folder",
+                               "Path in Titlebar",
+                               "Double Click",
+                               "Window Position",
+                               "Window Size",
+                               "Window State",
+                               "Full Row Select",
+                               "Grid Lines"};
         for (const char* k : flags) QTest::newRow(k) << "Browser Options" << k << "True";
-        QTest::newRow("preview") << "Browser Options" << "Preview Position" << "Right";
-        QTest::newRow("left") << "Browser Options" << "Left" << "200";
-        QTest::newRow("top") << "Browser Options" << "Top" << "200";
-        QTest::newRow("width") << "Browser Options" << "Width" << QString::number(1024 * 15 - 400);
-        QTest::newRow("height") << "Browser Options" << "Height" << QString::number(768 * 15 - 400);
-        QTest::newRow("state") << "Browser Options" << "WindowState" << "0";
-        QTest::newRow("start folder") << "Browser Options" << "Previous Folder" << "/media/usb/";
-        QTest::newRow("odometer") << "Browser Options" << "Odometer" << "0";
-        QTest::newRow("view has none") << "Browser Options" << "Listview View" << "";
+        QTest::newRow("preview") << "Browser Options"
+                                 << "Preview Position"
+                                 << "Right";
+        QTest::newRow("left") << "Browser Options"
+                              << "Left"
+                              << "200";
+        QTest::newRow("top") << "Browser Options"
+                             << "Top"
+                             << "200";
+        QTest::newRow("width") << "Browser Options"
+                               << "Width" << QString::number(1024 * 15 - 400);
+        QTest::newRow("height") << "Browser Options"
+                                << "Height" << QString::number(768 * 15 - 400);
+        QTest::newRow("state") << "Browser Options"
+                               << "WindowState"
+                               << "0";
+        QTest::newRow("start folder") << "Browser Options"
+                                      << "Previous Folder"
+                                      << "/media/usb/";
+        QTest::newRow("odometer") << "Browser Options"
+                                  << "Odometer"
+                                  << "0";
+        QTest::newRow("view has none") << "Browser Options"
+                                       << "Listview View"
+                                       << "";
         for (const char* k : {"Confirm Folder Creation", "Show Confrim Dialog", "Show Progress"})
             QTest::newRow(k) << "File Options" << k << "True";
-        QTest::newRow("delay") << "Slideshow Settings" << "Delay" << "5";
-        QTest::newRow("looping") << "Slideshow Settings" << "Looping" << "1";
-        QTest::newRow("filename") << "Slideshow Settings" << "Show Filename" << "1";
-        QTest::newRow("details") << "Slideshow Settings" << "Show Details" << "0";
-        QTest::newRow("sequence") << "Slideshow Settings" << "Sequence" << "0";
-        QTest::newRow("on top") << "Slideshow Settings" << "Always On Top" << "1";
-        QTest::newRow("colour") << "General Options" << "Last Color" << "8421504";
-        QTest::newRow("convert folder") << "General Options" << "Last Convert Folder" << "";
+        QTest::newRow("delay") << "Slideshow Settings"
+                               << "Delay"
+                               << "5";
+        QTest::newRow("looping") << "Slideshow Settings"
+                                 << "Looping"
+                                 << "1";
+        QTest::newRow("filename") << "Slideshow Settings"
+                                  << "Show Filename"
+                                  << "1";
+        QTest::newRow("details") << "Slideshow Settings"
+                                 << "Show Details"
+                                 << "0";
+        QTest::newRow("sequence") << "Slideshow Settings"
+                                  << "Sequence"
+                                  << "0";
+        QTest::newRow("on top") << "Slideshow Settings"
+                                << "Always On Top"
+                                << "1";
+        QTest::newRow("colour") << "General Options"
+                                << "Last Color"
+                                << "8421504";
+        QTest::newRow("convert folder") << "General Options"
+                                        << "Last Convert Folder"
+                                        << "";
     }
 
     void emptyStoreDefaults() {

@@ -25,11 +25,11 @@ class TestSplash : public QObject {
         Platform::setSystem(std::move(sys));
     }
 
-private slots:
+  private slots:
     void initTestCase() {
-        Platform::setSettings(std::make_unique<IniSettingsBackend>(QDir::tempPath() + "/kvo-splash-" +
-                                                                   QString::number(QCoreApplication::applicationPid()) +
-                                                                   "/settings.ini"));
+        Platform::setSettings(std::make_unique<IniSettingsBackend>(
+            QDir::tempPath() + "/kvo-splash-" +
+            QString::number(QCoreApplication::applicationPid()) + "/settings.ini"));
     }
 
     void cleanup() {
@@ -41,8 +41,10 @@ private slots:
     void labels_data() {
         QTest::addColumn<QString>("owner");
         QTest::addColumn<QString>("organization");
-        QTest::newRow("both") << "Ada Lovelace" << "Analytical Engines Ltd";
-        QTest::newRow("no organisation") << "Zoë Ñandú" << "";
+        QTest::newRow("both") << "Ada Lovelace"
+                              << "Analytical Engines Ltd";
+        QTest::newRow("no organisation") << "Zoë Ñandú"
+                                         << "";
     }
 
     void labels() {
@@ -65,7 +67,8 @@ private slots:
     void registryValueMissing() {
         useSystem("someone", "");
         QVERIFY(frmspash::ReadMachineRegValue("Software\\Nowhere", "RegisteredOwner").isNull());
-        QCOMPARE(frmspash::ReadMachineRegValue("Software\\Microsoft\\Windows\\CurrentVersion", "RegisteredOwner")
+        QCOMPARE(frmspash::ReadMachineRegValue("Software\\Microsoft\\Windows\\CurrentVersion",
+                                               "RegisteredOwner")
                      .toString(),
                  QString("someone"));
     }

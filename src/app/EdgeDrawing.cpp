@@ -46,7 +46,8 @@ void DrawEtchedEdge(PictureBox* box) {
     const ScreenMetrics& s = Platform::screen();
     const int right = intDiv(box->Width(), s.TwipsPerPixelX());
     const int bottom = intDiv(box->Height(), s.TwipsPerPixelY());
-    DrawEdge(box->Canvas(), QRect(QPoint(0, 0), QPoint(right - 1, bottom - 1)), EDGE_ETCHED, BF_RECT);
+    DrawEdge(box->Canvas(), QRect(QPoint(0, 0), QPoint(right - 1, bottom - 1)), EDGE_ETCHED,
+             BF_RECT);
     box->Refresh();
 }
 

@@ -15,7 +15,8 @@
 void frmMain::GetDrives() {
     Toolbar2->Clear();
     const QString root = QStorageInfo::root().rootPath();
-    Toolbar2->AddButton(AddBackslash(root), "Fixed Drive (" + AddBackslash(root) + " )", Icons::Drive(3));
+    Toolbar2->AddButton(AddBackslash(root), "Fixed Drive (" + AddBackslash(root) + " )",
+                        Icons::Drive(3));
 }
 
 void frmMain::GetToolbarFolders() {
@@ -65,7 +66,9 @@ void frmMain::FolderTreeview1_FolderClick(const Folder& folder, qint32) {
     ListFiles();
 }
 
-void frmMain::FolderTreeview1_GotFocus() { TreeHasFocus = true; }
+void frmMain::FolderTreeview1_GotFocus() {
+    TreeHasFocus = true;
+}
 
 void frmMain::ListFiles() {
     FileListModel* m = ListView1->Model();

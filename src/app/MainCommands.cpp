@@ -11,7 +11,9 @@
 #include "browser/FolderTreeview.h"
 #include "browser/Icons.h"
 
-MenuArray& frmMain::Menu(const QString& array) { return menus_[array]; }
+MenuArray& frmMain::Menu(const QString& array) {
+    return menus_[array];
+}
 
 void frmMain::buildMenus() {
     QMenuBar* bar = menuBar();
@@ -34,7 +36,8 @@ void frmMain::buildMenus() {
             QMenu* sub = parent->addMenu(Icons::Menu(def.caption), def.caption);
             sub->setObjectName(def.submenu);
             menus_[def.submenu].menu = sub;
-            connect(sub, &QMenu::hovered, this, [this](QAction* h) { IM_MenuHighlighted(h->text()); });
+            connect(sub, &QMenu::hovered, this,
+                    [this](QAction* h) { IM_MenuHighlighted(h->text()); });
             a = sub->menuAction();
         } else {
             a = parent->addAction(Icons::Menu(def.caption), def.caption);
@@ -53,7 +56,8 @@ void frmMain::buildMenus() {
     }
     for (auto it = menus_.begin(); it != menus_.end(); ++it)
         if (it->menu && it->menu->parent() == bar)
-            connect(it->menu, &QMenu::hovered, this, [this](QAction* h) { IM_MenuHighlighted(h->text()); });
+            connect(it->menu, &QMenu::hovered, this,
+                    [this](QAction* h) { IM_MenuHighlighted(h->text()); });
 
     for (int i : {0, 1, 7}) mnuviewa()(i)->setCheckable(true);
     for (int i : {0, 1}) mnuprev()(i)->setCheckable(true);
@@ -73,14 +77,22 @@ void frmMain::buildToolbar1() {
 }
 
 void frmMain::dispatch(const QString& array, int index) {
-    if (array == "mnufilea") mnufilea_Click(index);
-    else if (array == "mnuedita") mnuedita_Click(index);
-    else if (array == "mnuviewa") mnuviewa_Click(index);
-    else if (array == "mnuprev") mnuPrev_Click(index);
-    else if (array == "mnuviewaa") mnuviewaa_Click(index);
-    else if (array == "mnuorgan") mnuorgan_Click(index);
-    else if (array == "mnutoolsa") mnutoolsa_Click(index);
-    else if (array == "mnuabouta") mnuabouta_Click(index);
+    if (array == "mnufilea")
+        mnufilea_Click(index);
+    else if (array == "mnuedita")
+        mnuedita_Click(index);
+    else if (array == "mnuviewa")
+        mnuviewa_Click(index);
+    else if (array == "mnuprev")
+        mnuPrev_Click(index);
+    else if (array == "mnuviewaa")
+        mnuviewaa_Click(index);
+    else if (array == "mnuorgan")
+        mnuorgan_Click(index);
+    else if (array == "mnutoolsa")
+        mnutoolsa_Click(index);
+    else if (array == "mnuabouta")
+        mnuabouta_Click(index);
 }
 
 void frmMain::mnufilea_Click(int Index) {
@@ -123,15 +135,22 @@ void frmMain::mnuviewa_Click(int Index) {
     }
 }
 
-void frmMain::mnuviewaa_Click(int Index) { SetView(Index); }
+void frmMain::mnuviewaa_Click(int Index) {
+    SetView(Index);
+}
 void frmMain::mnutoolsa_Click(int) {}
 void frmMain::mnuabouta_Click(int) {}
 
 void frmMain::Toolbar1_ButtonClick(int Index) {
     switch (Index) {
-        case 1: mnufilea_Click(0); break;
-        case 4: mnuviewa_Click(9); break;
-        default: break;
+        case 1:
+            mnufilea_Click(0);
+            break;
+        case 4:
+            mnuviewa_Click(9);
+            break;
+        default:
+            break;
     }
 }
 

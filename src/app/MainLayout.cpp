@@ -17,11 +17,14 @@ void frmMain::Form_Resize() {
     DrawEtchedEdge(picdest);
 }
 
-void frmMain::picdest_Resize() { DrawEtchedEdge(picdest); }
+void frmMain::picdest_Resize() {
+    DrawEtchedEdge(picdest);
+}
 
 void frmMain::SetUpSlitter() {
     // Only the exact word puts the preview below; anything else is "Right".
-    const bool below = ReadSetting("Browser Options", "Preview Position", QString("Right")) == "Bottom";
+    const bool below =
+        ReadSetting("Browser Options", "Preview Position", QString("Right")) == "Bottom";
     Splitter2->SetOrientation(below);
     mnuprev()(0)->setChecked(!below);
     mnuprev()(1)->setChecked(below);

@@ -14,7 +14,9 @@ namespace {
 const QString& kSection = Schema::BrowserOptions;
 
 // Reads a boolean key with default true; empty when the text is no boolean.
-std::optional<bool> readBool(const char* key) { return ToBool(ReadSetting(kSection, key, true)); }
+std::optional<bool> readBool(const char* key) {
+    return ToBool(ReadSetting(kSection, key, true));
+}
 
 void loadFlag(bool& flag, const char* key) {
     if (auto v = readBool(key)) flag = *v;
@@ -53,8 +55,12 @@ void DoGeneral() {
     loadFlag(PathInTitlebar, "Path in Titlebar");
 }
 
-void SetFullRowSelect(FileListView* list, bool on) { setExtendedBit(list, LVS_EX_FULLROWSELECT, on); }
-void SetGridLines(FileListView* list, bool on) { setExtendedBit(list, LVS_EX_GRIDLINES, on); }
+void SetFullRowSelect(FileListView* list, bool on) {
+    setExtendedBit(list, LVS_EX_FULLROWSELECT, on);
+}
+void SetGridLines(FileListView* list, bool on) {
+    setExtendedBit(list, LVS_EX_GRIDLINES, on);
+}
 
 void DoListview(frmMain& form) {
     if (auto v = readBool("Full Row Select")) SetFullRowSelect(form.ListView1, *v);
@@ -70,7 +76,8 @@ void GetOptions(frmMain& form) {
         if (top) form.SetTop(*top);
     }
     if (readBool("Window Size").value_or(false)) {
-        if (auto w = ToSingle(ReadSetting(kSection, "Width", double(screen.ScreenWidth()) - 400))) form.SetWidth(*w);
+        if (auto w = ToSingle(ReadSetting(kSection, "Width", double(screen.ScreenWidth()) - 400)))
+            form.SetWidth(*w);
     }
     if (readBool("Window Size").value_or(false)) {
         if (auto h = ToSingle(ReadSetting(kSection, "Height", double(screen.ScreenHeight()) - 400)))
@@ -84,7 +91,8 @@ void GetOptions(frmMain& form) {
     if (UsePreviousFolder) {
         // A folder removed (or hidden) since the last run starts the browser
         // at the drive root rather than at nothing.
-        if (!form.FolderTreeview1->SetSelectedFolder(ReadSetting(kSection, "Previous Folder", root)))
+        if (!form.FolderTreeview1->SetSelectedFolder(
+                ReadSetting(kSection, "Previous Folder", root)))
             form.FolderTreeview1->SetSelectedFolder(root);
     } else {
         form.FolderTreeview1->SetSelectedFolder(root);

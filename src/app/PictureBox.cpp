@@ -16,10 +16,16 @@ void PictureBox::Cls() {
     update();
 }
 
-void PictureBox::Refresh() { repaint(); }
+void PictureBox::Refresh() {
+    repaint();
+}
 
-float PictureBox::Width() const { return TwX(width()); }
-float PictureBox::Height() const { return TwY(height()); }
+float PictureBox::Width() const {
+    return TwX(width());
+}
+float PictureBox::Height() const {
+    return TwY(height());
+}
 
 void PictureBox::paintEvent(QPaintEvent*) {
     QPainter p(this);

@@ -9,10 +9,26 @@ std::vector<Schema::Key> Schema::Keys() {
     const ScreenMetrics& screen = Platform::screen();
     const SystemInfo& sys = Platform::system();
     std::vector<Key> k;
-    for (const char* name : {"Show BMP", "Show DIB", "Show GIF", "Show JPG", "Show JPEG", "Show ICO", "Show CUR",
-                             "Show WMF", "Show EMF", "Show Hidden Files", "Toolbar Visible", "StatusBar Visible",
-                             "Use Previous Folder", "Path in Titlebar", "Double Click", "Window Position",
-                             "Window Size", "Window State", "Full Row Select", "Grid Lines"})
+    for (const char* name : {"Show BMP",
+                             "Show DIB",
+                             "Show GIF",
+                             "Show JPG",
+                             "Show JPEG",
+                             "Show ICO",
+                             "Show CUR",
+                             "Show WMF",
+                             "Show EMF",
+                             "Show Hidden Files",
+                             "Toolbar Visible",
+                             "StatusBar Visible",
+                             "Use Previous Folder",
+                             "Path in Titlebar",
+                             "Double Click",
+                             "Window Position",
+                             "Window Size",
+                             "Window State",
+                             "Full Row Select",
+                             "Grid Lines"})
         k.push_back({BrowserOptions, name, yes});
     k.push_back({BrowserOptions, "Preview Position", QString("Right")});
     k.push_back({BrowserOptions, "Left", 200});
@@ -41,7 +57,8 @@ std::vector<Schema::Key> Schema::Keys() {
 
 QVariant Schema::Default(const QString& section, const QString& key) {
     for (const Key& k : Keys())
-        if (k.section.compare(section, Qt::CaseInsensitive) == 0 && k.key.compare(key, Qt::CaseInsensitive) == 0)
+        if (k.section.compare(section, Qt::CaseInsensitive) == 0 &&
+            k.key.compare(key, Qt::CaseInsensitive) == 0)
             return k.defaultValue;
     return {};
 }

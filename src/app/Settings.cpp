@@ -28,7 +28,9 @@ std::vector<std::pair<QString, QString>> ReadSection(const QString& section) {
     return Platform::settings().Section(section);
 }
 
-void DeleteSection(const QString& section) { Platform::settings().DeleteSection(section); }
+void DeleteSection(const QString& section) {
+    Platform::settings().DeleteSection(section);
+}
 
 std::optional<bool> ToBool(const QString& text) {
     const QString t = text.trimmed();
@@ -59,7 +61,8 @@ std::optional<qint16> ToInt16(const QString& text) {
 }
 
 std::optional<qint32> ToInt32(const QString& text) {
-    if (auto v = toWhole(text, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()))
+    if (auto v =
+            toWhole(text, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()))
         return qint32(*v);
     return std::nullopt;
 }

@@ -18,9 +18,19 @@ StatusBar::StatusBar(int panels, QWidget* parent) : QWidget(parent) {
     }
 }
 
-QString StatusBar::Panel::Text() const { return label->text(); }
-void StatusBar::Panel::SetText(const QString& text) { label->setText(text); }
-bool StatusBar::Panel::Visible() const { return !label->isHidden(); }
-void StatusBar::Panel::SetVisible(bool visible) { label->setHidden(!visible); }
+QString StatusBar::Panel::Text() const {
+    return label->text();
+}
+void StatusBar::Panel::SetText(const QString& text) {
+    label->setText(text);
+}
+bool StatusBar::Panel::Visible() const {
+    return !label->isHidden();
+}
+void StatusBar::Panel::SetVisible(bool visible) {
+    label->setHidden(!visible);
+}
 
-int StatusBar::PreferredHeight() const { return fontMetrics().height() + 10; }
+int StatusBar::PreferredHeight() const {
+    return fontMetrics().height() + 10;
+}

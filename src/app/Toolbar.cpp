@@ -30,8 +30,9 @@ void ToolbarWindow32::applyStyle() {
     const bool flat = style_ & TBSTYLE_FLAT;
     for (QToolButton* b : findChildren<QToolButton*>()) b->setAutoRaise(flat);
     // Without the flat bit the buttons keep a raised frame, as classic bars did.
-    setStyleSheet(flat ? QString()
-                       : "QToolButton { border: 1px outset palette(mid); margin: 1px; padding: 2px; }");
+    setStyleSheet(
+        flat ? QString()
+             : "QToolButton { border: 1px outset palette(mid); margin: 1px; padding: 2px; }");
 }
 
 Toolbar::Toolbar(QWidget* parent) : QWidget(parent), bar_(new ToolbarWindow32(this)) {}
@@ -77,9 +78,13 @@ void Toolbar::SetButtonEnabled(int index, bool enabled) {
         buttons_[index - 1].action->setEnabled(enabled);
 }
 
-int Toolbar::PreferredHeight() const { return bar_->sizeHint().height(); }
+int Toolbar::PreferredHeight() const {
+    return bar_->sizeHint().height();
+}
 
-void Toolbar::Refresh() { bar_->update(); }
+void Toolbar::Refresh() {
+    bar_->update();
+}
 
 void Toolbar::resizeEvent(QResizeEvent* e) {
     bar_->setGeometry(0, 0, e->size().width(), e->size().height());

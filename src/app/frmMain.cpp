@@ -55,7 +55,8 @@ frmMain::frmMain() : client_(new QWidget(this)) {
 
     connect(FolderTreeview1, &FolderTreeview::FolderClick, this,
             [this](const Folder& f, qint32 loc) { FolderTreeview1_FolderClick(f, loc); });
-    connect(FolderTreeview1, &FolderTreeview::GotFocus, this, [this] { FolderTreeview1_GotFocus(); });
+    connect(FolderTreeview1, &FolderTreeview::GotFocus, this,
+            [this] { FolderTreeview1_GotFocus(); });
     connect(ListView1, &FileListView::GotFocus, this, [] { TreeHasFocus = false; });
     connect(picdest, &PictureBox::Resized, this, [this] { picdest_Resize(); });
     connect(Toolbar1, &Toolbar::ButtonClick, this, [this](int i) { Toolbar1_ButtonClick(i); });
@@ -64,11 +65,16 @@ frmMain::frmMain() : client_(new QWidget(this)) {
 
 frmMain::~frmMain() = default;
 
-frmMain* frmMain::instance() { return Forms::Get<frmMain>("frmMain"); }
-bool frmMain::exists() { return Forms::Loaded("frmMain"); }
+frmMain* frmMain::instance() {
+    return Forms::Get<frmMain>("frmMain");
+}
+bool frmMain::exists() {
+    return Forms::Loaded("frmMain");
+}
 
 void frmMain::Form_Load() {
-    ShowHidden = ToBool(ReadSetting("Browser Options", "Show Hidden Files", true)).value_or(ShowHidden);
+    ShowHidden =
+        ToBool(ReadSetting("Browser Options", "Show Hidden Files", true)).value_or(ShowHidden);
     mnuviewa()(7)->setChecked(ShowHidden);
     FolderTreeview1->SetShowHidden(ShowHidden);
 
@@ -101,15 +107,16 @@ void frmMain::Form_QueryUnload(qint16& Cancel, qint16) {
     Cancel = 0;
     SaveOptions(*this);
     DoEvents();
-    for (const char* name : {"frmPrint", "frmWebView", "frmScroll", "frmSettings"}) Forms::Close(name);
+    for (const char* name : {"frmPrint", "frmWebView", "frmScroll", "frmSettings"})
+        Forms::Close(name);
 }
 
 void frmMain::Form_Unload(qint16&) {
     // Windows still on screen (an image search, a slideshow) stay open; the
     // program ends when the last window closes.
-    for (const char* name : {"KvoAbout", "frmColors", "frmconvert", "frmFileOps", "frmOrganize", "frmPrint",
-                             "frmprogress", "frmshow", "frmWebView", "frmScroll", "frmSettings", "frmFind",
-                             "frmMain"})
+    for (const char* name :
+         {"KvoAbout", "frmColors", "frmconvert", "frmFileOps", "frmOrganize", "frmPrint",
+          "frmprogress", "frmshow", "frmWebView", "frmScroll", "frmSettings", "frmFind", "frmMain"})
         Forms::Release(name);
 }
 
@@ -136,13 +143,25 @@ bool frmMain::eventFilter(QObject* watched, QEvent* e) {
 
 // Geometry. The frame is what the user sees as the window; without a window
 // manager it equals the client geometry.
-float frmMain::Left() const { return TwX(frameGeometry().x()); }
-float frmMain::Top() const { return TwY(frameGeometry().y()); }
-float frmMain::Width() const { return TwX(frameGeometry().width()); }
-float frmMain::Height() const { return TwY(frameGeometry().height()); }
+float frmMain::Left() const {
+    return TwX(frameGeometry().x());
+}
+float frmMain::Top() const {
+    return TwY(frameGeometry().y());
+}
+float frmMain::Width() const {
+    return TwX(frameGeometry().width());
+}
+float frmMain::Height() const {
+    return TwY(frameGeometry().height());
+}
 
-void frmMain::SetLeft(float twips) { move(PxX(twips), frameGeometry().y()); }
-void frmMain::SetTop(float twips) { move(frameGeometry().x(), PxY(twips)); }
+void frmMain::SetLeft(float twips) {
+    move(PxX(twips), frameGeometry().y());
+}
+void frmMain::SetTop(float twips) {
+    move(frameGeometry().x(), PxY(twips));
+}
 
 void frmMain::SetWidth(float twips) {
     const int frameExtra = frameGeometry().width() - width();
@@ -161,8 +180,10 @@ void frmMain::showEvent(QShowEvent* e) {
     // The frame is known once the window is on screen: make the outer size
     // the one the settings asked for.
     const QSize extra = frameGeometry().size() - size();
-    if (wantedFrame_.width() > 0 && extra.width() > 0) resize(wantedFrame_.width() - extra.width(), height());
-    if (wantedFrame_.height() > 0 && extra.height() > 0) resize(width(), wantedFrame_.height() - extra.height());
+    if (wantedFrame_.width() > 0 && extra.width() > 0)
+        resize(wantedFrame_.width() - extra.width(), height());
+    if (wantedFrame_.height() > 0 && extra.height() > 0)
+        resize(width(), wantedFrame_.height() - extra.height());
     wantedFrame_ = QSize();
 }
 
@@ -175,12 +196,23 @@ int frmMain::WindowState() const {
 
 void frmMain::SetWindowState(int state) {
     switch (state) {
-        case 0: setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized)); break;
-        case 1: setWindowState((windowState() & ~Qt::WindowMaximized) | Qt::WindowMinimized); break;
-        case 2: setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized); break;
-        default: break;
+        case 0:
+            setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+            break;
+        case 1:
+            setWindowState((windowState() & ~Qt::WindowMaximized) | Qt::WindowMinimized);
+            break;
+        case 2:
+            setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
+            break;
+        default:
+            break;
     }
 }
 
-float frmMain::ScaleWidth() const { return TwX(client_->width()); }
-float frmMain::ScaleHeight() const { return TwY(client_->height()); }
+float frmMain::ScaleWidth() const {
+    return TwX(client_->width());
+}
+float frmMain::ScaleHeight() const {
+    return TwY(client_->height());
+}

@@ -42,7 +42,8 @@ frmspash::frmspash() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHi
     };
     makeLabel(1, "###", QRect(16, 122, 300, 18));
     makeLabel(4, "###", QRect(16, 140, 300, 18));
-    makeLabel(2, "This program is free to use and share. No warranty of any kind.", QRect(16, 170, 420, 18))
+    makeLabel(2, "This program is free to use and share. No warranty of any kind.",
+              QRect(16, 170, 420, 18))
         ->setStyleSheet("color: #555;");
     makeLabel(3, "###", QRect(320, 122, 105, 18))->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     QLabel* init = makeLabel(5, " Initializing setup...", QRect(0, 0, PxX(3075), PxY(240)));
@@ -58,13 +59,16 @@ frmspash::frmspash() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHi
     Timer1->start();
 }
 
-frmspash* frmspash::instance() { return Forms::Get<frmspash>("frmspash"); }
+frmspash* frmspash::instance() {
+    return Forms::Get<frmspash>("frmspash");
+}
 
 QVariant frmspash::ReadMachineRegValue(const QString& keyPath, const QString& valueName) {
     Registry& reg = Platform::registry();
     HKEY key = 0;
     QVariant result;
-    if (reg.RegOpenKeyEx(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return result;
+    if (reg.RegOpenKeyEx(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return result;
     ReadRegValue(key, valueName, result);
     reg.RegCloseKey(key);
     return result;
@@ -72,7 +76,8 @@ QVariant frmspash::ReadMachineRegValue(const QString& keyPath, const QString& va
 
 void frmspash::Form_Load() {
     const float w = TwX(width()), h = TwY(height());
-    move(PxX(Platform::screen().ScreenWidth() / 2 - w / 2), PxY(Platform::screen().ScreenHeight() / 2 - h / 2));
+    move(PxX(Platform::screen().ScreenWidth() / 2 - w / 2),
+         PxY(Platform::screen().ScreenHeight() / 2 - h / 2));
     setCursor(Qt::WaitCursor);
     // The rectangle is placed 10 twips in from the top-left corner.
     Shape1->setGeometry(PxX(10), PxY(10), width() - PxX(10), height() - PxY(10));
@@ -88,7 +93,9 @@ void frmspash::Form_Load() {
     frmMain::instance()->Form_Load();
 }
 
-void frmspash::Timer1_Timer() { close(); }
+void frmspash::Timer1_Timer() {
+    close();
+}
 
 void frmspash::Form_Unload() {
     unsetCursor();

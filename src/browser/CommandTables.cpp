@@ -6,9 +6,9 @@ const char* const kVendorWebSite = "https://kvoview.example.org/";
 
 const std::vector<TopMenuDef>& TopMenus() {
     static const std::vector<TopMenuDef> t = {
-        {"mnufile", "&File", "mnufilea"},      {"mnuedit", "&Edit", "mnuedita"},
-        {"mnuview", "&View", "mnuviewa"},      {"mnuFavs", "Fa&vorites", "mnuorgan"},
-        {"mnutools", "&Tools", "mnutoolsa"},   {"mnuabout", "&About", "mnuabouta"},
+        {"mnufile", "&File", "mnufilea"},    {"mnuedit", "&Edit", "mnuedita"},
+        {"mnuview", "&View", "mnuviewa"},    {"mnuFavs", "Fa&vorites", "mnuorgan"},
+        {"mnutools", "&Tools", "mnutoolsa"}, {"mnuabout", "&About", "mnuabouta"},
     };
     return t;
 }
@@ -101,15 +101,33 @@ const std::vector<MenuItemDef>& MenuItems() {
 
 const std::vector<ToolButtonDef>& ToolbarButtons() {
     static const std::vector<ToolButtonDef> t = {
-        {1, "Up One Level", 1},        {2, "Organize Favorites", 2}, {3, nullptr, 0},
-        {4, "Refresh", 3},             {5, nullptr, 0},              {6, "View Image", 4},
-        {7, "Slideshow", 5},           {8, "Web Pattern Viewer", 20}, {9, "Image Hound", 24},
-        {10, nullptr, 0},              {11, "Print", 6},             {12, "Set Wallpaper", 7},
-        {13, nullptr, 0},              {14, "Copy File(s) To...", 8}, {15, "Move File(s) To...", 9},
-        {16, "Delete File(s)", 16},    {17, "Recycle File(s)", 23},  {18, nullptr, 0},
-        {19, "Launch", 15},            {20, "Properties", 10},       {21, nullptr, 0},
-        {22, "Copy Filename", 11},     {23, "Copy Image", 12},       {24, nullptr, 0},
-        {25, "View", 21},              {26, nullptr, 0},             {27, "Settings", 18},
+        {1, "Up One Level", 1},
+        {2, "Organize Favorites", 2},
+        {3, nullptr, 0},
+        {4, "Refresh", 3},
+        {5, nullptr, 0},
+        {6, "View Image", 4},
+        {7, "Slideshow", 5},
+        {8, "Web Pattern Viewer", 20},
+        {9, "Image Hound", 24},
+        {10, nullptr, 0},
+        {11, "Print", 6},
+        {12, "Set Wallpaper", 7},
+        {13, nullptr, 0},
+        {14, "Copy File(s) To...", 8},
+        {15, "Move File(s) To...", 9},
+        {16, "Delete File(s)", 16},
+        {17, "Recycle File(s)", 23},
+        {18, nullptr, 0},
+        {19, "Launch", 15},
+        {20, "Properties", 10},
+        {21, nullptr, 0},
+        {22, "Copy Filename", 11},
+        {23, "Copy Image", 12},
+        {24, nullptr, 0},
+        {25, "View", 21},
+        {26, nullptr, 0},
+        {27, "Settings", 18},
     };
     return t;
 }
@@ -177,8 +195,10 @@ QString MenuHelpText(const QString& caption, const HelpState& state) {
         if (h.text) return QString::fromLatin1(h.text);
         if (caption == "E&xit") return "Exits " + product;
         if (caption == "&Toolbar") return state.toolbarVisible ? "Hides toolbar" : "Shows toolbar";
-        if (caption == "&Statusbar") return state.statusBarVisible ? "Hides statusbar" : "Shows statusbar";
-        if (caption == "Show &Hidden Files") return state.showHidden ? "Hides hidden files" : "Shows hidden files";
+        if (caption == "&Statusbar")
+            return state.statusBarVisible ? "Hides statusbar" : "Shows statusbar";
+        if (caption == "Show &Hidden Files")
+            return state.showHidden ? "Hides hidden files" : "Shows hidden files";
         if (caption == "&Morvath Software on the Web") return "Go to " + QString(kVendorWebSite);
         if (caption == "About") return "About " + product;
     }

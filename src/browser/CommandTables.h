@@ -6,7 +6,7 @@
 // The main window's menus and command toolbar as data. Each menu item
 // belongs to a control array and keeps its index there; separators too.
 struct MenuItemDef {
-    const char* array;     // "mnufilea"
+    const char* array;  // "mnufilea"
     int index;
     const char* caption;   // "-" for a separator
     const char* shortcut;  // QKeySequence text, "" for none

@@ -86,7 +86,9 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
 QVariant FileListModel::headerData(int section, Qt::Orientation o, int role) const {
     if (o != Qt::Horizontal) return {};
     static const char* names[] = {"Filename", "Size", "Dimensions", "Date Modified"};
-    if (role == Qt::DisplayRole && section >= 0 && section < ColumnCount_) return QString(names[section]);
-    if (role == Qt::TextAlignmentRole && section == ColSize) return int(Qt::AlignRight | Qt::AlignVCenter);
+    if (role == Qt::DisplayRole && section >= 0 && section < ColumnCount_)
+        return QString(names[section]);
+    if (role == Qt::TextAlignmentRole && section == ColSize)
+        return int(Qt::AlignRight | Qt::AlignVCenter);
     return {};
 }

@@ -16,10 +16,11 @@ namespace {
 // the name column without full-row select, and light cell borders with grid
 // lines on.
 class ListDelegate : public QStyledItemDelegate {
-public:
+  public:
     explicit ListDelegate(FileListView* list) : QStyledItemDelegate(list), list_(list) {}
 
-    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    void paint(QPainter* p, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         QStyleOptionViewItem opt(option);
         const quint32 ex = list_->ExtendedStyle();
         if (!(ex & LVS_EX_FULLROWSELECT) && index.column() != 0) {
@@ -36,7 +37,7 @@ public:
         }
     }
 
-private:
+  private:
     FileListView* list_;
 };
 
@@ -44,12 +45,15 @@ const float kColumnTwips[] = {3528, 2117, 2540, 3175};
 }  // namespace
 
 FileListView::FileListView(QWidget* parent)
-    : QStackedWidget(parent), model_(new FileListModel(this)), details_(new QTreeView(this)),
+    : QStackedWidget(parent),
+      model_(new FileListModel(this)),
+      details_(new QTreeView(this)),
       icons_(new QListView(this)) {
     details_->setModel(model_);
     icons_->setModel(model_);
     icons_->setSelectionModel(details_->selectionModel());
-    for (QAbstractItemView* v : {static_cast<QAbstractItemView*>(details_), static_cast<QAbstractItemView*>(icons_)}) {
+    for (QAbstractItemView* v :
+         {static_cast<QAbstractItemView*>(details_), static_cast<QAbstractItemView*>(icons_)}) {
         v->setSelectionMode(QAbstractItemView::ExtendedSelection);
         v->setEditTriggers(QAbstractItemView::NoEditTriggers);
         v->setItemDelegate(new ListDelegate(this));
@@ -65,7 +69,8 @@ FileListView::FileListView(QWidget* parent)
     details_->header()->setSectionsClickable(true);
     details_->header()->setStretchLastSection(false);
     details_->header()->setSortIndicatorShown(false);
-    connect(details_->header(), &QHeaderView::sectionClicked, this, [this](int c) { emit ColumnClick(c); });
+    connect(details_->header(), &QHeaderView::sectionClicked, this,
+            [this](int c) { emit ColumnClick(c); });
     for (int c = 0; c < 4; ++c) SetColumnWidth(c, kColumnTwips[c]);
     icons_->setUniformItemSizes(true);
     icons_->setResizeMode(QListView::Adjust);
@@ -75,7 +80,9 @@ FileListView::FileListView(QWidget* parent)
     SetView(3);
 }
 
-QItemSelectionModel* FileListView::Selection() const { return details_->selectionModel(); }
+QItemSelectionModel* FileListView::Selection() const {
+    return details_->selectionModel();
+}
 
 void FileListView::SetView(int view) {
     if (view < 0 || view > 3) return;
@@ -89,7 +96,8 @@ void FileListView::SetView(int view) {
     icons_->setViewMode(view == 0 ? QListView::IconMode : QListView::ListMode);
     icons_->setFlow(view == 2 ? QListView::TopToBottom : QListView::LeftToRight);
     icons_->setIconSize(view == 0 ? QSize(32, 32) : QSize(16, 16));
-    icons_->setGridSize(view == 0 ? QSize(PxX(1230), PxY(1000)) : QSize(view == 1 ? PxX(2400) : 0, 0));
+    icons_->setGridSize(view == 0 ? QSize(PxX(1230), PxY(1000))
+                                  : QSize(view == 1 ? PxX(2400) : 0, 0));
     icons_->setMovement(QListView::Static);
     icons_->setWrapping(true);
     setCurrentWidget(icons_);
@@ -115,9 +123,13 @@ void FileListView::applyExtendedStyle() {
     icons_->viewport()->update();
 }
 
-float FileListView::ColumnWidth(int column) const { return TwX(details_->columnWidth(column)); }
+float FileListView::ColumnWidth(int column) const {
+    return TwX(details_->columnWidth(column));
+}
 
-void FileListView::SetColumnWidth(int column, float twips) { details_->setColumnWidth(column, PxX(twips)); }
+void FileListView::SetColumnWidth(int column, float twips) {
+    details_->setColumnWidth(column, PxX(twips));
+}
 
 int FileListView::SelectedRow() const {
     const QModelIndex i = Selection()->currentIndex();
@@ -130,12 +142,15 @@ void FileListView::SetSelectedRow(int row) {
                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
-bool FileListView::IsSelected(int row) const { return Selection()->isRowSelected(row, {}); }
+bool FileListView::IsSelected(int row) const {
+    return Selection()->isRowSelected(row, {});
+}
 
 void FileListView::SetSelected(int row, bool selected) {
     if (row < 0 || row >= model_->Count()) return;
-    Selection()->select(model_->index(row, 0), (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
-                                                  QItemSelectionModel::Rows);
+    Selection()->select(model_->index(row, 0),
+                        (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
+                            QItemSelectionModel::Rows);
 }
 
 bool FileListView::eventFilter(QObject* watched, QEvent* event) {
@@ -150,8 +165,11 @@ bool FileListView::eventFilter(QObject* watched, QEvent* event) {
         }
         case QEvent::MouseButtonRelease: {
             auto* m = static_cast<QMouseEvent*>(event);
-            const int button = m->button() == Qt::LeftButton ? 1 : m->button() == Qt::RightButton ? 2 : 4;
-            emit MouseUp(button, int(m->modifiers() >> 25), TwX(int(m->position().x())), TwY(int(m->position().y())));
+            const int button = m->button() == Qt::LeftButton    ? 1
+                               : m->button() == Qt::RightButton ? 2
+                                                                : 4;
+            emit MouseUp(button, int(m->modifiers() >> 25), TwX(int(m->position().x())),
+                         TwY(int(m->position().y())));
             break;
         }
         default:

@@ -58,7 +58,8 @@ void FolderTreeview::buildModel() {
     // Folders arrive and get sorted in the background: keep a folder chosen
     // by the program in sight until the user takes over.
     auto keep = [this] {
-        if (keepInSight_ && currentIndex().isValid()) scrollTo(currentIndex(), QAbstractItemView::PositionAtCenter);
+        if (keepInSight_ && currentIndex().isValid())
+            scrollTo(currentIndex(), QAbstractItemView::PositionAtCenter);
     };
     connect(model_, &QFileSystemModel::directoryLoaded, this, keep);
     connect(model_, &QFileSystemModel::layoutChanged, this, keep);

@@ -9,7 +9,9 @@
 #include <cmath>
 
 namespace {
-QIcon stdIcon(QStyle::StandardPixmap sp) { return QApplication::style()->standardIcon(sp); }
+QIcon stdIcon(QStyle::StandardPixmap sp) {
+    return QApplication::style()->standardIcon(sp);
+}
 
 // A small painted glyph on a 32x32 surface (scaled down for 16x16).
 using Draw = void (*)(QPainter&);
@@ -36,7 +38,8 @@ void picture(QPainter& p) {
     p.setBrush(QColor(250, 210, 40));
     p.drawEllipse(QPointF(22, 12), 3, 3);
     p.setBrush(QColor(60, 150, 60));
-    p.drawPolygon(QPolygonF({QPointF(4, 25), QPointF(13, 13), QPointF(20, 21), QPointF(23, 18), QPointF(28, 25)}));
+    p.drawPolygon(QPolygonF(
+        {QPointF(4, 25), QPointF(13, 13), QPointF(20, 21), QPointF(23, 18), QPointF(28, 25)}));
 }
 
 void printer(QPainter& p) {
@@ -157,35 +160,59 @@ QIcon typeIcon(const QString& text, const QColor& bg) {
 
 QIcon Icons::Toolbar(int image) {
     switch (image) {
-        case 1: return stdIcon(QStyle::SP_FileDialogToParent);
-        case 2: return painted(star);
-        case 3: return stdIcon(QStyle::SP_BrowserReload);
-        case 4: return painted(picture);
-        case 5: return stdIcon(QStyle::SP_MediaPlay);
-        case 6: return painted(printer);
-        case 7: return painted(monitor);
-        case 8: return painted(pages);
-        case 9: return painted(moveTo);
-        case 10: return stdIcon(QStyle::SP_FileDialogInfoView);
-        case 11: return painted(picture);
-        case 12: return stdIcon(QStyle::SP_FileLinkIcon);
-        case 15: return stdIcon(QStyle::SP_CommandLink);
-        case 16: return stdIcon(QStyle::SP_DialogDiscardButton);
-        case 18: return painted(gear);
-        case 20: return painted(tiles);
-        case 21: return stdIcon(QStyle::SP_FileDialogDetailedView);
-        case 23: return stdIcon(QStyle::SP_TrashIcon);
-        case 24: return painted(hound);
-        default: return stdIcon(QStyle::SP_FileIcon);
+        case 1:
+            return stdIcon(QStyle::SP_FileDialogToParent);
+        case 2:
+            return painted(star);
+        case 3:
+            return stdIcon(QStyle::SP_BrowserReload);
+        case 4:
+            return painted(picture);
+        case 5:
+            return stdIcon(QStyle::SP_MediaPlay);
+        case 6:
+            return painted(printer);
+        case 7:
+            return painted(monitor);
+        case 8:
+            return painted(pages);
+        case 9:
+            return painted(moveTo);
+        case 10:
+            return stdIcon(QStyle::SP_FileDialogInfoView);
+        case 11:
+            return painted(picture);
+        case 12:
+            return stdIcon(QStyle::SP_FileLinkIcon);
+        case 15:
+            return stdIcon(QStyle::SP_CommandLink);
+        case 16:
+            return stdIcon(QStyle::SP_DialogDiscardButton);
+        case 18:
+            return painted(gear);
+        case 20:
+            return painted(tiles);
+        case 21:
+            return stdIcon(QStyle::SP_FileDialogDetailedView);
+        case 23:
+            return stdIcon(QStyle::SP_TrashIcon);
+        case 24:
+            return painted(hound);
+        default:
+            return stdIcon(QStyle::SP_FileIcon);
     }
 }
 
 QIcon Icons::Menu(const QString& caption) {
     static const QHash<QString, int> toolbarImage = {
-        {"&Up One Level", 1}, {"&Organize Favorites", 2}, {"&Refresh", 3}, {"&Open", 4},
-        {"Sli&deShow", 5}, {"&Print", 6}, {"Set Wallpa&per", 7}, {"&Copy to...", 8},
-        {"&Move to...", 9}, {"Proper&ties", 10}, {"Copy &Image", 11}, {"Copy &Filename", 12},
-        {"&Launch", 15}, {"&Delete File(s)", 16}, {"&Settings", 18}, {"&Web Pattern Viewer", 20},
+        {"&Up One Level", 1},     {"&Organize Favorites", 2},
+        {"&Refresh", 3},          {"&Open", 4},
+        {"Sli&deShow", 5},        {"&Print", 6},
+        {"Set Wallpa&per", 7},    {"&Copy to...", 8},
+        {"&Move to...", 9},       {"Proper&ties", 10},
+        {"Copy &Image", 11},      {"Copy &Filename", 12},
+        {"&Launch", 15},          {"&Delete File(s)", 16},
+        {"&Settings", 18},        {"&Web Pattern Viewer", 20},
         {"&Recycle File(s)", 23}, {"Image &Hound", 24}};
     if (auto it = toolbarImage.find(caption); it != toolbarImage.end()) return Toolbar(*it);
     if (caption == "&Create Hypertext File Listing") return typeIcon("htm", QColor(200, 90, 40));
@@ -209,22 +236,30 @@ QIcon Icons::Menu(const QString& caption) {
 
 QIcon Icons::Drive(int image) {
     switch (image) {
-        case 1: return stdIcon(QStyle::SP_DriveFDIcon);
-        case 2: return stdIcon(QStyle::SP_DriveFDIcon);
-        case 3: return stdIcon(QStyle::SP_DriveHDIcon);
-        case 4: return stdIcon(QStyle::SP_DriveCDIcon);
-        case 5: return stdIcon(QStyle::SP_DriveNetIcon);
-        case 6: return typeIcon("RAM", QColor(90, 90, 160));
-        case 7: return stdIcon(QStyle::SP_DirIcon);
-        default: return stdIcon(QStyle::SP_DriveHDIcon);
+        case 1:
+            return stdIcon(QStyle::SP_DriveFDIcon);
+        case 2:
+            return stdIcon(QStyle::SP_DriveFDIcon);
+        case 3:
+            return stdIcon(QStyle::SP_DriveHDIcon);
+        case 4:
+            return stdIcon(QStyle::SP_DriveCDIcon);
+        case 5:
+            return stdIcon(QStyle::SP_DriveNetIcon);
+        case 6:
+            return typeIcon("RAM", QColor(90, 90, 160));
+        case 7:
+            return stdIcon(QStyle::SP_DirIcon);
+        default:
+            return stdIcon(QStyle::SP_DriveHDIcon);
     }
 }
 
 QIcon Icons::ListImage(int image) {
     static const char* names[] = {"BMP", "GIF", "JPG", "DIB", "CUR", "ICO", "EMF", "WMF"};
-    static const QColor colors[] = {QColor(40, 100, 180), QColor(150, 60, 160), QColor(200, 90, 30),
-                                    QColor(40, 130, 130), QColor(100, 100, 100), QColor(180, 140, 20),
-                                    QColor(60, 140, 60), QColor(120, 80, 40)};
+    static const QColor colors[] = {
+        QColor(40, 100, 180),  QColor(150, 60, 160), QColor(200, 90, 30), QColor(40, 130, 130),
+        QColor(100, 100, 100), QColor(180, 140, 20), QColor(60, 140, 60), QColor(120, 80, 40)};
     if (image >= 1 && image <= 8) return typeIcon(names[image - 1], colors[image - 1]);
     if (image == 9) return stdIcon(QStyle::SP_FileDialogToParent);
     return stdIcon(QStyle::SP_FileIcon);

@@ -31,10 +31,18 @@ T& getOrMake(std::unique_ptr<T>& slot) {
 }
 }  // namespace
 
-ScreenMetrics& Platform::screen() { return getOrMake<ScreenMetrics, QtScreenMetrics>(services().screen); }
-Clock& Platform::clock() { return getOrMake<Clock, SteadyClock>(services().clock); }
-SystemInfo& Platform::system() { return getOrMake<SystemInfo, LinuxSystemInfo>(services().system); }
-FileSystem& Platform::files() { return getOrMake<FileSystem, PosixFileSystem>(services().files); }
+ScreenMetrics& Platform::screen() {
+    return getOrMake<ScreenMetrics, QtScreenMetrics>(services().screen);
+}
+Clock& Platform::clock() {
+    return getOrMake<Clock, SteadyClock>(services().clock);
+}
+SystemInfo& Platform::system() {
+    return getOrMake<SystemInfo, LinuxSystemInfo>(services().system);
+}
+FileSystem& Platform::files() {
+    return getOrMake<FileSystem, PosixFileSystem>(services().files);
+}
 
 Registry& Platform::registry() {
     auto& s = services();
@@ -44,7 +52,8 @@ Registry& Platform::registry() {
 
 SettingsBackend& Platform::settings() {
     auto& s = services();
-    if (!s.settings) s.settings = std::make_unique<IniSettingsBackend>(IniSettingsBackend::DefaultPath());
+    if (!s.settings)
+        s.settings = std::make_unique<IniSettingsBackend>(IniSettingsBackend::DefaultPath());
     return *s.settings;
 }
 
@@ -58,9 +67,21 @@ void Platform::installDefaults() {
     s.settings = std::make_unique<IniSettingsBackend>(IniSettingsBackend::DefaultPath());
 }
 
-void Platform::setScreen(std::unique_ptr<ScreenMetrics> p) { services().screen = std::move(p); }
-void Platform::setClock(std::unique_ptr<Clock> p) { services().clock = std::move(p); }
-void Platform::setSystem(std::unique_ptr<SystemInfo> p) { services().system = std::move(p); }
-void Platform::setRegistry(std::unique_ptr<Registry> p) { services().registry = std::move(p); }
-void Platform::setFiles(std::unique_ptr<FileSystem> p) { services().files = std::move(p); }
-void Platform::setSettings(std::unique_ptr<SettingsBackend> p) { services().settings = std::move(p); }
+void Platform::setScreen(std::unique_ptr<ScreenMetrics> p) {
+    services().screen = std::move(p);
+}
+void Platform::setClock(std::unique_ptr<Clock> p) {
+    services().clock = std::move(p);
+}
+void Platform::setSystem(std::unique_ptr<SystemInfo> p) {
+    services().system = std::move(p);
+}
+void Platform::setRegistry(std::unique_ptr<Registry> p) {
+    services().registry = std::move(p);
+}
+void Platform::setFiles(std::unique_ptr<FileSystem> p) {
+    services().files = std::move(p);
+}
+void Platform::setSettings(std::unique_ptr<SettingsBackend> p) {
+    services().settings = std::move(p);
+}
