@@ -8,7 +8,7 @@
 // XDG_CACHE_HOME and XDG_RUNTIME_DIR under one temporary folder, so nothing a
 // test does reaches the real user's files. Must exist before QApplication.
 class TestEnv {
-  public:
+public:
     TestEnv();
     ~TestEnv();
     QString root() const { return dir_.path(); }
@@ -20,7 +20,7 @@ class TestEnv {
     // A fresh empty folder under the temporary root.
     QString makeDir(const QString& name) const;
 
-  private:
+private:
     QTemporaryDir dir_;
 };
 

@@ -11,7 +11,7 @@ class TestFolderTree : public QObject {
     Q_OBJECT
     QString base_;
 
-  private slots:
+private slots:
     void initTestCase() {
         base_ =
             QDir::tempPath() + "/kvo-tree-" + QString::number(QCoreApplication::applicationPid());

@@ -14,7 +14,7 @@ const QChar NUL(0);
 
 // A registry whose second query (the one with a buffer) fails.
 class FailingReadRegistry : public MemoryRegistry {
-  public:
+public:
     long RegQueryValueEx(HKEY key, const QString& name, quint32* type, char* data,
                          quint32* size) override {
         if (data) return ERROR_MORE_DATA;
@@ -34,7 +34,7 @@ class TestHelpers : public QObject {
 
     FakeClock* clock_ = nullptr;  // owned by Platform
 
-  private slots:
+private slots:
     void init() {
         auto clock = std::make_unique<FakeClock>();
         clock_ = clock.get();

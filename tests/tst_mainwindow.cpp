@@ -61,7 +61,7 @@ class TestMainWindow : public QObject {
         QTRY_VERIFY(!frmMain::exists());
     }
 
-  private slots:
+private slots:
     void cleanup() {
         if (frmMain::exists()) unload(frmMain::instance());
     }

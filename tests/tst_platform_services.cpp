@@ -38,14 +38,14 @@ bool listedReadOnly(const QString& dir, const QString& name) {
 
 // Runs the rest of a scope as another user (root only); restores root after.
 class EffectiveUser {
-  public:
+public:
     explicit EffectiveUser(uid_t id) : ok_(setegid(id) == 0 && seteuid(id) == 0) {}
     ~EffectiveUser() {
         if (seteuid(0) != 0 || setegid(0) != 0) qFatal("cannot return to root");
     }
     bool ok() const { return ok_; }
 
-  private:
+private:
     bool ok_;
 };
 
@@ -68,7 +68,7 @@ class TestPlatformServices : public QObject {
     // Noon in June 2021, UTC, with milliseconds the listing must keep.
     const QDateTime photoTime_ = QDateTime(QDate(2021, 6, 15), QTime(12, 34, 56, 789), Qt::UTC);
 
-  private slots:
+private slots:
     void initTestCase() {
         QVERIFY(folder_.isValid());
         writeFile(path("photo.jpg"), QByteArray(12345, 'p'));
@@ -413,7 +413,7 @@ class TestPlatformServices : public QObject {
         QCOMPARE(system.VolumeRoot(path("not/yet/there.jpg")), root);
     }
 
-  private:
+private:
     static QString AddSlash(const QString& p) { return p.endsWith('/') ? p : p + '/'; }
 };
 

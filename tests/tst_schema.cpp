@@ -26,7 +26,7 @@ class TestSchema : public QObject {
         Platform::setSystem(std::move(sys));
     }
 
-  private slots:
+private slots:
     void init() { freshStore(); }
 
     void emptyStoreDefaults_data() {

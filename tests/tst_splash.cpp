@@ -25,7 +25,7 @@ class TestSplash : public QObject {
         Platform::setSystem(std::move(sys));
     }
 
-  private slots:
+private slots:
     void initTestCase() {
         Platform::setSettings(std::make_unique<IniSettingsBackend>(
             QDir::tempPath() + "/kvo-splash-" +

@@ -4,7 +4,7 @@
 
 // Millisecond stopwatch over the system's 32-bit millisecond counter.
 class CStopWatch {
-  public:
+public:
     CStopWatch();
     // Milliseconds since creation or the last Reset (32-bit wrap-around safe).
     qint32 Elapsed() const;
@@ -12,7 +12,7 @@ class CStopWatch {
     qint32 MaximumResolution() const { return maximum_; }
     void Reset();
 
-  private:
+private:
     qint32 start_ = 0;
     qint32 minimum_ = 0;
     qint32 maximum_ = 0;

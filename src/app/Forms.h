@@ -9,7 +9,7 @@
 // The program's windows are single process-wide instances: created on first
 // use, forgotten when they close, so the next use starts afresh.
 class Forms {
-  public:
+public:
     // The instance of the named window, created when there is none.
     template <class T>
     static T* Get(const QString& name) {
@@ -27,7 +27,7 @@ class Forms {
     // frees itself when closed; a hidden one is freed now.
     static void Release(const QString& name);
 
-  private:
+private:
     static void Register(const QString& name, QWidget* w);
     static QHash<QString, QPointer<QWidget>>& table();
 };

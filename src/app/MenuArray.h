@@ -7,7 +7,7 @@
 // A control array of menu items: items addressed by their index, which
 // separators hold too. An index the array lacks gives null.
 class MenuArray {
-  public:
+public:
     QAction* operator()(int index) const { return items_.value(index, nullptr); }
     void Add(int index, QAction* action) { items_.insert(index, action); }
     void Remove(int index) { items_.remove(index); }
@@ -17,6 +17,6 @@ class MenuArray {
     // The menu that shows the items.
     QMenu* menu = nullptr;
 
-  private:
+private:
     QMap<int, QAction*> items_;
 };

@@ -8,7 +8,7 @@
 // it stays until cleared) that child controls sit on.
 class PictureBox : public QWidget {
     Q_OBJECT
-  public:
+public:
     explicit PictureBox(QWidget* parent = nullptr);
 
     // Clears the drawing layer.
@@ -20,14 +20,14 @@ class PictureBox : public QWidget {
     float Width() const;
     float Height() const;
 
-  signals:
+signals:
     // After the box changed size (its drawing layer was kept, not redrawn).
     void Resized();
 
-  protected:
+protected:
     void paintEvent(QPaintEvent*) override;
     void resizeEvent(QResizeEvent*) override;
 
-  private:
+private:
     QImage canvas_;
 };

@@ -6,7 +6,7 @@
 // the panes side by side, true puts the second pane below the first.
 class Splitter : public QSplitter {
     Q_OBJECT
-  public:
+public:
     explicit Splitter(QWidget* parent = nullptr);
 
     bool Orientation() const { return orientation() == Qt::Vertical; }
@@ -17,6 +17,6 @@ class Splitter : public QSplitter {
     void SetMinPaneSize(float twips);
     void SetPanes(QWidget* first, QWidget* second);
 
-  private:
+private:
     float minPane_ = 0;
 };

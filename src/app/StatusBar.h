@@ -8,17 +8,17 @@
 // own; the last visible one takes the remaining width.
 class StatusBar : public QWidget {
     Q_OBJECT
-  public:
+public:
     explicit StatusBar(int panels, QWidget* parent = nullptr);
 
     class Panel {
-      public:
+    public:
         QString Text() const;
         void SetText(const QString& text);
         bool Visible() const;
         void SetVisible(bool visible);
 
-      private:
+    private:
         friend class StatusBar;
         QLabel* label = nullptr;
     };
@@ -27,6 +27,6 @@ class StatusBar : public QWidget {
     int Count() const { return panels_.size(); }
     int PreferredHeight() const;
 
-  private:
+private:
     QVector<Panel> panels_;
 };

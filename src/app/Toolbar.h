@@ -16,12 +16,12 @@ inline constexpr quint32 TBSTYLE_FLAT = 0x800;
 // bit draws the buttons without a frame until the mouse is over them.
 class ToolbarWindow32 : public QToolBar {
     Q_OBJECT
-  public:
+public:
     explicit ToolbarWindow32(QWidget* parent);
     qintptr SendMessage(quint32 msg, quintptr wParam, qintptr lParam);
     quint32 Style() const { return style_; }
 
-  private:
+private:
     void applyStyle();
     quint32 style_ = 0;
 };
@@ -30,7 +30,7 @@ class ToolbarWindow32 : public QToolBar {
 // with a key, a tool tip and an image. Emits ButtonClick with the index.
 class Toolbar : public QWidget {
     Q_OBJECT
-  public:
+public:
     explicit Toolbar(QWidget* parent = nullptr);
 
     struct Button {
@@ -56,13 +56,13 @@ class Toolbar : public QWidget {
     void Refresh();
     ToolbarWindow32* bar() const { return bar_; }
 
-  signals:
+signals:
     void ButtonClick(int index);
 
-  protected:
+protected:
     void resizeEvent(QResizeEvent* e) override;
 
-  private:
+private:
     ToolbarWindow32* bar_;
     QVector<Button> buttons_;
 };

@@ -19,7 +19,7 @@ class QMenuBar;
 // two toolbars and the status bar.
 class frmMain : public QMainWindow {
     Q_OBJECT
-  public:
+public:
     frmMain();
     ~frmMain() override;
 
@@ -98,12 +98,12 @@ class frmMain : public QMainWindow {
     FileListView* ListView1;
     PictureBox* picdest;
 
-  protected:
+protected:
     void closeEvent(QCloseEvent* e) override;
     void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
-  private:
+private:
     void buildMenus();
     void buildToolbar1();
     void dispatch(const QString& array, int index);

@@ -12,7 +12,7 @@ class QTimer;
 // seconds.
 class frmspash : public QWidget {
     Q_OBJECT
-  public:
+public:
     frmspash();
 
     static frmspash* instance();
@@ -28,9 +28,9 @@ class frmspash : public QWidget {
     QFrame* Shape1;
     QTimer* Timer1;
 
-  protected:
+protected:
     void closeEvent(QCloseEvent* e) override;
 
-  private:
+private:
     QMap<int, QLabel*> label1_;
 };

@@ -19,7 +19,7 @@ struct ListItem {
 // is on. Four columns: Filename, Size, Dimensions, Date Modified.
 class FileListModel : public QAbstractTableModel {
     Q_OBJECT
-  public:
+public:
     explicit FileListModel(QObject* parent = nullptr);
 
     enum Column { ColName = 0, ColSize, ColDimensions, ColDate, ColumnCount_ };
@@ -46,7 +46,7 @@ class FileListModel : public QAbstractTableModel {
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation o, int role) const override;
 
-  private:
+private:
     QString textAt(const ListItem& item, int column) const;
     void resort();
 

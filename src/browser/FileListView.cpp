@@ -16,7 +16,7 @@ namespace {
 // the name column without full-row select, and light cell borders with grid
 // lines on.
 class ListDelegate : public QStyledItemDelegate {
-  public:
+public:
     explicit ListDelegate(FileListView* list) : QStyledItemDelegate(list), list_(list) {}
 
     void paint(QPainter* p, const QStyleOptionViewItem& option,
@@ -37,7 +37,7 @@ class ListDelegate : public QStyledItemDelegate {
         }
     }
 
-  private:
+private:
     FileListView* list_;
 };
 

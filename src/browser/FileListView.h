@@ -17,7 +17,7 @@ inline constexpr quint32 LVS_EX_FULLROWSELECT = 32;
 // extended-style word whose bits switch full-row selection and grid lines.
 class FileListView : public QStackedWidget {
     Q_OBJECT
-  public:
+public:
     explicit FileListView(QWidget* parent = nullptr);
 
     FileListModel* Model() const { return model_; }
@@ -42,17 +42,17 @@ class FileListView : public QStackedWidget {
     QTreeView* DetailsView() const { return details_; }
     QListView* IconsView() const { return icons_; }
 
-  signals:
+signals:
     void GotFocus();
     void DblClick();
     void ColumnClick(int column);
     void KeyUp(int key, int shift);
     void MouseUp(int button, int shift, float x, float y);
 
-  protected:
+protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-  private:
+private:
     void applyExtendedStyle();
 
     FileListModel* model_;

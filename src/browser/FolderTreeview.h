@@ -9,7 +9,7 @@ class FolderTreeview;
 // A folder of the tree. Its default value is the full path (no trailing
 // separator except at the root).
 class Folder {
-  public:
+public:
     Folder() = default;
     Folder(FolderTreeview* tree, const QString& path) : tree_(tree), path_(path) {}
 
@@ -21,7 +21,7 @@ class Folder {
     bool Expanded() const;
     void SetExpanded(bool expanded);
 
-  private:
+private:
     FolderTreeview* tree_ = nullptr;
     QString path_;
 };
@@ -31,7 +31,7 @@ class Folder {
 // by the user would.
 class FolderTreeview : public QTreeView {
     Q_OBJECT
-  public:
+public:
     explicit FolderTreeview(QWidget* parent = nullptr);
 
     Folder SelectedFolder() const;
@@ -50,21 +50,21 @@ class FolderTreeview : public QTreeView {
     QModelIndex IndexOf(const QString& path) const;
     QFileSystemModel* FileModel() const { return model_; }
 
-  signals:
+signals:
     void FolderClick(const Folder& folder, qint32 location);
     void GotFocus();
     // Raised before (preChange true) and after a change of selection; a
     // handler may set *cancel before the change to keep the old folder.
     void SelectionChange(const Folder& folder, bool preChange, bool* cancel);
 
-  protected:
+protected:
     void focusInEvent(QFocusEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
-  private:
+private:
     void selectIndex(const QModelIndex& index);
     void buildModel();
 

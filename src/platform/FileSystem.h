@@ -8,12 +8,12 @@
 // File attribute bits as the program tests them.
 namespace FileAttr {
 inline constexpr quint32 Normal = 0;
-inline constexpr quint32 ReadOnly = 1;   // the user cannot write it
-inline constexpr quint32 Hidden = 2;     // the name begins with '.'
-inline constexpr quint32 System = 4;     // never set here
-inline constexpr quint32 Volume = 8;     // never set here
+inline constexpr quint32 ReadOnly = 1;  // the user cannot write it
+inline constexpr quint32 Hidden = 2;    // the name begins with '.'
+inline constexpr quint32 System = 4;    // never set here
+inline constexpr quint32 Volume = 8;    // never set here
 inline constexpr quint32 Directory = 16;
-inline constexpr quint32 Archive = 32;   // every regular file
+inline constexpr quint32 Archive = 32;  // every regular file
 }  // namespace FileAttr
 
 struct DirEntry {

@@ -12,7 +12,7 @@ class SettingsBackend;
 // The operating-system services the program uses, one instance each.
 // main() installs the real ones; tests install fakes where they need them.
 class Platform {
-  public:
+public:
     static ScreenMetrics& screen();
     static Clock& clock();
     static SystemInfo& system();
