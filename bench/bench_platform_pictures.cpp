@@ -1,0 +1,232 @@
+// Picture loading at preview size: our probe + decode against Qt's image
+// reader doing the same decode directly, on pictures generated in a temporary
+// folder. Figures are medians of several runs after a warm-up.
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+#include "platform/PictureLoader.h"
+
+namespace {
+
+constexpr int kRuns = 7;
+const QSize kPreview(800, 600);
+
+double median(std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+double timeMs(const std::function<void()>& work) {
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return timer.nsecsElapsed() / 1e6;
+}
+
+// Median times of two pieces of work, run in turns after a warm-up (page
+// cache, plugins), so a busy machine slows both alike.
+std::pair<double, double> compare(const std::function<void()>& ours,
+                                  const std::function<void()>& baseline) {
+    ours();
+    baseline();
+    std::vector<double> a, b;
+    for (int i = 0; i < kRuns; ++i) {
+        a.push_back(timeMs(ours));
+        b.push_back(timeMs(baseline));
+    }
+    return {median(a), median(b)};
+}
+
+void report(const char* what, std::pair<double, double> times, const char* baselineName) {
+    std::printf("%-30s ours %7.1f ms   %-26s %7.1f ms   ratio %.2f\n", what, times.first,
+                baselineName, times.second, times.first / times.second);
+}
+
+// Smooth colour, some circles and a little grain: about as many bytes a pixel
+// as a camera photo, so the JPEG costs to decode what a photo costs.
+QImage photo(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    QRandomGenerator noise(1);
+    for (int y = 0; y < size.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            const int grain = int(noise.bounded(16));
+            line[x] = qRgb((x * 255 / size.width() + grain) & 255,
+                           (y * 255 / size.height() + grain) & 255, ((x + y) / 32 + grain) & 255);
+        }
+    }
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (int i = 0; i < 400; ++i) {
+        painter.setBrush(QColor::fromRgb(noise.generate() | 0xFF000000));
+        const int r = 20 + int(noise.bounded(200));
+        painter.drawEllipse(
+            QPoint(int(noise.bounded(size.width())), int(noise.bounded(size.height()))), r, r);
+    }
+    return image;
+}
+
+bool save(const QImage& image, const QString& path, const char* format) {
+    QImageWriter writer(path, format);
+    writer.setQuality(85);
+    return writer.write(image);
+}
+
+// Qt writes no GIF: a 256-colour one with uncompressed LZW (a clear code
+// before every 254 literals keeps every code 9 bits wide).
+QByteArray gifFile(QSize size) {
+    QByteArray gif("GIF89a");
+    auto u16 = [&](int v) { gif.append(char(v & 0xFF)).append(char(v >> 8)); };
+    u16(size.width());
+    u16(size.height());
+    gif.append("\xF7\0\0", 3);
+    for (int i = 0; i < 256; ++i) gif.append(char(i)).append(char(255 - i)).append(char(i / 2));
+    gif.append(',');
+    u16(0);
+    u16(0);
+    u16(size.width());
+    u16(size.height());
+    gif.append('\0').append('\x08');
+    QByteArray codes;
+    quint32 bits = 0;
+    int bitCount = 0, run = 0;
+    auto put = [&](int code) {
+        bits |= quint32(code) << bitCount;
+        for (bitCount += 9; bitCount >= 8; bitCount -= 8, bits >>= 8) codes.append(char(bits));
+    };
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            if (run++ % 254 == 0) put(256);
+            put(((x / 8) ^ (y / 8)) & 255);
+        }
+    }
+    put(257);
+    if (bitCount > 0) codes.append(char(bits));
+    for (qsizetype i = 0; i < codes.size(); i += 255) {
+        const QByteArray block = codes.mid(i, 255);
+        gif.append(char(block.size())).append(block);
+    }
+    return gif.append('\0').append(';');
+}
+
+// A placeable WMF of 400 x 300 pixels at 96 dpi: a red rectangle and a green
+// ellipse.
+QByteArray wmfFile() {
+    QByteArray records;
+    auto record = [&](int function, std::initializer_list<int> params) {
+        const quint32 words = qToLittleEndian(3 + quint32(params.size()));
+        records.append(reinterpret_cast<const char*>(&words), 4);
+        records.append(char(function & 0xFF)).append(char(function >> 8));
+        for (int p : params) records.append(char(p & 0xFF)).append(char((p >> 8) & 0xFF));
+    };
+    record(0x020B, {0, 0});
+    record(0x020C, {300, 400});
+    record(0x02FC, {0, 0x00FF, 0, 0});
+    record(0x012D, {0});
+    record(0x041B, {150, 200, 0, 0});
+    record(0x02FC, {0, 0xFF00, 0, 0});
+    record(0x012D, {1});
+    record(0x0418, {300, 400, 150, 200});
+    record(0, {});
+    QByteArray wmf;
+    auto u16 = [&](int v) { wmf.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF)); };
+    for (int v : {0xCDD7, 0x9AC6, 0, 0, 0, 400, 300, 96, 0, 0}) u16(v);
+    quint16 checksum = 0;
+    for (int i = 0; i < 20; i += 2) checksum ^= qFromLittleEndian<quint16>(wmf.constData() + i);
+    u16(checksum);
+    const int words = (18 + int(records.size())) / 2;
+    for (int v : {1, 9, 0x0300, words & 0xFFFF, words >> 16, 2, 8, 0, 0}) u16(v);
+    return wmf + records;
+}
+
+const char kSvg[] =
+    "<svg xmlns='http://www.w3.org/2000/svg' width='400' height='300'>"
+    "<rect width='200' height='150' fill='red'/>"
+    "<ellipse cx='300' cy='225' rx='100' ry='75' fill='lime'/></svg>";
+
+bool writeFile(const QString& path, const QByteArray& data) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    // The metafile helper sits in the build root, one folder up from here.
+    if (qEnvironmentVariableIsEmpty("KVO_BUILD_DIR"))
+        qputenv("KVO_BUILD_DIR", QFile::encodeName(QCoreApplication::applicationDirPath() + "/.."));
+    QTemporaryDir dir;
+    const QString jpeg = dir.filePath("photo.jpg"), gif = dir.filePath("big.gif"),
+                  bmp = dir.filePath("big.bmp"), wmf = dir.filePath("drawing.wmf");
+    if (!dir.isValid() || !save(photo({6000, 4000}), jpeg, "jpeg") ||
+        !save(photo({4000, 3000}), bmp, "bmp") || !writeFile(gif, gifFile({4000, 3000})) ||
+        !writeFile(wmf, wmfFile())) {
+        std::fprintf(stderr, "cannot write the test pictures\n");
+        return 1;
+    }
+
+    const PictureLoader loader(15.0f, 15.0f);
+    bool ok = true;
+    auto ours = [&](const QString& path, QSize maxSize) {
+        return [&, path, maxSize] { ok = ok && loader.probe(path) && loader.load(path, maxSize); };
+    };
+    auto qtReader = [&](const QString& path, QSize scaled) {
+        return [&, path, scaled] {
+            QImageReader reader(path);
+            if (scaled.isValid()) reader.setScaledSize(scaled);
+            ok = ok && !reader.read().isNull();
+        };
+    };
+
+    std::printf("preview decodes fit within %dx%d; median of %d runs; JPEG file %.1f MB\n",
+                kPreview.width(), kPreview.height(), kRuns, QFileInfo(jpeg).size() / 1e6);
+    const QSize jpegPreview = PictureLoader::fitWithin({6000, 4000}, kPreview);
+    const auto preview = compare(ours(jpeg, kPreview), qtReader(jpeg, jpegPreview));
+    report("JPEG 6000x4000, preview", preview, "Qt reader, setScaledSize");
+    const auto full = compare(ours(jpeg, {}), qtReader(jpeg, {}));
+    report("JPEG 6000x4000, full", full, "Qt reader, plain");
+    std::printf("  our preview decode takes %.0f%% of our full decode\n",
+                100 * preview.first / full.first);
+    // libjpeg's own scaling: the Huffman decoding stays, the rest shrinks.
+    for (int denominator : {2, 4, 8}) {
+        const auto scaled =
+            compare(qtReader(jpeg, QSize(6000, 4000) / denominator), qtReader(jpeg, {}));
+        std::printf("  Qt reader at 1/%d: %6.1f ms, %3.0f%% of its full decode\n", denominator,
+                    scaled.first, 100 * scaled.first / scaled.second);
+    }
+    report("GIF 4000x3000, preview", compare(ours(gif, kPreview), qtReader(gif, {})),
+           "Qt reader, plain");
+    report("BMP 4000x3000, preview", compare(ours(bmp, kPreview), qtReader(bmp, {})),
+           "Qt reader, plain");
+
+    // The metafile helper: a process start per picture, against drawing the
+    // same shapes in-process.
+    const auto metafile = compare(ours(wmf, {}), [] {
+        QImage image(400, 300, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        QSvgRenderer(QByteArray(kSvg)).render(&painter);
+    });
+    report("WMF 400x300 via helper", metafile, "QSvgRenderer in-process");
+
+    if (!ok) {
+        std::fprintf(stderr, "a decode failed\n");
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+#include <optional>
+#include <utility>
+
+#include "platform/PictureFormat.h"
+
+// Draws a WMF or EMF into a bitmap in the helper program kvoview-metafile.
+// The metafile libraries have a long record of crashing on hostile files, so
+// they never run in our process: the helper works under memory and CPU
+// limits, and is killed when it takes longer than the timeout. Whatever goes
+// wrong in it, the caller just gets no picture.
+class MetafileRenderer {
+public:
+    // The helper beside the running program, else in $KVO_BUILD_DIR, else on
+    // PATH; empty when there is none.
+    static QString findHelper();
+
+    explicit MetafileRenderer(QString helper = findHelper(), int timeoutMs = 10000)
+        : helper_(std::move(helper)), timeoutMs_(timeoutMs) {}
+
+    // The metafile drawn to fill exactly size, on a transparent background.
+    std::optional<QImage> render(const QByteArray& data, PictureType type, QSize size) const;
+
+    // The helper refuses larger input and output, and the renderer does not ask.
+    static constexpr qint64 kMaxInputBytes = 256 * 1024 * 1024;
+    static constexpr qint64 kMaxPixels = 32 * 1024 * 1024;
+
+private:
+    QString helper_;
+    int timeoutMs_;
+};

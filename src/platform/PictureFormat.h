@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QSize>
+#include <QSizeF>
+
+#include <optional>
+
+// The picture types the program opens. DIB files are BMP files (same bytes)
+// and are reported as Bmp.
+enum class PictureType { Unknown, Bmp, Gif, Jpeg, Ico, Cur, Wmf, Emf };
+
+// Facts read from a picture's own bytes, never from its name. Every reader
+// here checks each offset against the data it is given: the bytes come from
+// files nobody vouches for.
+namespace PictureFormat {
+
+// The type the first bytes announce, Unknown when none matches.
+PictureType sniff(QByteArrayView head);
+
+// A short lower-case name ("bmp", "jpeg", "wmf", ...), also the format name
+// Qt's image reader knows for the bitmap types.
+const char* name(PictureType type);
+
+// The natural size of a WMF or EMF in twips (1/1440 inch) from its header, or
+// nothing when the header is damaged or gives no size.
+std::optional<QSizeF> metafileTwips(QByteArrayView data, PictureType type);
+
+// A BMP's size from its header. Qt's reader reports none for a top-down BMP
+// (negative height) or a very large one.
+std::optional<QSize> bmpSize(QByteArrayView data);
+
+// Whether the file holds every byte its header promises for the pixels.
+// Qt's readers return a partly decoded picture from a truncated BMP or GIF
+// without a word; these catch that.
+bool bmpComplete(QByteArrayView header, qint64 fileSize);
+bool gifComplete(QByteArrayView data);
+// For a metafile, also that the record counts and sizes its header declares
+// fit in the file.
+bool metafileComplete(QByteArrayView data, PictureType type);
+
+struct JpegLayout {
+    bool complete = false;           // an end-of-image marker follows the first scan
+    bool buffersWholeImage = false;  // progressive or multi-scan: libjpeg keeps every
+                                     // coefficient of the full picture, even when scaling
+};
+// Nothing when the markers before the first scan are damaged.
+std::optional<JpegLayout> jpegLayout(QByteArrayView data);
+
+// The colour depth an icon or cursor directory entry gives for its image
+// (the bit count of the embedded BMP header, 32 for PNG), 0 when unknown.
+int iconEntryDepth(QByteArrayView data, int index);
+
+}  // namespace PictureFormat

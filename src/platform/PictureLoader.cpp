@@ -1,0 +1,243 @@
+#include "platform/PictureLoader.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+
+#include <cmath>
+#include <limits>
+
+#include "platform/MetafileRenderer.h"
+
+namespace {
+
+// Enough for every header we read ourselves: the icon directory, the
+// metafile headers and the first records of a plain WMF.
+constexpr qint64 kHeadBytes = 64 * 1024;
+constexpr int kMaxIconEntries = 64;
+
+template <class T>
+std::optional<T> fail(PictureError* error, PictureError why) {
+    if (error) *error = why;
+    return std::nullopt;
+}
+
+bool isMetafile(PictureType type) {
+    return type == PictureType::Wmf || type == PictureType::Emf;
+}
+
+// Regular files only: a FIFO or device named like a picture would block or
+// never end.
+bool openRegularFile(QFile& file) {
+    return QFileInfo(file.fileName()).isFile() && file.open(QIODevice::ReadOnly);
+}
+
+// The largest entry of an icon or cursor, the deepest colours among equals.
+// Leaves the reader on that entry.
+bool selectBestIcon(QImageReader& reader, QByteArrayView head) {
+    const int count = qMin(reader.imageCount(), kMaxIconEntries);
+    int best = -1, bestDepth = -1;
+    qint64 bestArea = -1;
+    for (int i = 0; i < count; ++i) {
+        if (!reader.jumpToImage(i)) continue;
+        const QSize size = reader.size();
+        if (size.isEmpty()) continue;
+        const qint64 area = qint64(size.width()) * size.height();
+        const int depth = PictureFormat::iconEntryDepth(head, i);
+        if (area > bestArea || (area == bestArea && depth > bestDepth)) {
+            best = i;
+            bestArea = area;
+            bestDepth = depth;
+        }
+    }
+    return best >= 0 && reader.jumpToImage(best);
+}
+
+// libjpeg decodes at 1/1, 1/2, 1/4 or 1/8, the smallest of these that still
+// covers the size asked for; Qt then scales the rest of the way.
+QSize jpegDecodeSize(QSize full, QSize target) {
+    int denominator = 8;
+    while (denominator > 1 && (full.width() / denominator < target.width() ||
+                               full.height() / denominator < target.height()))
+        denominator /= 2;
+    return QSize((full.width() + denominator - 1) / denominator,
+                 (full.height() + denominator - 1) / denominator);
+}
+
+// Qt's own cap on one image allocation (128 MB by default) would refuse a full
+// decode of a large photo; our limits are checked before any decode, so the
+// cap only needs to let through what they allow.
+void allowAllocationsUpTo(qint64 pixels) {
+    const qint64 megabytes = pixels * 4 / (1024 * 1024) + 1;
+    QImageReader::setAllocationLimit(int(qMin<qint64>(megabytes, std::numeric_limits<int>::max())));
+}
+
+}  // namespace
+
+PictureLoader::PictureLoader(float twipsPerPixelX, float twipsPerPixelY, PictureLimits limits)
+    : twipsPerPixelX_(twipsPerPixelX),
+      twipsPerPixelY_(twipsPerPixelY),
+      limits_(limits),
+      helper_(MetafileRenderer::findHelper()) {}
+
+QSize PictureLoader::fitWithin(QSize size, QSize box) {
+    if (size.isEmpty() || box.isEmpty()) return size;
+    if (size.width() <= box.width() && size.height() <= box.height()) return size;
+    const double scale =
+        qMin(double(box.width()) / size.width(), double(box.height()) / size.height());
+    return QSize(qBound(1, int(std::lround(size.width() * scale)), box.width()),
+                 qBound(1, int(std::lround(size.height() * scale)), box.height()));
+}
+
+bool PictureLoader::withinLimits(QSize size) const {
+    return size.width() > 0 && size.height() > 0 && size.width() <= limits_.maxSide &&
+           size.height() <= limits_.maxSide &&
+           qint64(size.width()) * size.height() <= limits_.maxPixels;
+}
+
+std::optional<PictureInfo> PictureLoader::probe(const QString& path, PictureError* error) const {
+    QFile file(path);
+    if (!openRegularFile(file)) return fail<PictureInfo>(error, PictureError::CannotOpen);
+    const QByteArray head = file.peek(kHeadBytes);
+    const PictureType type = PictureFormat::sniff(head);
+    if (type == PictureType::Unknown) return fail<PictureInfo>(error, PictureError::UnknownType);
+    std::optional<PictureInfo> info;
+    if (isMetafile(type)) {
+        info = metafileInfo(head, type, error);
+    } else {
+        QImageReader reader(&file, PictureFormat::name(type));
+        info = bitmapInfo(reader, type, head, error);
+    }
+    if (info && error) *error = PictureError::None;
+    return info;
+}
+
+std::optional<Picture> PictureLoader::load(const QString& path, QSize maxSize,
+                                           PictureError* error) const {
+    QFile file(path);
+    if (!openRegularFile(file) || file.size() > limits_.maxFileBytes)
+        return fail<Picture>(error, PictureError::CannotOpen);
+    const qint64 fileSize = file.size();
+    const QByteArray head = file.peek(kHeadBytes);
+    const PictureType type = PictureFormat::sniff(head);
+    if (type == PictureType::Unknown) return fail<Picture>(error, PictureError::UnknownType);
+
+    // The file is read whole, so the checks and the decoder see the same
+    // bytes even if it changes meanwhile. Not a BMP: copying its uncompressed
+    // pixels would cost a third of the decode, so it is decoded from the file
+    // and refused if the file's size changed under the decoder.
+    const bool fromFile = type == PictureType::Bmp;
+    const QByteArray data = fromFile ? head : file.readAll();
+    const qint64 dataSize = fromFile ? fileSize : data.size();
+    if (dataSize > limits_.maxFileBytes) return fail<Picture>(error, PictureError::CannotOpen);
+
+    Picture picture;
+    std::optional<QImage> image;
+    if (isMetafile(type)) {
+        const auto info = metafileInfo(data, type, error);
+        if (!info) return {};
+        picture.info = *info;
+        if (!PictureFormat::metafileComplete(data, type))
+            return fail<Picture>(error, PictureError::Damaged);
+        image = renderMetafile(data, *info, maxSize, error);
+    } else {
+        QBuffer buffer;
+        buffer.setData(data);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(fromFile ? static_cast<QIODevice*>(&file) : &buffer,
+                            PictureFormat::name(type));
+        const auto info = bitmapInfo(reader, type, data, error);
+        if (!info) return {};
+        picture.info = *info;
+        image = decodeBitmap(reader, *info, data, dataSize, maxSize, error);
+        if (image && fromFile && file.size() != fileSize)
+            return fail<Picture>(error, PictureError::Damaged);
+    }
+    if (!image) return {};
+    picture.image = std::move(*image);
+    if (error) *error = PictureError::None;
+    return picture;
+}
+
+std::optional<PictureInfo> PictureLoader::metafileInfo(QByteArrayView data, PictureType type,
+                                                       PictureError* error) const {
+    const auto twips = PictureFormat::metafileTwips(data, type);
+    if (!twips) return fail<PictureInfo>(error, PictureError::Damaged);
+    const double w = std::round(twips->width() / twipsPerPixelX_);
+    const double h = std::round(twips->height() / twipsPerPixelY_);
+    // Checked as doubles: a hostile header's size would overflow an int.
+    if (w > limits_.maxSide || h > limits_.maxSide)
+        return fail<PictureInfo>(error, PictureError::TooLarge);
+    const QSize pixels(qMax(1, int(w)), qMax(1, int(h)));
+    if (!withinLimits(pixels)) return fail<PictureInfo>(error, PictureError::TooLarge);
+    return PictureInfo{type, pixels, *twips};
+}
+
+std::optional<PictureInfo> PictureLoader::bitmapInfo(QImageReader& reader, PictureType type,
+                                                     QByteArrayView head,
+                                                     PictureError* error) const {
+    reader.setAutoTransform(false);  // pixels as stored, as the header counts them
+    const bool isIcon = type == PictureType::Ico || type == PictureType::Cur;
+    if (isIcon && !selectBestIcon(reader, head))
+        return fail<PictureInfo>(error, PictureError::Damaged);
+    const QSize pixels =
+        type == PictureType::Bmp ? PictureFormat::bmpSize(head).value_or(QSize()) : reader.size();
+    if (pixels.isEmpty()) return fail<PictureInfo>(error, PictureError::Damaged);
+    const QSizeF twips(pixels.width() * double(twipsPerPixelX_),
+                       pixels.height() * double(twipsPerPixelY_));
+    return PictureInfo{type, pixels, twips};
+}
+
+std::optional<QImage> PictureLoader::decodeBitmap(QImageReader& reader, const PictureInfo& info,
+                                                  QByteArrayView data, qint64 fileSize,
+                                                  QSize maxSize, PictureError* error) const {
+    const QSize full = info.pixels;
+    const QSize target = maxSize.isValid() ? fitWithin(full, maxSize) : full;
+
+    // Judge the size the decoder really holds, not the size it hands back.
+    QSize working = full;
+    bool complete = true;
+    switch (info.type) {
+        case PictureType::Jpeg: {
+            const auto layout = PictureFormat::jpegLayout(data);
+            if (!layout) return fail<QImage>(error, PictureError::Damaged);
+            if (!layout->buffersWholeImage) working = jpegDecodeSize(full, target);
+            complete = layout->complete;
+            break;
+        }
+        case PictureType::Bmp:
+            complete = PictureFormat::bmpComplete(data, fileSize);
+            break;
+        case PictureType::Gif:
+            complete = PictureFormat::gifComplete(data);
+            break;
+        default:
+            break;  // Qt's icon reader refuses a truncated entry itself
+    }
+    if (!withinLimits(working)) return fail<QImage>(error, PictureError::TooLarge);
+    if (!complete) return fail<QImage>(error, PictureError::Damaged);
+
+    allowAllocationsUpTo(limits_.maxPixels);
+    if (target != full) reader.setScaledSize(target);
+    QImage image = reader.read();
+    if (image.isNull() || image.size() != target) return fail<QImage>(error, PictureError::Damaged);
+    return image;
+}
+
+std::optional<QImage> PictureLoader::renderMetafile(const QByteArray& data, const PictureInfo& info,
+                                                    QSize maxSize, PictureError* error) const {
+    QSize target = maxSize.isValid() ? fitWithin(info.pixels, maxSize) : info.pixels;
+    const qint64 area = qint64(target.width()) * target.height();
+    if (area > MetafileRenderer::kMaxPixels) {
+        const double scale = std::sqrt(double(MetafileRenderer::kMaxPixels) / area);
+        target =
+            fitWithin(target, QSize(int(target.width() * scale), int(target.height() * scale)));
+    }
+    if (data.size() > MetafileRenderer::kMaxInputBytes)
+        return fail<QImage>(error, PictureError::TooLarge);
+    const MetafileRenderer renderer(helper_, limits_.metafileTimeoutMs);
+    auto image = renderer.render(data, info.type, target);
+    if (!image) return fail<QImage>(error, PictureError::RendererFailed);
+    return image;
+}

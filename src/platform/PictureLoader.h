@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QSizeF>
+#include <QString>
+
+#include <optional>
+
+#include "platform/PictureFormat.h"
+
+class QImageReader;
+
+// Why a picture cannot be loaded. Callers mostly only care that it cannot.
+enum class PictureError {
+    None,
+    CannotOpen,      // missing, unreadable, not a regular file, or larger than maxFileBytes
+    UnknownType,     // the content is none of the picture types, whatever the name says
+    TooLarge,        // the header asks for more pixels than the limits allow
+    Damaged,         // a bad header, truncated or undecodable data
+    RendererFailed,  // the metafile helper is missing, failed, or ran out of time or memory
+};
+
+struct PictureInfo {
+    PictureType type = PictureType::Unknown;
+    QSize pixels;  // a metafile's: its natural size at this loader's twips per pixel
+    QSizeF twips;  // natural size: pixels times twips per pixel; a metafile's from its header
+};
+
+struct Picture {
+    PictureInfo info;
+    QImage image;  // the decoded picture, at most the size asked for
+};
+
+// Caps on what a file may make us allocate. A picture whose decode would hold
+// more than maxPixels, or more than maxSide on a side, is refused; a scaled
+// JPEG decode is judged by the size libjpeg really decodes at.
+struct PictureLimits {
+    int maxSide = 30000;
+    qint64 maxPixels = 400'000'000;
+    qint64 maxFileBytes = qint64(2) << 30;  // a larger file is not even read
+    int metafileTimeoutMs = 10000;          // then the metafile helper is killed
+};
+
+// Opens BMP (also as .dib), GIF, JPEG, ICO, CUR, WMF and EMF files, choosing
+// the type by content. Bitmaps are decoded by Qt's image readers, metafiles
+// drawn by the kvoview-metafile helper (see MetafileRenderer). Nothing here
+// throws; every failure is "cannot be loaded" with a reason.
+class PictureLoader {
+public:
+    // Twips per pixel of the screen pictures are measured for (15 at 96 dpi).
+    PictureLoader(float twipsPerPixelX, float twipsPerPixelY, PictureLimits limits = {});
+
+    // Another helper program than the one MetafileRenderer::findHelper finds.
+    void setMetafileHelper(const QString& path) { helper_ = path; }
+
+    // Type and natural size from the header only. A picture that probes
+    // fine can still fail to load: damage past the header, or a size over
+    // the limits.
+    std::optional<PictureInfo> probe(const QString& path, PictureError* error = nullptr) const;
+
+    // The picture decoded to fit within maxSize (aspect kept, never
+    // enlarged), or at full size when maxSize is not valid. A metafile is
+    // drawn no larger than MetafileRenderer::kMaxPixels.
+    std::optional<Picture> load(const QString& path, QSize maxSize = {},
+                                PictureError* error = nullptr) const;
+
+    // size scaled down to fit within box, aspect kept, at least 1x1.
+    static QSize fitWithin(QSize size, QSize box);
+
+private:
+    std::optional<PictureInfo> metafileInfo(QByteArrayView data, PictureType type,
+                                            PictureError* error) const;
+    std::optional<PictureInfo> bitmapInfo(QImageReader& reader, PictureType type,
+                                          QByteArrayView head, PictureError* error) const;
+    // data: the whole file, or for a BMP its first bytes.
+    std::optional<QImage> decodeBitmap(QImageReader& reader, const PictureInfo& info,
+                                       QByteArrayView data, qint64 fileSize, QSize maxSize,
+                                       PictureError* error) const;
+    std::optional<QImage> renderMetafile(const QByteArray& data, const PictureInfo& info,
+                                         QSize maxSize, PictureError* error) const;
+    bool withinLimits(QSize size) const;
+
+    float twipsPerPixelX_;
+    float twipsPerPixelY_;
+    PictureLimits limits_;
+    QString helper_;
+};
