@@ -1,11 +1,13 @@
 #include "TestEnv.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QtGlobal>
 
 #include "platform/Platform.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/SettingsBackend.h"
+#include "platform/SystemInfo.h"
 
 TestEnv::TestEnv() {
     if (!dir_.isValid()) qFatal("cannot create a temporary folder");
@@ -39,4 +41,25 @@ QString TestEnv::makeDir(const QString& name) const {
 void InstallTestPlatform() {
     Platform::installDefaults();
     Platform::setScreen(std::make_unique<FixedScreenMetrics>(1024, 768, 15.0f));
+}
+
+QString UseFreshSettings() {
+    static int run = 0;
+    const QString dir = QDir::tempPath() + "/kvo-test-" +
+                        QString::number(QCoreApplication::applicationPid()) + "-" +
+                        QString::number(++run) + "/";
+    QDir(dir).removeRecursively();
+    QDir().mkpath(dir);
+    Platform::setSettings(std::make_unique<IniSettingsBackend>(dir + "config/settings.ini"));
+    return dir;
+}
+
+FakeSystemInfo* UseFakeSystem(const QString& volumeRoot) {
+    auto sys = std::make_unique<FakeSystemInfo>();
+    sys->programFolder = volumeRoot + "bin/";
+    sys->volumeRoot = volumeRoot;
+    sys->windowsDir = volumeRoot + "windows/";
+    FakeSystemInfo* raw = sys.get();
+    Platform::setSystem(std::move(sys));
+    return raw;
 }

@@ -24,6 +24,15 @@ private:
     QTemporaryDir dir_;
 };
 
+class FakeSystemInfo;
+
+// Points the program at a new, empty settings file in a fresh temporary
+// folder and returns that folder (ending in '/').
+QString UseFreshSettings();
+// Installs a FakeSystemInfo whose program folder lies on the volume root
+// given (ending in '/'); returns it for further tweaks.
+FakeSystemInfo* UseFakeSystem(const QString& volumeRoot);
+
 // Runs the real platform services except for a fixed 1024x768 screen at
 // 15 twips per pixel, so layout numbers are the same on every machine.
 void InstallTestPlatform();

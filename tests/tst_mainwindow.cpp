@@ -27,23 +27,14 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 
     QString root_;  // the program's "drive root" in these tests
-    int run_ = 0;
 
     // A fresh settings file and fresh switches, as on a new machine.
     void freshStart() {
-        const QString dir = QDir::tempPath() + "/kvo-main-" +
-                            QString::number(QCoreApplication::applicationPid()) + "-" +
-                            QString::number(++run_);
-        QDir(dir).removeRecursively();
-        QDir().mkpath(dir + "/root/photos");
-        QDir().mkpath(dir + "/root/.hidden");
-        root_ = dir + "/root/";
-        Platform::setSettings(std::make_unique<IniSettingsBackend>(dir + "/config/settings.ini"));
-        auto sys = std::make_unique<FakeSystemInfo>();
-        sys->programFolder = root_ + "bin/";
-        sys->volumeRoot = root_;
-        sys->windowsDir = dir + "/data/";
-        Platform::setSystem(std::move(sys));
+        const QString dir = UseFreshSettings();
+        QDir().mkpath(dir + "root/photos");
+        QDir().mkpath(dir + "root/.hidden");
+        root_ = dir + "root/";
+        UseFakeSystem(root_);
         for (bool* b : {&ShowBMP, &ShowDIB, &ShowGIF, &ShowJPG, &ShowJPEG, &ShowICO, &ShowCUR,
                         &ShowWMF, &ShowEMF, &ToolbarVisible, &StatusBarVisible, &UsePreviousFolder,
                         &PathInTitlebar, &ShowHidden})

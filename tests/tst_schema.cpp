@@ -12,18 +12,10 @@
 
 class TestSchema : public QObject {
     Q_OBJECT
-    int run_ = 0;
 
     void freshStore() {
-        const QString dir = QDir::tempPath() + "/kvo-schema-" +
-                            QString::number(QCoreApplication::applicationPid()) + "-" +
-                            QString::number(++run_);
-        QDir(dir).removeRecursively();
-        Platform::setSettings(std::make_unique<IniSettingsBackend>(dir + "/settings.ini"));
-        auto sys = std::make_unique<FakeSystemInfo>();
-        sys->programFolder = "/media/usb/kvo/";
-        sys->volumeRoot = "/media/usb/";
-        Platform::setSystem(std::move(sys));
+        UseFreshSettings();
+        UseFakeSystem("/media/usb/")->programFolder = "/media/usb/kvo/";
     }
 
 private slots:

@@ -17,20 +17,13 @@ class TestSplash : public QObject {
     Q_OBJECT
 
     void useSystem(const QString& owner, const QString& organization) {
-        auto sys = std::make_unique<FakeSystemInfo>();
+        FakeSystemInfo* sys = UseFakeSystem(QDir::tempPath() + "/");
         sys->owner = owner;
         sys->organization = organization;
-        sys->programFolder = QDir::tempPath() + "/";
-        sys->volumeRoot = QDir::tempPath() + "/";
-        Platform::setSystem(std::move(sys));
     }
 
 private slots:
-    void initTestCase() {
-        Platform::setSettings(std::make_unique<IniSettingsBackend>(
-            QDir::tempPath() + "/kvo-splash-" +
-            QString::number(QCoreApplication::applicationPid()) + "/settings.ini"));
-    }
+    void initTestCase() { UseFreshSettings(); }
 
     void cleanup() {
         if (frmMain::exists()) frmMain::instance()->close();

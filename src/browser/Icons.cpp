@@ -7,6 +7,7 @@
 #include <QPainterPath>
 #include <QStyle>
 #include <cmath>
+#include <functional>
 
 namespace {
 QIcon stdIcon(QStyle::StandardPixmap sp) {
@@ -14,9 +15,9 @@ QIcon stdIcon(QStyle::StandardPixmap sp) {
 }
 
 // A small painted glyph on a 32x32 surface (scaled down for 16x16).
-using Draw = void (*)(QPainter&);
+using Draw = std::function<void(QPainter&)>;
 
-QIcon painted(Draw draw) {
+QIcon painted(const Draw& draw) {
     QIcon icon;
     for (int size : {16, 32}) {
         QPixmap pm(size, size);
@@ -144,63 +145,44 @@ void letter(QPainter& p, const QString& text, const QColor& bg) {
 }
 
 QIcon typeIcon(const QString& text, const QColor& bg) {
-    QIcon icon;
-    for (int size : {16, 32}) {
-        QPixmap pm(size, size);
-        pm.fill(Qt::transparent);
-        QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(size / 32.0, size / 32.0);
-        letter(p, text, bg);
-        icon.addPixmap(pm);
-    }
-    return icon;
+    return painted([&](QPainter& p) { letter(p, text, bg); });
+}
+
+// An icon either from the style or painted here.
+struct Glyph {
+    QStyle::StandardPixmap standard;
+    void (*draw)(QPainter&) = nullptr;
+};
+
+QIcon make(const Glyph& g) {
+    return g.draw ? painted(g.draw) : stdIcon(g.standard);
 }
 }  // namespace
 
 QIcon Icons::Toolbar(int image) {
-    switch (image) {
-        case 1:
-            return stdIcon(QStyle::SP_FileDialogToParent);
-        case 2:
-            return painted(star);
-        case 3:
-            return stdIcon(QStyle::SP_BrowserReload);
-        case 4:
-            return painted(picture);
-        case 5:
-            return stdIcon(QStyle::SP_MediaPlay);
-        case 6:
-            return painted(printer);
-        case 7:
-            return painted(monitor);
-        case 8:
-            return painted(pages);
-        case 9:
-            return painted(moveTo);
-        case 10:
-            return stdIcon(QStyle::SP_FileDialogInfoView);
-        case 11:
-            return painted(picture);
-        case 12:
-            return stdIcon(QStyle::SP_FileLinkIcon);
-        case 15:
-            return stdIcon(QStyle::SP_CommandLink);
-        case 16:
-            return stdIcon(QStyle::SP_DialogDiscardButton);
-        case 18:
-            return painted(gear);
-        case 20:
-            return painted(tiles);
-        case 21:
-            return stdIcon(QStyle::SP_FileDialogDetailedView);
-        case 23:
-            return stdIcon(QStyle::SP_TrashIcon);
-        case 24:
-            return painted(hound);
-        default:
-            return stdIcon(QStyle::SP_FileIcon);
-    }
+    using S = QStyle;
+    static const QHash<int, Glyph> table = {
+        {1, {S::SP_FileDialogToParent}},
+        {2, {S::SP_CustomBase, star}},
+        {3, {S::SP_BrowserReload}},
+        {4, {S::SP_CustomBase, picture}},
+        {5, {S::SP_MediaPlay}},
+        {6, {S::SP_CustomBase, printer}},
+        {7, {S::SP_CustomBase, monitor}},
+        {8, {S::SP_CustomBase, pages}},
+        {9, {S::SP_CustomBase, moveTo}},
+        {10, {S::SP_FileDialogInfoView}},
+        {11, {S::SP_CustomBase, picture}},
+        {12, {S::SP_FileLinkIcon}},
+        {15, {S::SP_CommandLink}},
+        {16, {S::SP_DialogDiscardButton}},
+        {18, {S::SP_CustomBase, gear}},
+        {20, {S::SP_CustomBase, tiles}},
+        {21, {S::SP_FileDialogDetailedView}},
+        {23, {S::SP_TrashIcon}},
+        {24, {S::SP_CustomBase, hound}},
+    };
+    return make(table.value(image, {S::SP_FileIcon}));
 }
 
 QIcon Icons::Menu(const QString& caption) {
@@ -235,24 +217,12 @@ QIcon Icons::Menu(const QString& caption) {
 }
 
 QIcon Icons::Drive(int image) {
-    switch (image) {
-        case 1:
-            return stdIcon(QStyle::SP_DriveFDIcon);
-        case 2:
-            return stdIcon(QStyle::SP_DriveFDIcon);
-        case 3:
-            return stdIcon(QStyle::SP_DriveHDIcon);
-        case 4:
-            return stdIcon(QStyle::SP_DriveCDIcon);
-        case 5:
-            return stdIcon(QStyle::SP_DriveNetIcon);
-        case 6:
-            return typeIcon("RAM", QColor(90, 90, 160));
-        case 7:
-            return stdIcon(QStyle::SP_DirIcon);
-        default:
-            return stdIcon(QStyle::SP_DriveHDIcon);
-    }
+    if (image == 6) return typeIcon("RAM", QColor(90, 90, 160));
+    using S = QStyle;
+    static const QHash<int, S::StandardPixmap> table = {
+        {1, S::SP_DriveFDIcon}, {2, S::SP_DriveFDIcon},  {3, S::SP_DriveHDIcon},
+        {4, S::SP_DriveCDIcon}, {5, S::SP_DriveNetIcon}, {7, S::SP_DirIcon}};
+    return stdIcon(table.value(image, S::SP_DriveHDIcon));
 }
 
 QIcon Icons::ListImage(int image) {
