@@ -6,6 +6,7 @@
 #include "platform/ScreenMetrics.h"
 #include "platform/SettingsBackend.h"
 #include "platform/SystemInfo.h"
+#include "platform/Volumes.h"
 
 namespace {
 struct Services {
@@ -15,6 +16,7 @@ struct Services {
     std::unique_ptr<Registry> registry;
     std::unique_ptr<FileSystem> files;
     std::unique_ptr<SettingsBackend> settings;
+    std::unique_ptr<Volumes> volumes;
 };
 
 Services& services() {
@@ -40,6 +42,9 @@ Clock& Platform::clock() {
 SystemInfo& Platform::system() {
     return getOrMake<SystemInfo, LinuxSystemInfo>(services().system);
 }
+Volumes& Platform::volumes() {
+    return getOrMake<Volumes, LinuxVolumes>(services().volumes);
+}
 FileSystem& Platform::files() {
     return getOrMake<FileSystem, PosixFileSystem>(services().files);
 }
@@ -64,6 +69,7 @@ void Platform::installDefaults() {
     s.system = std::make_unique<LinuxSystemInfo>();
     s.registry = std::make_unique<MemoryRegistry>();
     s.files = std::make_unique<PosixFileSystem>();
+    s.volumes = std::make_unique<LinuxVolumes>();
     s.settings = std::make_unique<IniSettingsBackend>(IniSettingsBackend::DefaultPath());
 }
 
@@ -84,4 +90,7 @@ void Platform::setFiles(std::unique_ptr<FileSystem> p) {
 }
 void Platform::setSettings(std::unique_ptr<SettingsBackend> p) {
     services().settings = std::move(p);
+}
+void Platform::setVolumes(std::unique_ptr<Volumes> p) {
+    services().volumes = std::move(p);
 }

@@ -8,6 +8,7 @@ class SystemInfo;
 class Registry;
 class FileSystem;
 class SettingsBackend;
+class Volumes;
 
 // The operating-system services the program uses, one instance each.
 // main() installs the real ones; tests install fakes where they need them.
@@ -19,6 +20,7 @@ public:
     static Registry& registry();
     static FileSystem& files();
     static SettingsBackend& settings();
+    static Volumes& volumes();
 
     // The Linux services, settings in the default per-user file. Services
     // already installed are replaced.
@@ -29,4 +31,5 @@ public:
     static void setRegistry(std::unique_ptr<Registry> r);
     static void setFiles(std::unique_ptr<FileSystem> f);
     static void setSettings(std::unique_ptr<SettingsBackend> s);
+    static void setVolumes(std::unique_ptr<Volumes> v);
 };
