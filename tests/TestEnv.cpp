@@ -11,8 +11,12 @@
 
 TestEnv::TestEnv() {
     if (!dir_.isValid()) qFatal("cannot create a temporary folder");
-    for (const char* sub : {"home", "config", "data", "cache", "runtime"})
+    for (const char* sub : {"home", "config", "data", "cache", "runtime", "tmp"})
         QDir().mkpath(root() + "/" + sub);
+    // Tests that briefly act as another user still reach their files.
+    for (const QString& p : {root(), root() + "/tmp"})
+        QFile::setPermissions(p, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
+                                     QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup);
     QFile::setPermissions(root() + "/runtime",
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("HOME", home().toLocal8Bit());
@@ -20,6 +24,8 @@ TestEnv::TestEnv() {
     qputenv("XDG_DATA_HOME", dataHome().toLocal8Bit());
     qputenv("XDG_CACHE_HOME", (root() + "/cache").toLocal8Bit());
     qputenv("XDG_RUNTIME_DIR", (root() + "/runtime").toLocal8Bit());
+    // Temporary files of the test go away with its folder.
+    qputenv("TMPDIR", (root() + "/tmp").toLocal8Bit());
     // Locale-dependent texts are checked with the C locale's separators.
     qputenv("LC_ALL", "C.UTF-8");
     qputenv("LANG", "C.UTF-8");

@@ -110,7 +110,18 @@ void frmMain::mnufilea_Click(int Index) {
     }
 }
 
-void frmMain::mnuedita_Click(int) {}
+void frmMain::mnuedita_Click(int Index) {
+    switch (Index) {
+        case 9:
+            SelAll();
+            break;
+        case 10:
+            InvertSelAll();
+            break;
+        default:
+            break;
+    }
+}
 
 void frmMain::mnuviewa_Click(int Index) {
     switch (Index) {

@@ -17,10 +17,6 @@ void frmMain::Form_Resize() {
     DrawEtchedEdge(picdest);
 }
 
-void frmMain::picdest_Resize() {
-    DrawEtchedEdge(picdest);
-}
-
 void frmMain::SetUpSlitter() {
     // Only the exact word puts the preview below; anything else is "Right".
     const bool below =

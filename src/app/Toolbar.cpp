@@ -1,8 +1,11 @@
 #include "app/Toolbar.h"
 
 #include <QAction>
+#include <QMouseEvent>
 #include <QResizeEvent>
 #include <QToolButton>
+
+#include "app/Twips.h"
 
 ToolbarWindow32::ToolbarWindow32(QWidget* parent) : QToolBar(parent) {
     setObjectName("ToolbarWindow32");
@@ -35,7 +38,9 @@ void ToolbarWindow32::applyStyle() {
              : "QToolButton { border: 1px outset palette(mid); margin: 1px; padding: 2px; }");
 }
 
-Toolbar::Toolbar(QWidget* parent) : QWidget(parent), bar_(new ToolbarWindow32(this)) {}
+Toolbar::Toolbar(QWidget* parent) : QWidget(parent), bar_(new ToolbarWindow32(this)) {
+    bar_->installEventFilter(this);
+}
 
 int Toolbar::AddButton(const QString& key, const QString& toolTip, const QIcon& image) {
     Button b;
@@ -48,6 +53,7 @@ int Toolbar::AddButton(const QString& key, const QString& toolTip, const QIcon& 
     b.action->setData(index);
     connect(b.action, &QAction::triggered, this, [this, index] { emit ButtonClick(index); });
     buttons_.push_back(b);
+    if (QWidget* w = bar_->widgetForAction(b.action)) w->installEventFilter(this);
     // New buttons take the bar's current look.
     bar_->SendMessage(TB_SETSTYLE, 0, bar_->Style());
     return index;
@@ -88,4 +94,16 @@ void Toolbar::Refresh() {
 
 void Toolbar::resizeEvent(QResizeEvent* e) {
     bar_->setGeometry(0, 0, e->size().width(), e->size().height());
+}
+
+bool Toolbar::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::MouseButtonRelease) {
+        auto* m = static_cast<QMouseEvent*>(e);
+        const QPoint at = static_cast<QWidget*>(watched)->mapTo(this, m->position().toPoint());
+        const int button = m->button() == Qt::LeftButton    ? 1
+                           : m->button() == Qt::RightButton ? 2
+                                                            : 4;
+        emit MouseUp(button, int(m->modifiers() >> 25), TwX(at.x()), TwY(at.y()));
+    }
+    return QWidget::eventFilter(watched, e);
 }

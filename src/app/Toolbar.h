@@ -58,9 +58,13 @@ public:
 
 signals:
     void ButtonClick(int index);
+    // A mouse button released anywhere over the bar (1 left, 2 right),
+    // with the position in twips.
+    void MouseUp(int button, int shift, float x, float y);
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     ToolbarWindow32* bar_;

@@ -8,6 +8,7 @@
 #include "app/DoEvents.h"
 #include "app/EdgeDrawing.h"
 #include "app/Forms.h"
+#include "app/ImageControl.h"
 #include "app/Options.h"
 #include "app/PictureBox.h"
 #include "app/Settings.h"
@@ -43,6 +44,15 @@ frmMain::frmMain() : client_(new QWidget(this)) {
     ListView1->setObjectName("ListView1");
     picdest = new PictureBox;
     picdest->setObjectName("picdest");
+    Image1 = new ImageControl(picdest);
+    Image1->setObjectName("Image1");
+    Image1->hide();
+    for (int i = 0; i < 4; ++i) {
+        Line1[i] = new LineControl(picdest);
+        // Shadow on the left and top, highlight on the right and bottom: sunken.
+        Line1[i]->SetColor(palette().color(i < 2 ? QPalette::Dark : QPalette::Light));
+        Line1[i]->hide();
+    }
     Splitter2->SetPanes(ListView1, picdest);
     Splitter1->SetPanes(FolderTreeview1, Splitter2);
     for (Splitter* s : {Splitter1, Splitter2}) {
@@ -57,7 +67,17 @@ frmMain::frmMain() : client_(new QWidget(this)) {
             [this](const Folder& f, qint32 loc) { FolderTreeview1_FolderClick(f, loc); });
     connect(FolderTreeview1, &FolderTreeview::GotFocus, this,
             [this] { FolderTreeview1_GotFocus(); });
-    connect(ListView1, &FileListView::GotFocus, this, [] { TreeHasFocus = false; });
+    connect(ListView1, &FileListView::GotFocus, this, [this] { ListView1_GotFocus(); });
+    connect(ListView1, &FileListView::DblClick, this, [this] { ListView1_DblClick(); });
+    connect(ListView1, &FileListView::ColumnClick, this,
+            [this](int c) { ListView1_ColumnClick(c + 1); });
+    connect(ListView1, &FileListView::KeyUp, this, [this](int k, int s) { ListView1_KeyUp(k, s); });
+    connect(ListView1, &FileListView::MouseUp, this,
+            [this](int b, int s, float x, float y) { ListView1_MouseUp(b, s, x, y); });
+    connect(Image1, &ImageControl::MouseUp, this,
+            [this](int b, int s, float x, float y) { Image1_MouseUp(b, s, x, y); });
+    connect(Toolbar2, &Toolbar::MouseUp, this,
+            [this](int b, int s, float x, float y) { Toolbar2_MouseUp(b, s, x, y); });
     connect(picdest, &PictureBox::Resized, this, [this] { picdest_Resize(); });
     connect(Toolbar1, &Toolbar::ButtonClick, this, [this](int i) { Toolbar1_ButtonClick(i); });
     connect(Toolbar2, &Toolbar::ButtonClick, this, [this](int i) { Toolbar2_ButtonClick(i); });
@@ -81,7 +101,7 @@ void frmMain::Form_Load() {
     MakeToolbarFlat(Toolbar1);
     MakeToolbarFlat(Toolbar2);
 
-    GetDrives();
+    GetDrives(Toolbar2);
     DoEvents();
 
     Form_Resize();

@@ -3,12 +3,20 @@
 #include <QHash>
 #include <QMainWindow>
 #include <QString>
+#include <vector>
 
+#include "browser/FileListModel.h"
+#include "platform/FileSystem.h"
+
+#include "app/CStopWatch.h"
 #include "app/MenuArray.h"
+#include "app/PictureHolder.h"
 
 class FolderTreeview;
 class FileListView;
 class Folder;
+class ImageControl;
+class LineControl;
 class PictureBox;
 class Splitter;
 class StatusBar;
@@ -50,16 +58,34 @@ public:
     void IM_MenuHighlighted(const QString& MenuCaption);
 
     // Drives and favourites.
-    void GetDrives();
+    void GetDrives(Toolbar* tbarit);
     void GetToolbarFolders();
     void GetFolders();
+    void SetMenus();
+    void Toolbar2_MouseUp(int Button, int Shift, float x, float y);
     void FolderTreeview1_FolderClick(const Folder& folder, qint32 Location);
     void FolderTreeview1_GotFocus();
 
     // The file list.
     void ListFiles();
+    void AddFiles(const QString& sFileType, int picindex, int flen);
     void SetView(int lv);
+    void SelAll();
+    void InvertSelAll();
     void DoHiddenFiles(bool currstate);
+    void Disable_LV_Controls();
+    void Enable_LV_Controls();
+    void ListView1_ColumnClick(int ColumnHeader);
+    void ListView1_DblClick();
+    void ListView1_GotFocus();
+    void ListView1_KeyUp(int KeyCode, int Shift);
+    void ListView1_MouseUp(int Button, int Shift, float x, float y);
+
+    // The preview.
+    void ShowImage();
+    void CenterImage();
+    void Set3d();
+    void Image1_MouseUp(int Button, int Shift, float x, float y);
 
     // Window geometry in twips, the outer frame; state 0 normal,
     // 1 minimised, 2 maximised.
@@ -97,6 +123,9 @@ public:
     FolderTreeview* FolderTreeview1;
     FileListView* ListView1;
     PictureBox* picdest;
+    ImageControl* Image1;
+    LineControl* Line1[4];
+    PictureHolder picsrc;
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -108,6 +137,11 @@ private:
     void buildToolbar1();
     void dispatch(const QString& array, int index);
 
+    // The entries of CurrentFolder, read once per listing.
+    std::vector<DirEntry> listing_;
+    // Items found by AddFiles, added to the list together.
+    QVector<ListItem> pending_;
+    CStopWatch stopwatch_;
     QWidget* client_;
     QHash<QString, MenuArray> menus_;
     bool unloading_ = false;

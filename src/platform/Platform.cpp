@@ -5,6 +5,7 @@
 #include "platform/Registry.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/SettingsBackend.h"
+#include "platform/Shell.h"
 #include "platform/SystemInfo.h"
 #include "platform/Volumes.h"
 
@@ -17,6 +18,7 @@ struct Services {
     std::unique_ptr<FileSystem> files;
     std::unique_ptr<SettingsBackend> settings;
     std::unique_ptr<Volumes> volumes;
+    std::unique_ptr<Shell> shell;
 };
 
 Services& services() {
@@ -41,6 +43,9 @@ Clock& Platform::clock() {
 }
 SystemInfo& Platform::system() {
     return getOrMake<SystemInfo, LinuxSystemInfo>(services().system);
+}
+Shell& Platform::shell() {
+    return getOrMake<Shell, DesktopShell>(services().shell);
 }
 Volumes& Platform::volumes() {
     return getOrMake<Volumes, LinuxVolumes>(services().volumes);
@@ -70,6 +75,7 @@ void Platform::installDefaults() {
     s.registry = std::make_unique<MemoryRegistry>();
     s.files = std::make_unique<PosixFileSystem>();
     s.volumes = std::make_unique<LinuxVolumes>();
+    s.shell = std::make_unique<DesktopShell>();
     s.settings = std::make_unique<IniSettingsBackend>(IniSettingsBackend::DefaultPath());
 }
 
@@ -93,4 +99,7 @@ void Platform::setSettings(std::unique_ptr<SettingsBackend> p) {
 }
 void Platform::setVolumes(std::unique_ptr<Volumes> p) {
     services().volumes = std::move(p);
+}
+void Platform::setShell(std::unique_ptr<Shell> p) {
+    services().shell = std::move(p);
 }

@@ -9,6 +9,7 @@ class Registry;
 class FileSystem;
 class SettingsBackend;
 class Volumes;
+class Shell;
 
 // The operating-system services the program uses, one instance each.
 // main() installs the real ones; tests install fakes where they need them.
@@ -21,6 +22,7 @@ public:
     static FileSystem& files();
     static SettingsBackend& settings();
     static Volumes& volumes();
+    static Shell& shell();
 
     // The Linux services, settings in the default per-user file. Services
     // already installed are replaced.
@@ -32,4 +34,5 @@ public:
     static void setFiles(std::unique_ptr<FileSystem> f);
     static void setSettings(std::unique_ptr<SettingsBackend> s);
     static void setVolumes(std::unique_ptr<Volumes> v);
+    static void setShell(std::unique_ptr<Shell> s);
 };

@@ -1,0 +1,66 @@
+#include "app/ImageControl.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "app/Twips.h"
+
+ImageControl::ImageControl(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+}
+
+void ImageControl::SetPicture(const QImage& picture) {
+    picture_ = picture;
+    update();
+}
+
+void ImageControl::Move(float left, float top, float width, float height) {
+    Left = left;
+    Top = top;
+    Width = width;
+    Height = height;
+    setGeometry(PxRect(left, top, width, height));
+}
+
+void ImageControl::paintEvent(QPaintEvent*) {
+    if (picture_.isNull()) return;
+    QPainter p(this);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    if (picture_.size() == size()) {
+        p.drawImage(0, 0, picture_);
+    } else {
+        p.drawImage(rect(), picture_);
+    }
+}
+
+void ImageControl::mouseReleaseEvent(QMouseEvent* e) {
+    const int button = e->button() == Qt::LeftButton ? 1 : e->button() == Qt::RightButton ? 2 : 4;
+    emit MouseUp(button, int(e->modifiers() >> 25), TwX(int(e->position().x())),
+                 TwY(int(e->position().y())));
+    QWidget::mouseReleaseEvent(e);
+}
+
+LineControl::LineControl(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void LineControl::SetPoints(float x1, float y1, float x2, float y2) {
+    X1 = x1;
+    Y1 = y1;
+    X2 = x2;
+    Y2 = y2;
+    const int l = PxX(qMin(x1, x2)), t = PxY(qMin(y1, y2));
+    const int r = PxX(qMax(x1, x2)), b = PxY(qMax(y1, y2));
+    // A line covers the pixels from one end to the other, one pixel thick.
+    setGeometry(l, t, qMax(1, r - l + (r > l ? 0 : 1)), qMax(1, b - t + (b > t ? 0 : 1)));
+}
+
+void LineControl::SetColor(const QColor& color) {
+    color_ = color;
+    update();
+}
+
+void LineControl::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), color_);
+}

@@ -1,0 +1,43 @@
+#include "app/MsgBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include "app/Version.h"
+
+namespace {
+MsgBoxHandler& handler() {
+    static MsgBoxHandler h;
+    return h;
+}
+}  // namespace
+
+void SetMsgBoxHandler(MsgBoxHandler h) {
+    handler() = std::move(h);
+}
+
+int MsgBox(const QString& prompt, int buttons, const QString& title) {
+    if (handler()) return handler()(prompt, buttons, title);
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(title.isEmpty() ? kAppName : title);
+    box.setText(prompt);
+    switch (buttons & 0x70) {
+        case 16:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case 32:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case 48:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case 64:
+            box.setIcon(QMessageBox::Information);
+            break;
+        default:
+            break;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return 1;
+}

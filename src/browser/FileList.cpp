@@ -1,0 +1,183 @@
+// Listing the current folder in the file list, and the list's commands.
+#include <QApplication>
+#include <QMenu>
+#include <QTreeView>
+
+#include "app/Helpers.h"
+#include "app/ImageControl.h"
+#include "app/Settings.h"
+#include "app/StatusBar.h"
+#include "app/Switches.h"
+#include "app/Toolbar.h"
+#include "app/frmMain.h"
+#include "browser/FileListModel.h"
+#include "browser/FileListView.h"
+#include "browser/FolderTreeview.h"
+#include "platform/FileSystem.h"
+#include "platform/Platform.h"
+#include "platform/Shell.h"
+
+namespace {
+struct FileType {
+    bool* shown;
+    const char* pattern;
+    int image;
+    int extensionLength;
+};
+
+// The listing order of the picture types.
+const FileType kFileTypes[] = {
+    {&ShowBMP, "*.bmp", 1, 4},   {&ShowGIF, "*.gif", 2, 4}, {&ShowJPG, "*.jpg", 3, 4},
+    {&ShowJPEG, "*.jpeg", 3, 5}, {&ShowDIB, "*.dib", 4, 4}, {&ShowCUR, "*.cur", 5, 4},
+    {&ShowICO, "*.ico", 6, 4},   {&ShowEMF, "*.emf", 7, 4}, {&ShowWMF, "*.wmf", 8, 4},
+};
+
+// "*.jpg" and the like compare the name's end directly, which is what the
+// wildcard match comes to and keeps a folder of many files fast.
+bool matches(const QString& name, const QString& pattern) {
+    if (pattern.startsWith("*.") && pattern.indexOf('*', 1) < 0 && pattern.indexOf('?') < 0)
+        return name.size() > pattern.size() - 1 &&
+               name.endsWith(QStringView(pattern).mid(1), Qt::CaseInsensitive);
+    return MatchesPattern(name, pattern);
+}
+}  // namespace
+
+void frmMain::ListFiles() {
+    for (LineControl* l : Line1) l->hide();
+    for (int i = 3; i <= 5; ++i) StatusBar1->Panels(i).SetVisible(false);
+    setCursor(Qt::WaitCursor);
+    Image1->hide();
+    Image1->SetPicture(QImage());
+    picsrc.Clear();
+
+    FileListModel* model = ListView1->Model();
+    model->Clear();
+    ListItem parent;
+    parent.Text = "..";
+    parent.Image = 9;
+    model->AddItems({parent});
+
+    // One read of the folder serves every type.
+    listing_.clear();
+    Platform::files().ListDirectory(CurrentFolder, &listing_);
+    for (const FileType& t : kFileTypes)
+        if (*t.shown) AddFiles(t.pattern, t.image, t.extensionLength);
+    // The list sorts once, for all types together.
+    model->AddItems(std::move(pending_));
+    pending_.clear();
+    listing_.clear();
+    listing_.shrink_to_fit();
+
+    unsetCursor();
+    StatusBar1->Panels(2).SetText("Total " + QString::number(model->Count() - 1) + " Item(s)");
+    ListView1->SetSelectedRow(0);
+    ListView1->DetailsView()->scrollToTop();
+    ShowImage();
+    Titleit();
+}
+
+void frmMain::AddFiles(const QString& sFileType, int picindex, int flen) {
+    StatusBar1->Panels(2).SetText("Scanning folder for files...  ");
+    const quint32 m = ShowHidden ? 35 : 33;
+    for (const DirEntry& e : listing_) {
+        if (!matches(e.name, sFileType) || !PassesAttributeMask(e.attributes, m)) continue;
+        // A file with none of the read-only, archive and (shown) hidden bits
+        // is left out.
+        if (!(e.attributes & m)) continue;
+        ListItem item;
+        item.Key = CurrentFolder + e.name;
+        item.Text = e.name.left(e.name.size() - flen);
+        item.Image = picindex;
+        item.SubItems[0] = FormatFileSize(e.size);
+        pending_.push_back(std::move(item));
+    }
+}
+
+void frmMain::SetView(int lv) {
+    if (lv < 0 || lv > 3) return;
+    ListView1->SetView(lv);
+    for (int i = 0; i <= 3; ++i) mnuviewaa()(i)->setChecked(i == lv);
+}
+
+void frmMain::SelAll() {
+    FileListModel* model = ListView1->Model();
+    for (int row = 0; row < model->Count(); ++row)
+        ListView1->SetSelected(row, model->Item(row).Text != "..");
+    ListView1->setFocus();
+}
+
+void frmMain::InvertSelAll() {
+    FileListModel* model = ListView1->Model();
+    for (int row = 0; row < model->Count(); ++row)
+        if (model->Item(row).Text != "..") ListView1->SetSelected(row, !ListView1->IsSelected(row));
+}
+
+void frmMain::DoHiddenFiles(bool currstate) {
+    ShowHidden = !currstate;
+    WriteSetting("Browser Options", "Show Hidden Files", ShowHidden);
+    mnuviewa()(7)->setChecked(ShowHidden);
+    FolderTreeview1->SetShowHidden(ShowHidden);
+    ListFiles();
+}
+
+namespace {
+void setListControls(frmMain& f, bool on) {
+    for (int i : {6, 7, 8, 11, 12, 19, 22, 23}) f.Toolbar1->SetButtonEnabled(i, on);
+    for (int i : {3, 5}) f.mnufilea()(i)->setEnabled(on);
+    for (int i : {0, 1, 7}) f.mnuedita()(i)->setEnabled(on);
+    f.mnuviewa()(11)->setEnabled(on);
+    for (int i : {3, 8, 10, 13}) f.mnutoolsa()(i)->setEnabled(on);
+}
+}  // namespace
+
+void frmMain::Disable_LV_Controls() {
+    setListControls(*this, false);
+}
+void frmMain::Enable_LV_Controls() {
+    setListControls(*this, true);
+}
+
+void frmMain::ListView1_ColumnClick(int ColumnHeader) {
+    FileListModel* model = ListView1->Model();
+    int key = model->SortKey();
+    if (ColumnHeader >= 1 && ColumnHeader <= 4) key = ColumnHeader - 1;
+    const Qt::SortOrder order =
+        model->SortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    // Sorting moves rows; the current item and selection follow them.
+    model->SetSort(true, key, order);
+    const int row = ListView1->SelectedRow();
+    if (row >= 0) ListView1->DetailsView()->scrollTo(model->index(row, 0));
+}
+
+void frmMain::ListView1_DblClick() {
+    const int row = ListView1->SelectedRow();
+    if (row < 0) return;
+    const ListItem& item = ListView1->Model()->Item(row);
+    if (item.Text == "..") {
+        const Folder up = FolderTreeview1->SelectedFolder().Parent();
+        if (!up.IsNull()) FolderTreeview1->SetSelectedFolder(up.Path());
+        return;
+    }
+    if (ToBool(ReadSetting("Browser Options", "Double Click", true)).value_or(false)) {
+        // The viewer window takes the selected item from here once it exists.
+        return;
+    }
+    Platform::shell().OpenDefault(item.Key);
+}
+
+void frmMain::ListView1_GotFocus() {
+    TreeHasFocus = false;
+    Enable_LV_Controls();
+}
+
+void frmMain::ListView1_KeyUp(int KeyCode, int) {
+    // The arrow keys, by their old key codes.
+    if (KeyCode == Qt::Key_Left || KeyCode == Qt::Key_Up || KeyCode == Qt::Key_Right ||
+        KeyCode == Qt::Key_Down)
+        ShowImage();
+}
+
+void frmMain::ListView1_MouseUp(int Button, int, float, float) {
+    ShowImage();
+    if (Button == 2) mnuedita().menu->popup(QCursor::pos());
+}

@@ -1,0 +1,163 @@
+// The preview of the selected file: loaded at the size it is shown, fitted,
+// centred and framed, with its facts in the list and the status bar.
+#include <QGuiApplication>
+#include <QMenu>
+#include <QPalette>
+
+#include "app/DoEvents.h"
+#include "app/EdgeDrawing.h"
+#include "app/Helpers.h"
+#include "app/ImageControl.h"
+#include "app/NumberFormat.h"
+#include "app/PictureBox.h"
+#include "app/Settings.h"
+#include "app/StatusBar.h"
+#include "app/Twips.h"
+#include "app/frmMain.h"
+#include "browser/FileListModel.h"
+#include "browser/FileListView.h"
+#include "platform/FileSystem.h"
+#include "platform/PictureLoader.h"
+#include "platform/Platform.h"
+
+namespace {
+constexpr float kMargin = 210;  // twips kept free beside a shrunk picture
+
+// Whole-number division with both operands rounded first.
+long long intDiv(double a, double b) {
+    const long long x = std::llrint(a), y = std::llrint(b);
+    return y == 0 ? 0 : x / y;
+}
+
+// "W x H" of the picture in pixels, from its size in twips.
+QString pixelText(const PictureHolder& pic) {
+    const ScreenMetrics& s = Platform::screen();
+    return QString::number(intDiv(pic.Width(), s.TwipsPerPixelX())) + " x " +
+           QString::number(intDiv(pic.Height(), s.TwipsPerPixelY()));
+}
+
+PictureLoader loader() {
+    const ScreenMetrics& s = Platform::screen();
+    return PictureLoader(s.TwipsPerPixelX(), s.TwipsPerPixelY());
+}
+
+// Decodes path for an area of the given size: never more pixels than shown.
+bool loadInto(PictureHolder& pic, const QString& path, QSize area) {
+    std::optional<Picture> p = loader().load(path, area.expandedTo(QSize(1, 1)));
+    if (!p) return false;
+    pic.path = path;
+    pic.image = std::move(p->image);
+    pic.twips = p->info.twips;
+    pic.pixels = p->info.pixels;
+    return true;
+}
+
+// One more image viewed: a 16-bit count that stops at its largest value and
+// starts again when the stored text is no count.
+void countView() {
+    const std::optional<qint16> n = ToInt16(ReadSetting("Browser Options", "Odometer", 0));
+    const int next = n.value_or(0) + 1;
+    if (next <= 32767) WriteSetting("Browser Options", "Odometer", next);
+}
+}  // namespace
+
+void frmMain::ShowImage() {
+    const int row = ListView1->SelectedRow();
+    if (row < 0) return;
+    FileListModel* model = ListView1->Model();
+    const ListItem& item = model->Item(row);
+    if (item.Text == "..") {
+        Image1->SetPicture(QImage());
+        picsrc.Clear();
+        for (LineControl* l : Line1) l->hide();
+        return;
+    }
+    stopwatch_.Reset();
+    const QString path = item.Key;
+    if (StatusBar1->Panels(3).Text() == GetFileName(path)) return;
+
+    setCursor(Qt::WaitCursor);
+    PictureHolder next;
+    if (!loadInto(next, path, picdest->size())) {
+        unsetCursor();
+        return;
+    }
+    picsrc = std::move(next);
+    model->SetSubItem(row, 2, pixelText(picsrc));
+    if (auto when = Platform::files().FileDateTime(path))
+        model->SetSubItem(row, 3, FormatGeneralDate(*when));
+    unsetCursor();
+    CenterImage();
+    picdest->repaint();
+    const double seconds = stopwatch_.Elapsed() / 1000.0;
+    StatusBar1->Panels(1).SetText("Image loaded in " + FormatNumber(seconds, "###.##") +
+                                  " seconds");
+}
+
+void frmMain::CenterImage() {
+    Image1->hide();
+    for (LineControl* l : Line1) l->hide();
+    DoEvents();
+    if (!picsrc.HasPicture()) return;
+
+    countView();
+    StatusBar1->Panels(5).SetText(pixelText(picsrc) + " pixels");
+
+    float w = picsrc.Width(), h = picsrc.Height();
+    const float A = picdest->Width(), B = picdest->Height();
+    if (w > A) {
+        h = h * A / w;
+        w = A - kMargin;
+    }
+    if (h > B) {
+        w = w * B / h;
+        h = B - kMargin;
+    }
+    const float x = (A - w) / 2, y = (B - h) / 2;
+
+    // The copy in the holder was decoded for the area it was loaded in; a
+    // larger area gets a sharper copy from the file.
+    const QSize shown(PxX(w), PxY(h));
+    if ((shown.width() > picsrc.image.width() || shown.height() > picsrc.image.height()) &&
+        picsrc.image.size() != picsrc.pixels && !picsrc.path.isEmpty()) {
+        PictureHolder sharper;
+        if (loadInto(sharper, picsrc.path, shown)) picsrc.image = std::move(sharper.image);
+    }
+    Image1->Move(x, y, w, h);
+    Image1->SetPicture(picsrc.image);
+    DoEvents();
+    Image1->show();
+    Set3d();
+    for (LineControl* l : Line1) l->show();
+
+    const int row = ListView1->SelectedRow();
+    if (row >= 0) {
+        const QString key = ListView1->Model()->Item(row).Key;
+        StatusBar1->Panels(3).SetText(GetFileName(key));
+        const FileSystem& fs = Platform::files();
+        const auto size = fs.FileLen(key);
+        const auto when = fs.FileDateTime(key);
+        StatusBar1->Panels(4).SetText((size ? FormatFileSize(*size) : QString()) + ", " +
+                                      (when ? FormatGeneralDate(*when) : QString()));
+    }
+    for (int i = 3; i <= 5; ++i) StatusBar1->Panels(i).SetVisible(true);
+    picdest->repaint();
+    DoEvents();
+}
+
+void frmMain::Set3d() {
+    const float L = Image1->Left, T = Image1->Top, W = Image1->Width, H = Image1->Height;
+    Line1[0]->SetPoints(L, T + H, L, T);
+    Line1[1]->SetPoints(L, T, L + W, T);
+    Line1[2]->SetPoints(L + W, T, L + W, T + H);
+    Line1[3]->SetPoints(L, T + H, L + W + 10, T + H);
+}
+
+void frmMain::picdest_Resize() {
+    DrawEtchedEdge(picdest);
+    if (picsrc.HasPicture()) CenterImage();
+}
+
+void frmMain::Image1_MouseUp(int Button, int, float, float) {
+    if (Button == 2) mnuedita().menu->popup(QCursor::pos());
+}
