@@ -1,0 +1,335 @@
+// The file list, drive and favourite buttons and the Favorites menu, on
+// generated folders.
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QtTest>
+
+#include "TestEnv.h"
+#include "app/MsgBox.h"
+#include "app/Options.h"
+#include "app/Settings.h"
+#include "app/StatusBar.h"
+#include "app/Switches.h"
+#include "app/Toolbar.h"
+#include "app/frmMain.h"
+#include "browser/FileListModel.h"
+#include "browser/FileListView.h"
+#include "browser/FolderTreeview.h"
+#include "platform/Platform.h"
+#include "platform/Shell.h"
+#include "platform/Volumes.h"
+
+namespace {
+void touch(const QString& path, int bytes = 10) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(bytes, 'x'));
+}
+}  // namespace
+
+class TestFileList : public QObject {
+    Q_OBJECT
+    QString root_;
+    frmMain* f_ = nullptr;
+
+    // A main window on a fresh store whose start folder is `folder` (made
+    // under the root) holding the given files.
+    frmMain* open(const QString& folder, const QStringList& files,
+                  const QStringList& settings = {}) {
+        const QString dir = UseFreshSettings();
+        root_ = dir + "root/";
+        QDir().mkpath(root_ + folder);
+        for (const QString& name : files) {
+            if (name.endsWith('/')) {
+                QDir().mkpath(root_ + folder + "/" + name);
+            } else {
+                touch(root_ + folder + "/" + name, 10 + name.size());
+            }
+        }
+        UseFakeSystem(root_);
+        WriteSetting("Browser Options", "Previous Folder", root_ + folder);
+        for (const QString& kv : settings) {
+            const QStringList p = kv.split('=');
+            WriteSetting("Browser Options", p[0], p[1]);
+        }
+        f_ = frmMain::instance();
+        f_->Form_Load();
+        return f_;
+    }
+
+    QStringList texts() const {
+        QStringList t;
+        const FileListModel* m = f_->ListView1->Model();
+        for (int r = 0; r < m->Count(); ++r) t << m->Item(r).Text;
+        return t;
+    }
+
+    void DoFileTypesAndRefresh() {
+        DoFileTypes();
+        f_->ListFiles();
+    }
+
+    int rowOf(const QString& text) const {
+        const FileListModel* m = f_->ListView1->Model();
+        for (int r = 0; r < m->Count(); ++r)
+            if (m->Item(r).Text == text) return r;
+        return -1;
+    }
+
+private slots:
+    void cleanup() {
+        SetMsgBoxHandler(nullptr);
+        if (frmMain::exists()) frmMain::instance()->close();
+        QTRY_VERIFY(!frmMain::exists());
+    }
+
+    void listsPictureFilesOnly() {
+        open("pics", {"cat.jpg", "dog.JPEG", "logo.gif", "notes.txt", "shot.png", "folder.jpg/",
+                      "x.jpg.txt"});
+        QCOMPARE(texts(), QStringList({"..", "cat", "dog", "logo"}));
+        const FileListModel* m = f_->ListView1->Model();
+        QCOMPARE(m->Item(0).Key, QString());
+        QCOMPARE(m->Item(0).Image, 9);
+        QCOMPARE(m->Item(1).Key, root_ + "pics/cat.jpg");
+        QCOMPARE(m->Item(1).SubItems[0], QString("17 bytes"));
+        QCOMPARE(m->Item(2).Key, root_ + "pics/dog.JPEG");
+        QCOMPARE(m->Item(2).Image, 3);
+        QCOMPARE(m->Item(3).Image, 2);
+        QCOMPARE(f_->StatusBar1->Panels(2).Text(), QString("Total 3 Item(s)"));
+        QCOMPARE(f_->CurrentFolder, root_ + "pics/");
+    }
+
+    void typeSwitches_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("image");
+        QTest::newRow("bmp") << "Show BMP"
+                             << "a.bmp" << 1;
+        QTest::newRow("gif") << "Show GIF"
+                             << "b.GIF" << 2;
+        QTest::newRow("jpg") << "Show JPG"
+                             << "c.jpg" << 3;
+        QTest::newRow("jpeg") << "Show JPEG"
+                              << "d.jpeg" << 3;
+        QTest::newRow("dib") << "Show DIB"
+                             << "e.Dib" << 4;
+        QTest::newRow("cur") << "Show CUR"
+                             << "f.cur" << 5;
+        QTest::newRow("ico") << "Show ICO"
+                             << "g.ico" << 6;
+        QTest::newRow("emf") << "Show EMF"
+                             << "h.emf" << 7;
+        QTest::newRow("wmf") << "Show WMF"
+                             << "i.WMF" << 8;
+    }
+
+    void typeSwitches() {
+        QFETCH(QString, key);
+        QFETCH(QString, file);
+        QFETCH(int, image);
+        const QStringList all = {"a.bmp", "b.GIF", "c.jpg", "d.jpeg", "e.Dib",
+                                 "f.cur", "g.ico", "h.emf", "i.WMF"};
+        open("types", all, {key + "=False"});
+        const QString text = file.left(1);
+        QVERIFY2(rowOf(text) < 0, qPrintable(texts().join(',')));
+        QCOMPARE(f_->ListView1->Model()->Count(), 9);  // the parent and the other eight
+        // Switched back on, the file comes back with its image.
+        WriteSetting("Browser Options", key, true);
+        DoFileTypesAndRefresh();
+        const int row = rowOf(text);
+        QVERIFY(row > 0);
+        QCOMPARE(f_->ListView1->Model()->Item(row).Image, image);
+    }
+
+    void hiddenFiles() {
+        open("h", {".secret.jpg", "open.jpg"}, {"Show Hidden Files=False"});
+        QCOMPARE(texts(), QStringList({"..", "open"}));
+        QVERIFY(!f_->mnuviewa()(7)->isChecked());
+        f_->mnuviewa()(7)->trigger();
+        QCOMPARE(texts(), QStringList({"..", ".secret", "open"}));
+        QCOMPARE(ReadSetting("Browser Options", "Show Hidden Files"), QString("True"));
+        QVERIFY(f_->mnuviewa()(7)->isChecked() && f_->FolderTreeview1->ShowHidden());
+        f_->mnuviewa()(7)->trigger();
+        QCOMPARE(texts(), QStringList({"..", "open"}));
+        QCOMPARE(ReadSetting("Browser Options", "Show Hidden Files"), QString("False"));
+    }
+
+    void unreadableFolderListsOnlyTheParent() {
+        open("locked", {"a.jpg"});
+        f_->CurrentFolder = root_ + "nowhere/";
+        f_->ListFiles();
+        QCOMPARE(texts(), QStringList({".."}));
+        QCOMPARE(f_->StatusBar1->Panels(2).Text(), QString("Total 0 Item(s)"));
+    }
+
+    void columnClicksFlipTheOrder() {
+        open("s", {"b.jpg", "A.jpg", "c.gif"});
+        QCOMPARE(texts(), QStringList({"..", "A", "b", "c"}));
+        f_->ListView1_ColumnClick(1);
+        QCOMPARE(texts(), QStringList({"c", "b", "A", ".."}));
+        // Any header flips the order again; sizes sort by their text.
+        touch(root_ + "s/big.bmp", 2000);
+        f_->ListFiles();
+        f_->ListView1_ColumnClick(2);
+        QCOMPARE(f_->ListView1->Model()->SortKey(), 1);
+        QCOMPARE(f_->ListView1->Model()->SortOrder(), Qt::AscendingOrder);
+        // The texts compare, not the numbers: "1.95KB" comes before "15 bytes",
+        // and the parent, with no size text, before both.
+        QCOMPARE(texts().mid(0, 2), QStringList({"..", "big"}));
+    }
+
+    void selectionCommandsSkipTheParent() {
+        open("sel", {"a.jpg", "b.jpg", "c.jpg"});
+        FileListView* list = f_->ListView1;
+        list->SetSelected(0, true);
+        f_->mnuedita()(9)->trigger();  // Select All Files
+        QVERIFY(list->IsSelected(rowOf("a")) && list->IsSelected(rowOf("b")) &&
+                list->IsSelected(rowOf("c")));
+        QVERIFY(!list->IsSelected(rowOf("..")));
+        list->SetSelected(rowOf("b"), false);
+        list->SetSelected(rowOf(".."), true);
+        f_->mnuedita()(10)->trigger();  // Invert Selection
+        QVERIFY(!list->IsSelected(rowOf("a")) && list->IsSelected(rowOf("b")) &&
+                !list->IsSelected(rowOf("c")));
+        QVERIFY(list->IsSelected(rowOf("..")));
+    }
+
+    void commandsFollowTheFocus() {
+        open("focus", {"a.jpg"});
+        f_->FolderTreeview1_GotFocus();
+        QVERIFY(TreeHasFocus);
+        for (int i : {6, 7, 8, 11, 12, 19, 22, 23})
+            QVERIFY(!f_->Toolbar1->Buttons(i).action->isEnabled());
+        QVERIFY(f_->Toolbar1->Buttons(20).action->isEnabled());  // Properties acts on the folder
+        QVERIFY(!f_->mnufilea()(3)->isEnabled() && !f_->mnufilea()(5)->isEnabled());
+        QVERIFY(!f_->mnuedita()(0)->isEnabled() && !f_->mnuedita()(7)->isEnabled());
+        QVERIFY(f_->mnuedita()(3)->isEnabled());  // Copy to... stays
+        QVERIFY(!f_->mnuviewa()(11)->isEnabled());
+        QVERIFY(!f_->mnutoolsa()(13)->isEnabled() && f_->mnutoolsa()(11)->isEnabled());
+        f_->ListView1_GotFocus();
+        QVERIFY(!TreeHasFocus);
+        for (int i : {6, 7, 8, 11, 12, 19, 22, 23})
+            QVERIFY(f_->Toolbar1->Buttons(i).action->isEnabled());
+        QVERIFY(f_->mnuviewa()(11)->isEnabled());
+    }
+
+    void sameFolderIsNotListedAgain() {
+        open("same", {"a.jpg"});
+        touch(root_ + "same/b.jpg");
+        f_->FolderTreeview1->SetSelectedFolder(root_ + "same");
+        QCOMPARE(texts(), QStringList({"..", "a"}));
+        f_->mnuviewa()(9)->trigger();  // Refresh
+        QCOMPARE(texts(), QStringList({"..", "a", "b"}));
+    }
+
+    void doubleClick_data() {
+        QTest::addColumn<QString>("doubleClick");
+        QTest::addColumn<bool>("opensOutside");
+        QTest::newRow("viewer") << "True" << false;
+        QTest::newRow("default program") << "False" << true;
+    }
+
+    void doubleClick() {
+        QFETCH(QString, doubleClick);
+        QFETCH(bool, opensOutside);
+        auto shell = std::make_unique<FakeShell>();
+        FakeShell* rec = shell.get();
+        Platform::setShell(std::move(shell));
+        open("dbl/inner", {"a.jpg"}, {"Double Click=" + doubleClick});
+        f_->ListView1->SetSelectedRow(rowOf("a"));
+        f_->ListView1_DblClick();
+        QCOMPARE(rec->opened,
+                 opensOutside ? QStringList{root_ + "dbl/inner/a.jpg"} : QStringList{});
+        QVERIFY(f_->isVisible() || !opensOutside);
+        // The parent entry goes up a level instead.
+        f_->ListView1->SetSelectedRow(rowOf(".."));
+        f_->ListView1_DblClick();
+        QCOMPARE(f_->CurrentFolder, root_ + "dbl/");
+    }
+
+    void driveButtons() {
+        auto vols = std::make_unique<FakeVolumes>();
+        vols->roots = {"/",         "/media/cd/", "/net/share/", "/run/media/u/USB/",
+                       "/mnt/ram/", "/gone/",     "/odd/"};
+        vols->types = {{"/", DRIVE_FIXED},
+                       {"/media/cd/", DRIVE_CDROM},
+                       {"/net/share/", DRIVE_REMOTE},
+                       {"/run/media/u/USB/", DRIVE_REMOVABLE},
+                       {"/mnt/ram/", DRIVE_RAMDISK},
+                       {"/gone/", DRIVE_NO_ROOT_DIR},
+                       {"/odd/", 9}};
+        Platform::setVolumes(std::move(vols));
+        open("d", {});
+        const Toolbar* bar = f_->Toolbar2;
+        QStringList tips, keys;
+        for (int i = 1; i <= bar->Count() && !bar->Buttons(i).separator; ++i) {
+            tips << bar->Buttons(i).toolTip;
+            keys << bar->Buttons(i).key;
+        }
+        QCOMPARE(tips,
+                 QStringList({"Fixed Drive (/ )", "CDROM Drive (/media/cd/ )",
+                              "Network Drive (/net/share/ )",
+                              "Removable Drive (/run/media/u/USB/ )", "RAM Drive (/mnt/ram/ )"}));
+        QCOMPARE(keys.first(), QString("/"));
+        QVERIFY(bar->Buttons(6).separator);
+        QCOMPARE(bar->Count(), 6);  // no favourites: the bar ends with the separator
+        Platform::setVolumes(std::make_unique<LinuxVolumes>());
+    }
+
+    void favouritesInSectionOrder() {
+        const QString dir = UseFreshSettings();
+        QDir().mkpath(dir + "root/work");
+        QDir().mkpath(dir + "root/photos");
+        WriteSetting("Favorite Folders", "Work", dir + "root/work");
+        WriteSetting("Favorite Folders", "Photos", dir + "root/photos");
+        UseFakeSystem(dir + "root/");
+        f_ = frmMain::instance();
+        f_->Form_Load();
+        const Toolbar* bar = f_->Toolbar2;
+        QCOMPARE(bar->Buttons(bar->Count() - 1).toolTip, QString("Work"));
+        QCOMPARE(bar->Buttons(bar->Count()).toolTip, QString("Photos"));
+        QVERIFY(bar->Buttons(bar->Count() - 2).separator);
+        QCOMPARE(f_->mnuorgan()(2)->text(), QString("Work"));
+        QCOMPARE(f_->mnuorgan()(3)->text(), QString("Photos"));
+        QVERIFY(!f_->mnuorgan()(4));
+
+        f_->mnuorgan()(3)->trigger();
+        QCOMPARE(f_->CurrentFolder, dir + "root/photos/");
+        f_->Toolbar2_ButtonClick(bar->Count() - 1);
+        QCOMPARE(f_->CurrentFolder, dir + "root/work/");
+
+        // The organizer's rewrite in the other order shows on the next rebuild.
+        DeleteSection("Favorite Folders");
+        WriteSetting("Favorite Folders", "Photos", dir + "root/photos");
+        f_->SetMenus();
+        QCOMPARE(f_->mnuorgan()(2)->text(), QString("Photos"));
+        QVERIFY(!f_->mnuorgan()(3));
+    }
+
+    void missingFavouriteSaysSo() {
+        const QString dir = UseFreshSettings();
+        QDir().mkpath(dir + "root/here");
+        WriteSetting("Favorite Folders", "Old", dir + "root/deleted");
+        WriteSetting("Browser Options", "Previous Folder", dir + "root/here");
+        UseFakeSystem(dir + "root/");
+        QStringList shown;
+        SetMsgBoxHandler([&](const QString& text, int style, const QString& title) {
+            shown << text << QString::number(style) << title;
+            return 1;
+        });
+        f_ = frmMain::instance();
+        f_->Form_Load();
+        f_->Toolbar2_ButtonClick(f_->Toolbar2->Count());
+        QCOMPARE(shown,
+                 QStringList(
+                     {"That folder does not appear to exist any longer.\r\n\r\nPlease verify the "
+                      "path and try again.",
+                      "64", "Kvo View"}));
+        QCOMPARE(f_->CurrentFolder, dir + "root/here/");
+    }
+};
+
+KVO_TEST_MAIN(TestFileList)
+#include "tst_filelist.moc"
