@@ -1,9 +1,14 @@
 #!/bin/sh
-# Starts the real program under Xvfb with a throwaway HOME, waits for the
-# main window titled with the start folder, closes it from the keyboard as a
-# user would (Ctrl+Q) and checks the settings it wrote on the way out.
+# Starts the real program under Xvfb with a throwaway HOME, as a user would:
+#  1. with no settings: waits for the main window titled with the start
+#     folder, closes it with Ctrl+Q and checks the settings written on exit;
+#  2. on a folder of pictures: moves into the file list, steps onto the first
+#     picture so the preview shows it, closes, and checks that the picture
+#     was counted as viewed and the folder remembered.
+# usage: xvfb_smoke.sh <kvoview> <make_images>
 set -eu
 bin=$(readlink -f "$1")
+make_images=$(readlink -f "$2")
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 export HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/config" XDG_DATA_HOME="$tmp/data" \
@@ -11,13 +16,13 @@ export HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/config" XDG_DATA_HOME="$tmp/data" 
 mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
+ini="$XDG_CONFIG_HOME/Kvo View/settings.ini"
 
-# With no settings the program opens at the root of its own volume.
-root=$(df --output=target "$(dirname "$bin")" | tail -n 1)
-case "$root" in */) ;; *) root="$root/" ;; esac
-title="Kvo View 1.0.53 - $root"
-
-cat > "$tmp/drive.sh" <<EOS
+# One session: start, wait for the title, type the keys, Ctrl+Q, wait for exit.
+session() {
+    title=$1
+    keys=$2
+    cat > "$tmp/drive.sh" <<EOS
 set -eu
 "$bin" > "$tmp/out.log" 2>&1 &
 pid=\$!
@@ -28,6 +33,7 @@ echo "found window: \$(xdotool getwindowname "\$wid")"
 sleep 1
 xdotool windowfocus "\$wid"
 sleep 0.5
+for k in $keys; do xdotool key "\$k"; sleep 0.5; done
 xdotool key ctrl+q
 for i in \$(seq 1 100); do
     kill -0 \$pid 2>/dev/null || break
@@ -40,16 +46,31 @@ if kill -0 \$pid 2>/dev/null; then
 fi
 wait \$pid
 EOS
-xvfb-run -a -s "-screen 0 1280x1024x24" sh "$tmp/drive.sh"
+    xvfb-run -a -s "-screen 0 1280x1024x24" sh "$tmp/drive.sh" || { cat "$tmp/out.log"; exit 1; }
+}
 
-ini="$XDG_CONFIG_HOME/Kvo View/settings.ini"
-[ -f "$ini" ] || { echo "no settings file at $ini"; cat "$tmp/out.log"; exit 1; }
 check() {
     grep -qxF "$1" "$ini" || { echo "settings file lacks: $1"; cat "$ini"; exit 1; }
 }
+
+# With no settings the program opens at the root of its own volume.
+root=$(df --output=target "$(dirname "$bin")" | tail -n 1)
+case "$root" in */) ;; *) root="$root/" ;; esac
+session "Kvo View 1.0.53 - $root" ""
+[ -f "$ini" ] || { echo "no settings file at $ini"; exit 1; }
 check "[Browser Options]"
 check "Previous Folder=$root"
 check "WindowState=0"
 check "Listview View=3"
 grep -q '^Width=[0-9]' "$ini" || { echo "no window width saved"; cat "$ini"; exit 1; }
+
+# A folder of pictures: Tab from the folder tree into the list, Down onto
+# the first picture, which the preview loads and counts.
+pics="$tmp/pictures"
+mkdir -p "$pics"
+"$make_images" "$pics"
+printf '[Browser Options]\nPrevious Folder=%s\n' "$pics" > "$ini"
+session "Kvo View 1.0.53 - $pics/" "Tab Down"
+check "Previous Folder=$pics/"
+check "Odometer=1"
 echo "xvfb smoke: passed"
