@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "app/MouseCodes.h"
 #include "app/Twips.h"
 
 ImageControl::ImageControl(QWidget* parent) : QWidget(parent) {
@@ -34,8 +35,8 @@ void ImageControl::paintEvent(QPaintEvent*) {
 }
 
 void ImageControl::mouseReleaseEvent(QMouseEvent* e) {
-    const int button = e->button() == Qt::LeftButton ? 1 : e->button() == Qt::RightButton ? 2 : 4;
-    emit MouseUp(button, int(e->modifiers() >> 25), TwX(int(e->position().x())),
+    const int button = ButtonCode(e->button());
+    emit MouseUp(button, ShiftCode(e->modifiers()), TwX(int(e->position().x())),
                  TwY(int(e->position().y())));
     QWidget::mouseReleaseEvent(e);
 }

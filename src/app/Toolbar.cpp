@@ -5,6 +5,7 @@
 #include <QResizeEvent>
 #include <QToolButton>
 
+#include "app/MouseCodes.h"
 #include "app/Twips.h"
 
 ToolbarWindow32::ToolbarWindow32(QWidget* parent) : QToolBar(parent) {
@@ -100,10 +101,8 @@ bool Toolbar::eventFilter(QObject* watched, QEvent* e) {
     if (e->type() == QEvent::MouseButtonRelease) {
         auto* m = static_cast<QMouseEvent*>(e);
         const QPoint at = static_cast<QWidget*>(watched)->mapTo(this, m->position().toPoint());
-        const int button = m->button() == Qt::LeftButton    ? 1
-                           : m->button() == Qt::RightButton ? 2
-                                                            : 4;
-        emit MouseUp(button, int(m->modifiers() >> 25), TwX(at.x()), TwY(at.y()));
+        const int button = ButtonCode(m->button());
+        emit MouseUp(button, ShiftCode(m->modifiers()), TwX(at.x()), TwY(at.y()));
     }
     return QWidget::eventFilter(watched, e);
 }

@@ -8,6 +8,7 @@
 #include <QStyledItemDelegate>
 #include <QTreeView>
 
+#include "app/MouseCodes.h"
 #include "app/Twips.h"
 #include "browser/FileListModel.h"
 
@@ -160,15 +161,13 @@ bool FileListView::eventFilter(QObject* watched, QEvent* event) {
             break;
         case QEvent::KeyRelease: {
             auto* k = static_cast<QKeyEvent*>(event);
-            if (!k->isAutoRepeat()) emit KeyUp(k->key(), int(k->modifiers() >> 25));
+            if (!k->isAutoRepeat()) emit KeyUp(k->key(), ShiftCode(k->modifiers()));
             break;
         }
         case QEvent::MouseButtonRelease: {
             auto* m = static_cast<QMouseEvent*>(event);
-            const int button = m->button() == Qt::LeftButton    ? 1
-                               : m->button() == Qt::RightButton ? 2
-                                                                : 4;
-            emit MouseUp(button, int(m->modifiers() >> 25), TwX(int(m->position().x())),
+            const int button = ButtonCode(m->button());
+            emit MouseUp(button, ShiftCode(m->modifiers()), TwX(int(m->position().x())),
                          TwY(int(m->position().y())));
             break;
         }

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-// Everything here reads text files only (the mount table and /sys/block):
+// Everything here reads the mount table, /sys/block and links under /dev:
 // nothing ever stats a mount point, so a dead network mount cannot block.
 
 namespace {
@@ -28,8 +28,8 @@ constexpr int kMaxSlaves = 16;
 constexpr int kMaxMapperDevices = 256;
 
 struct Mount {
-    QByteArray device;  // "major:minor"
-    QString root;       // the folder of the mounted file system shown here
+    QByteArray device;   // "major:minor"
+    QString root;        // the folder of the mounted file system shown here
     QString mountPoint;  // no trailing '/', except "/" itself
     QString fsType;
     QString source;
@@ -143,19 +143,19 @@ std::optional<std::vector<Mount>> readTable(const QString& path) {
 }
 
 bool isUnder(const QString& path, QLatin1StringView place) {
-    return path == place || (path.startsWith(place) && path.size() > place.size() &&
-                             path[place.size()] == '/');
+    return path == place ||
+           (path.startsWith(place) && path.size() > place.size() && path[place.size()] == '/');
 }
 
 bool isPseudoType(const QString& type) {
     static const QSet<QString> kinds = {
-        "proc",       "sysfs",      "cgroup",   "cgroup2",     "devtmpfs",   "devpts",
-        "mqueue",     "hugetlbfs",  "debugfs",  "tracefs",     "securityfs", "pstore",
-        "bpf",        "configfs",   "fusectl",  "autofs",      "binfmt_misc", "rpc_pipefs",
-        "nsfs",       "overlay",    "squashfs", "efivarfs",    "selinuxfs",  "rootfs",
-        "nfsd",       "devfs",      "usbfs",    "fuse.portal", "fuse.lxcfs", "fuse.snapfuse",
-        "fuse.gvfsd-fuse",
-    };
+        "proc",           "sysfs",       "cgroup",      "cgroup2",    "devtmpfs",
+        "devpts",         "mqueue",      "hugetlbfs",   "debugfs",    "tracefs",
+        "securityfs",     "pstore",      "bpf",         "configfs",   "fusectl",
+        "autofs",         "binfmt_misc", "rpc_pipefs",  "nsfs",       "overlay",
+        "squashfs",       "efivarfs",    "selinuxfs",   "rootfs",     "nfsd",
+        "devfs",          "usbfs",       "fuse.portal", "fuse.lxcfs", "fuse.snapfuse",
+        "fuse.gvfsd-fuse"};
     // A running AppImage mounts itself as "fuse.<file name>.AppImage".
     return kinds.contains(type) ||
            (type.startsWith("fuse.") && type.endsWith(".appimage", Qt::CaseInsensitive));
@@ -200,54 +200,27 @@ bool isWholeVolume(const Mount& m) {
 
 bool isShown(const Mount& m) {
     if (isPseudoType(m.fsType) || isSystemPlace(m.mountPoint)) return false;
-    if (isRamType(m.fsType) && (isUnder(m.mountPoint, QLatin1StringView("/dev")) ||
-                                isUnder(m.mountPoint, QLatin1StringView("/sys")) ||
-                                isUnder(m.mountPoint, QLatin1StringView("/proc")) ||
-                                isUnder(m.mountPoint, QLatin1StringView("/run"))))
-        return false;
+    // Scratch space of a session, even under /run/media.
+    if (isRamType(m.fsType) && isUnder(m.mountPoint, QLatin1StringView("/run"))) return false;
     return isWholeVolume(m);
 }
 
 bool isNetwork(const QString& type, const QString& source) {
-    static const QSet<QString> kinds = {
-        "nfs",
-        "nfs4",
-        "cifs",
-        "smb3",
-        "smbfs",
-        "9p",
-        "afs",
-        "ceph",
-        "glusterfs",
-        "davfs",
-        "ncpfs",
-        "coda",
-        "lustre",
-        "orangefs",
-        "vboxsf",
-        "fuse.sshfs",
-        "fuse.rclone",
-        "fuse.s3fs",
-        "fuse.glusterfs",
-        "fuse.ceph-fuse",
-        "fuse.curlftpfs",
-        "fuse.smbnetfs",
-        "fuse.gcsfuse",
-        "fuse.goofys",
-        "fuse.juicefs",
-        "fuse.blobfuse",
-        "fuse.blobfuse2",
-        "fuse.httpfs2",
-        "fuse.afpfs",
-        "fuse.onedriver",
-        "fuse.google-drive-ocamlfuse",
-        "fuse.vmhgfs-fuse",
-        "fuse.gvfsd-fuse",
-    };
-    if (kinds.contains(type)) return true;
-    // Other FUSE file systems are remote when their source names a server:
-    // "//server/share", "scheme://...", "host:/path" or "user@host:path".
+    static const QSet<QString> kernelKinds = {"nfs",   "nfs4", "cifs",   "smb3",      "smbfs",
+                                              "9p",    "afs",  "ceph",   "glusterfs", "davfs",
+                                              "ncpfs", "coda", "lustre", "orangefs",  "vboxsf"};
+    static const QSet<QString> fuseKinds = {
+        "sshfs",       "rclone",    "s3fs",      "glusterfs",
+        "ceph-fuse",   "curlftpfs", "smbnetfs",  "gcsfuse",
+        "goofys",      "juicefs",   "blobfuse",  "blobfuse2",
+        "httpfs2",     "afpfs",     "onedriver", "google-drive-ocamlfuse",
+        "vmhgfs-fuse", "gvfsd-fuse"};
+    if (kernelKinds.contains(type)) return true;
     if (type == "fuse" || type.startsWith("fuse.")) {
+        if (fuseKinds.contains(type.mid(5))) return true;
+        // Other FUSE file systems are remote when their source names a
+        // server: "//server/share", "scheme://...", "host:/path",
+        // "user@host:path".
         if (source.startsWith("//") || source.contains("://")) return true;
         if (!source.startsWith('/') && source.contains(':')) return true;
     }
@@ -325,9 +298,9 @@ bool isRemovableDevice(const QString& sysBlock, QString name, int depth) {
     if (linkTarget(dir).contains("/usb")) return true;
 
     // An encrypted or mirrored volume is removable when all it sits on is.
-    const QStringList slaves = QDir(dir + "/slaves")
-                                   .entryList(QDir::AllEntries | QDir::System |
-                                              QDir::NoDotAndDotDot, QDir::Name);
+    const QStringList slaves =
+        QDir(dir + "/slaves")
+            .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     if (slaves.isEmpty() || slaves.size() > kMaxSlaves) return false;
     for (const QString& s : slaves)
         if (!isRemovableDevice(sysBlock, s, depth + 1)) return false;
@@ -338,8 +311,7 @@ int kindOf(const Mount& m, const QString& sysBlock) {
     if (isNetwork(m.fsType, m.source)) return DRIVE_REMOTE;
     const QString dev = deviceName(m.source);
     static const QRegularExpression cd("^(sr|scd)\\d+$");
-    if (m.fsType == "iso9660" || m.fsType == "udf" || cd.match(dev).hasMatch())
-        return DRIVE_CDROM;
+    if (m.fsType == "iso9660" || m.fsType == "udf" || cd.match(dev).hasMatch()) return DRIVE_CDROM;
     static const QRegularExpression ram("^(zram|ram)\\d+$");
     if (isRamType(m.fsType) || ram.match(dev).hasMatch()) return DRIVE_RAMDISK;
     // A floppy is a removable drive here; callers that care tell floppies
