@@ -151,6 +151,8 @@ private slots:
         QTest::newRow("fraction only") << 0.25 << "###.##" << "C" << ".25";
         QTest::newRow("point always") << 2.0 << "###.##" << "C" << "2.";
         QTest::newRow("one decimal of two") << 12.5 << "###.##" << "C" << "12.5";
+        QTest::newRow("rounds to nothing but the point") << 0.004 << "###.##" << "C" << ".";
+        QTest::newRow("zero keeps the point") << 0.0 << "###.##" << "C" << ".";
         QTest::newRow("optional zero") << 0.0 << "###,###,###" << "C" << "";
         QTest::newRow("optional rounds to zero") << 0.4 << "###,###,###" << "C" << "";
         QTest::newRow("optional millions") << 1234567.0 << "###,###,###" << "C" << "1,234,567";

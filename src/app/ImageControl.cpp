@@ -12,6 +12,7 @@ ImageControl::ImageControl(QWidget* parent) : QWidget(parent) {
 
 void ImageControl::SetPicture(const QImage& picture) {
     picture_ = picture;
+    scaled_ = QImage();
     update();
 }
 
@@ -25,13 +26,13 @@ void ImageControl::Move(float left, float top, float width, float height) {
 
 void ImageControl::paintEvent(QPaintEvent*) {
     if (picture_.isNull()) return;
-    QPainter p(this);
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
     if (picture_.size() == size()) {
-        p.drawImage(0, 0, picture_);
-    } else {
-        p.drawImage(rect(), picture_);
+        QPainter(this).drawImage(0, 0, picture_);
+        return;
     }
+    if (scaled_.size() != size())
+        scaled_ = picture_.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QPainter(this).drawImage(0, 0, scaled_);
 }
 
 void ImageControl::mouseReleaseEvent(QMouseEvent* e) {

@@ -24,6 +24,7 @@ protected:
 
 private:
     QImage picture_;
+    QImage scaled_;  // the picture at the control's size, made once per size
 };
 
 // A straight line control inside a container, placed by its end points in

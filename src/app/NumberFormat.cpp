@@ -102,7 +102,7 @@ QString FormatNumber(double value, const QString& pattern, const QLocale& locale
         d.fracDigits.append(size_t(pic.minFrac) - d.fracDigits.size(), '0');
 
     // A pattern of optional digits only has nothing to show for zero.
-    if (zero && pic.minInt == 0 && pic.minFrac == 0) return QString();
+    if (zero && pic.minInt == 0 && pic.minFrac == 0 && !pic.point) return QString();
 
     QString out;
     if (value < 0 && !zero) out += locale.negativeSign();

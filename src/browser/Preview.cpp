@@ -41,9 +41,13 @@ PictureLoader loader() {
     return PictureLoader(s.TwipsPerPixelX(), s.TwipsPerPixelY());
 }
 
-// Decodes path for an area of the given size: never more pixels than shown.
-bool loadInto(PictureHolder& pic, const QString& path, QSize area) {
-    std::optional<Picture> p = loader().load(path, area.expandedTo(QSize(1, 1)));
+// Decodes path no larger than the screen: the preview never shows more, and
+// later layouts in a larger preview area reuse this copy without reading
+// the file again.
+bool loadInto(PictureHolder& pic, const QString& path) {
+    const ScreenMetrics& s = Platform::screen();
+    const QSize screen(qMax(1, PxX(s.ScreenWidth())), qMax(1, PxY(s.ScreenHeight())));
+    std::optional<Picture> p = loader().load(path, screen);
     if (!p) return false;
     pic.path = path;
     pic.image = std::move(p->image);
@@ -78,7 +82,7 @@ void frmMain::ShowImage() {
 
     setCursor(Qt::WaitCursor);
     PictureHolder next;
-    if (!loadInto(next, path, picdest->size())) {
+    if (!loadInto(next, path)) {
         unsetCursor();
         return;
     }
@@ -115,14 +119,6 @@ void frmMain::CenterImage() {
     }
     const float x = (A - w) / 2, y = (B - h) / 2;
 
-    // The copy in the holder was decoded for the area it was loaded in; a
-    // larger area gets a sharper copy from the file.
-    const QSize shown(PxX(w), PxY(h));
-    if ((shown.width() > picsrc.image.width() || shown.height() > picsrc.image.height()) &&
-        picsrc.image.size() != picsrc.pixels && !picsrc.path.isEmpty()) {
-        PictureHolder sharper;
-        if (loadInto(sharper, picsrc.path, shown)) picsrc.image = std::move(sharper.image);
-    }
     Image1->Move(x, y, w, h);
     Image1->SetPicture(picsrc.image);
     DoEvents();
