@@ -167,8 +167,13 @@ private slots:
     void columnClicksFlipTheOrder() {
         open("s", {"b.jpg", "A.jpg", "c.gif"});
         QCOMPARE(texts(), QStringList({"..", "A", "b", "c"}));
+        f_->ListView1->SetSelectedRow(rowOf("b"));
+        f_->ListView1->SetSelected(rowOf("A"), true);
         f_->ListView1_ColumnClick(1);
         QCOMPARE(texts(), QStringList({"c", "b", "A", ".."}));
+        // The selection moves with the items.
+        QCOMPARE(f_->ListView1->SelectedRow(), rowOf("b"));
+        QVERIFY(f_->ListView1->IsSelected(rowOf("A")) && !f_->ListView1->IsSelected(rowOf("c")));
         // Any header flips the order again; sizes sort by their text.
         touch(root_ + "s/big.bmp", 2000);
         f_->ListFiles();

@@ -1,6 +1,8 @@
 #include "browser/FileListModel.h"
 
 #include <algorithm>
+#include <numeric>
+#include <vector>
 
 FileListModel::FileListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -35,24 +37,42 @@ void FileListModel::SetSort(bool sorted, int key, Qt::SortOrder order) {
     sortKey_ = qBound(0, key, int(ColumnCount_) - 1);
     sortOrder_ = order;
     if (!sorted_) return;
-    emit layoutAboutToBeChanged();
-    resort();
-    emit layoutChanged();
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const std::vector<int> oldRows = resort();
+    // The current item and the selection follow their rows.
+    std::vector<int> newRow(oldRows.size());
+    for (size_t i = 0; i < oldRows.size(); ++i) newRow[oldRows[i]] = int(i);
+    const QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    to.reserve(from.size());
+    for (const QModelIndex& i : from) to << index(newRow[i.row()], i.column());
+    changePersistentIndexList(from, to);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-QString FileListModel::textAt(const ListItem& item, int column) const {
+const QString& FileListModel::textAt(const ListItem& item, int column) const {
     return column == ColName ? item.Text : item.SubItems[column - 1];
 }
 
-void FileListModel::resort() {
+std::vector<int> FileListModel::resort() {
     // Text order without regard to case; stable so equal texts keep the
-    // order they were added in.
-    const int key = sortKey_;
+    // order they were added in. The folded texts are made once, and the
+    // items move once, which keeps a folder of 200,000 files quick.
+    const int n = int(items_.size());
+    std::vector<QString> folded(n);
+    for (int i = 0; i < n; ++i) folded[i] = textAt(items_[i], sortKey_).toCaseFolded();
+    std::vector<int> order(n);
+    std::iota(order.begin(), order.end(), 0);
     const bool desc = sortOrder_ == Qt::DescendingOrder;
-    std::stable_sort(items_.begin(), items_.end(), [&](const ListItem& a, const ListItem& b) {
-        const int c = QString::compare(textAt(a, key), textAt(b, key), Qt::CaseInsensitive);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        const int c = QString::compare(folded[a], folded[b], Qt::CaseSensitive);
         return desc ? c > 0 : c < 0;
     });
+    QVector<ListItem> sorted;
+    sorted.reserve(n);
+    for (int i : order) sorted.push_back(std::move(items_[i]));
+    items_.swap(sorted);
+    return order;
 }
 
 int FileListModel::rowCount(const QModelIndex& parent) const {

@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QString>
 #include <QVector>
+#include <vector>
 
 // One entry of the file list: Text is the name shown, Key the full path
 // (empty for the parent entry ".."), SubItems the Size, Dimensions and
@@ -47,8 +48,9 @@ public:
     QVariant headerData(int section, Qt::Orientation o, int role) const override;
 
 private:
-    QString textAt(const ListItem& item, int column) const;
-    void resort();
+    const QString& textAt(const ListItem& item, int column) const;
+    // Sorts the items; returns the old row of each new row.
+    std::vector<int> resort();
 
     QVector<ListItem> items_;
     QVector<QIcon> images_;

@@ -1,0 +1,346 @@
+// Showing the selected file in the main window's preview: frmMain::ShowImage
+// until the preview is painted, for a 6000x4000 JPEG, a 4000x3000 GIF and a
+// 4000x3000 BMP, each against Qt's image reader on the same file in the same
+// run: the JPEG decoded straight to the size the preview shows it at, the GIF
+// and the BMP decoded whole. Target: ratio <= 1.2 for each.
+//
+// The pictures are generated in a temporary folder, which also holds the
+// settings file (ShowImage counts the pictures viewed there).
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "app/ImageControl.h"
+#include "app/PictureBox.h"
+#include "app/Settings.h"
+#include "app/StatusBar.h"
+#include "app/Switches.h"
+#include "app/frmMain.h"
+#include "browser/FileListModel.h"
+#include "browser/FileListView.h"
+#include "platform/PictureLoader.h"
+#include "platform/Platform.h"
+#include "platform/ScreenMetrics.h"
+#include "platform/SettingsBackend.h"
+
+namespace {
+
+constexpr int kRuns = 7;
+const QSize kWindow(1280, 860);
+
+double median(std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+double timeMs(const std::function<void()>& work) {
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return timer.nsecsElapsed() / 1e6;
+}
+
+// Median times of ours and the baseline, run in turns after a warm-up of
+// each; prepare runs before each of ours, outside the timing.
+std::pair<double, double> compare(const std::function<void()>& prepare,
+                                  const std::function<void()>& ours,
+                                  const std::function<void()>& baseline, int runs = kRuns) {
+    prepare();
+    ours();
+    baseline();
+    std::vector<double> a, b;
+    for (int i = 0; i < runs; ++i) {
+        prepare();
+        a.push_back(timeMs(ours));
+        b.push_back(timeMs(baseline));
+    }
+    return {median(a), median(b)};
+}
+
+// Colour gradients, a few soft shapes and some grain: a JPEG of it weighs
+// about what a camera's photo of that size weighs.
+QImage photo(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    QRandomGenerator noise(6000);
+    for (int y = 0; y < size.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        const int gy = y * 255 / size.height();
+        for (int x = 0; x < size.width(); ++x) {
+            const quint32 n = noise.generate();
+            const int gx = x * 255 / size.width();
+            const int grain = int(n & 63) - 32;
+            line[x] = qRgb(qBound(0, gx + grain + int((n >> 6) & 15) - 8, 255),
+                           qBound(0, gy + grain + int((n >> 10) & 15) - 8, 255),
+                           qBound(0, (gx + 255 - gy) / 2 + grain + int((n >> 14) & 15) - 8, 255));
+        }
+    }
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    for (int i = 0; i < 300; ++i) {
+        QColor c = QColor::fromRgb(noise.generate() | 0xFF000000);
+        c.setAlpha(90);
+        painter.setBrush(c);
+        const int r = 40 + int(noise.bounded(400));
+        painter.drawEllipse(
+            QPoint(int(noise.bounded(size.width())), int(noise.bounded(size.height()))), r, r);
+    }
+    return image;
+}
+
+// A 6x7x6 colour cube with ordered dithering: the kind of 256-colour picture
+// a GIF of this size holds.
+QImage indexedPicture(QSize size) {
+    QImage image(size, QImage::Format_Indexed8);
+    QList<QRgb> colours;
+    for (int r = 0; r < 6; ++r)
+        for (int g = 0; g < 7; ++g)
+            for (int b = 0; b < 6; ++b) colours << qRgb(r * 51, g * 255 / 6, b * 51);
+    while (colours.size() < 256) colours << qRgb(0, 0, 0);
+    image.setColorTable(colours);
+    static const int bayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+    auto level = [](int value, int steps, int threshold) {
+        return qMin(steps - 1, (value * (steps - 1) * 16 + threshold * 255) / (255 * 16));
+    };
+    for (int y = 0; y < size.height(); ++y) {
+        uchar* line = image.scanLine(y);
+        for (int x = 0; x < size.width(); ++x) {
+            const int t = bayer[y & 3][x & 3];
+            const int cx = x - size.width() / 2, cy = y - size.height() / 2;
+            const bool ring = ((cx * cx + cy * cy) / 40000) % 3 == 0;
+            const int r = x * 255 / size.width(), g = y * 255 / size.height();
+            const int b = ring ? 255 - r : (r + g) / 2;
+            line[x] = uchar(level(r, 6, t) * 42 + level(g, 7, t) * 6 + level(b, 6, t));
+        }
+    }
+    return image;
+}
+
+// A GIF of an 8-bit picture, LZW-compressed the usual way: codes grow to 12
+// bits, then the table starts afresh.
+QByteArray gifFile(const QImage& image) {
+    QByteArray gif("GIF89a");
+    auto u16 = [&](int v) { gif.append(char(v & 0xFF)).append(char(v >> 8)); };
+    u16(image.width());
+    u16(image.height());
+    gif.append("\xF7\0\0", 3);
+    for (int i = 0; i < 256; ++i) {
+        const QRgb c = i < image.colorCount() ? image.color(i) : 0;
+        gif.append(char(qRed(c))).append(char(qGreen(c))).append(char(qBlue(c)));
+    }
+    gif.append(',');
+    u16(0);
+    u16(0);
+    u16(image.width());
+    u16(image.height());
+    gif.append('\0').append('\x08');
+
+    constexpr int kClear = 256, kEnd = 257;
+    QByteArray codes;
+    quint32 bits = 0;
+    int bitCount = 0, width = 9, next = kEnd + 1;
+    auto put = [&](int code) {
+        bits |= quint32(code) << bitCount;
+        for (bitCount += width; bitCount >= 8; bitCount -= 8, bits >>= 8) codes.append(char(bits));
+    };
+    std::unordered_map<quint32, int> table;
+    table.reserve(8192);
+    put(kClear);
+    int prefix = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        const uchar* line = image.constScanLine(y);
+        for (int x = 0; x < image.width(); ++x) {
+            const int k = line[x];
+            if (prefix < 0) {
+                prefix = k;
+                continue;
+            }
+            const quint32 key = (quint32(prefix) << 8) | quint32(k);
+            const auto found = table.find(key);
+            if (found != table.end()) {
+                prefix = found->second;
+                continue;
+            }
+            put(prefix);
+            const int added = next++;
+            table.emplace(key, added);
+            if (added >= (1 << width) && width < 12) ++width;
+            if (added == 4095) {
+                put(kClear);
+                table.clear();
+                width = 9;
+                next = kEnd + 1;
+            }
+            prefix = k;
+        }
+    }
+    put(prefix);
+    put(kEnd);
+    if (bitCount > 0) codes.append(char(bits));
+    for (qsizetype i = 0; i < codes.size(); i += 255) {
+        const QByteArray block = codes.mid(i, 255);
+        gif.append(char(block.size())).append(block);
+    }
+    return gif.append('\0').append(';');
+}
+
+bool writeFile(const QString& path, const QByteArray& data) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
+}
+
+bool writeImage(const QImage& image, const QString& path, const char* format, int quality) {
+    QImageWriter writer(path, format);
+    writer.setQuality(quality);
+    return writer.write(image);
+}
+
+QImage readWhole(const QString& path) {
+    QImageReader reader(path);
+    return reader.read();
+}
+
+void settle() {
+    for (int i = 0; i < 3; ++i) QApplication::processEvents();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication::setAttribute(Qt::AA_Use96Dpi, true);
+    QApplication app(argc, argv);
+    QTemporaryDir tmp;
+    if (!tmp.isValid()) return 1;
+
+    Platform::installDefaults();
+    Platform::setScreen(std::make_unique<FixedScreenMetrics>(1920, 1080, 15.0f));
+    Platform::setSettings(std::make_unique<IniSettingsBackend>(tmp.path() + "/settings.ini"));
+    for (bool* b : {&ShowBMP, &ShowDIB, &ShowGIF, &ShowJPG, &ShowJPEG, &ShowICO, &ShowCUR, &ShowWMF,
+                    &ShowEMF, &ShowHidden, &ToolbarVisible, &StatusBarVisible})
+        *b = true;
+
+    const QString folder = tmp.path() + "/pictures/";
+    QDir().mkpath(folder);
+    const QString jpeg = folder + "photo.jpg", gif = folder + "drawing.gif",
+                  bmp = folder + "scan.bmp";
+    {
+        const QImage picture = photo(QSize(6000, 4000));
+        if (!writeImage(picture, jpeg, "jpeg", 90)) qFatal("cannot write the JPEG");
+        if (!writeImage(picture.copy(0, 0, 4000, 3000), bmp, "bmp", -1))
+            qFatal("cannot write the BMP");
+        const QImage indexed = indexedPicture(QSize(4000, 3000));
+        if (!writeFile(gif, gifFile(indexed))) qFatal("cannot write the GIF");
+        // The encoder is ours: check that the GIF reads back as written.
+        if (readWhole(gif).convertToFormat(QImage::Format_RGB32) !=
+            indexed.convertToFormat(QImage::Format_RGB32))
+            qFatal("the GIF does not read back as written");
+    }
+    for (const QString& p : {jpeg, gif, bmp})
+        std::printf("%-12s %s, %.1f MB\n", qPrintable(QFileInfo(p).fileName()),
+                    qPrintable(QStringLiteral("%1x%2")
+                                   .arg(QImageReader(p).size().width())
+                                   .arg(QImageReader(p).size().height())),
+                    QFileInfo(p).size() / 1048576.0);
+
+    frmMain* f = frmMain::instance();
+    f->resize(kWindow);
+    f->show();
+    settle();
+    f->CurrentFolder = folder;
+    f->ListFiles();
+    settle();
+    const QSize area = f->picdest->size();
+    std::printf("window %dx%d, preview %dx%d px (median of %d)\n", f->width(), f->height(),
+                area.width(), area.height(), kRuns);
+
+    struct Case {
+        const char* name;
+        QString path;
+        bool scaled;  // the baseline decodes straight to the preview's size
+    };
+    const Case cases[] = {{"JPEG 6000x4000", jpeg, true},
+                          {"GIF 4000x3000", gif, false},
+                          {"BMP 4000x3000", bmp, false}};
+    for (const Case& c : cases) {
+        const int row = f->ListView1->Model()->FindKey(c.path);
+        if (row < 0) qFatal("%s is not in the list", qPrintable(c.path));
+        const QSize full = QImageReader(c.path).size();
+        const double scale = qMin(
+            1.0, qMin(double(area.width()) / full.width(), double(area.height()) / full.height()));
+        const QSize fitted(qRound(full.width() * scale), qRound(full.height() * scale));
+        auto prepare = [&] {
+            f->ListView1->SetSelectedRow(row);
+            // ShowImage passes over the file the status bar names.
+            f->StatusBar1->Panels(3).SetText(QString());
+            settle();
+        };
+        auto ours = [&] {
+            f->ShowImage();
+            f->picdest->repaint();
+        };
+        auto baseline = [&] {
+            QImageReader reader(c.path);
+            if (c.scaled) reader.setScaledSize(fitted);
+            if (reader.read().isNull()) qFatal("Qt cannot read %s", qPrintable(c.path));
+        };
+        const auto [mine, theirs] = compare(prepare, ours, baseline);
+        std::printf("%-15s ours %7.1f ms   %-22s %7.1f ms   ratio %.2f   target <= 1.2\n", c.name,
+                    mine, c.scaled ? "Qt decode to preview" : "Qt whole decode", theirs,
+                    mine / theirs);
+        std::printf("%-15s held %dx%d, shown %dx%d, Qt decode to preview %dx%d\n", "",
+                    f->picsrc.image.width(), f->picsrc.image.height(), f->Image1->width(),
+                    f->Image1->height(), fitted.width(), fitted.height());
+
+        // Where our time goes: the picture loader alone, asked for the size
+        // the window holds, and for the GIF and the BMP what Qt's reader takes
+        // to hand back the preview's size.
+        const PictureLoader loader(15.0f, 15.0f);
+        const QSize held = f->picsrc.image.size();
+        auto load = [&] {
+            if (!loader.load(c.path, held)) qFatal("cannot load %s", qPrintable(c.path));
+        };
+        auto scaledDecode = [&] {
+            QImageReader reader(c.path);
+            reader.setScaledSize(fitted);
+            reader.read();
+        };
+        const auto [loading, scaling] = compare([] {}, load, scaledDecode);
+        std::printf("%-15s of which PictureLoader::load to %dx%d %.1f ms", "", held.width(),
+                    held.height(), loading);
+        if (!c.scaled) std::printf("; Qt decode with setScaledSize %.1f ms", scaling);
+        std::printf("\n");
+    }
+
+    std::vector<double> whole;
+    readWhole(jpeg);
+    for (int i = 0; i < 3; ++i) whole.push_back(timeMs([&] { readWhole(jpeg); }));
+    std::printf("JPEG 6000x4000 whole decode by Qt, for reference: %.1f ms\n", median(whole));
+
+    // Where the time goes besides decoding: one preview repaint and the
+    // settings write every picture shown makes.
+    std::vector<double> repaint, write;
+    for (int i = 0; i < kRuns; ++i) {
+        repaint.push_back(timeMs([&] { f->picdest->repaint(); }));
+        write.push_back(timeMs([&] { WriteSetting("Browser Options", "Odometer", i); }));
+    }
+    std::printf("preview repaint %.2f ms, one settings write %.2f ms\n", median(repaint),
+                median(write));
+    delete f;
+    return 0;
+}
