@@ -6,8 +6,7 @@
 #include <QString>
 
 // The hidden holder of the picture on show: its natural size in twips and a
-// copy decoded no larger than it is shown, plus where it came from so a
-// larger copy can be decoded when the preview grows.
+// copy decoded for the size it is shown at, which every later layout reuses.
 struct PictureHolder {
     QString path;
     QImage image;

@@ -41,13 +41,48 @@ PictureLoader loader() {
     return PictureLoader(s.TwipsPerPixelX(), s.TwipsPerPixelY());
 }
 
-// Decodes path no larger than the screen: the preview never shows more, and
-// later layouts in a larger preview area reuse this copy without reading
-// the file again.
-bool loadInto(PictureHolder& pic, const QString& path) {
+struct Layout {
+    float x, y, w, h;
+};
+
+// The fit rule: a picture larger than the area A x B shrinks, keeping a
+// 210-twip margin on the side that limits it, and is centred; a smaller one
+// keeps its size.
+Layout fitPicture(float w, float h, float A, float B) {
+    if (w > A) {
+        h = h * A / w;
+        w = A - kMargin;
+    }
+    if (h > B) {
+        w = w * B / h;
+        h = B - kMargin;
+    }
+    return {(A - w) / 2, (B - h) / 2, w, h};
+}
+
+// How many pixels to decode for a picture shown at `shown` pixels. Later
+// layouts reuse this copy and never read the file again, so it keeps some
+// room to grow: a JPEG decodes at the whole DCT step that covers the shown
+// size (up to twice as large); other pictures, whose readers decode whole
+// anyway, are kept at twice the shown size, within the screen.
+QSize decodeSize(const PictureInfo& info, QSize shown) {
+    shown = shown.expandedTo(QSize(1, 1));
+    if (info.type == PictureType::Jpeg)
+        return PictureLoader::jpegDecodeSize(info.pixels,
+                                             PictureLoader::fitWithin(info.pixels, shown));
     const ScreenMetrics& s = Platform::screen();
-    const QSize screen(qMax(1, PxX(s.ScreenWidth())), qMax(1, PxY(s.ScreenHeight())));
-    std::optional<Picture> p = loader().load(path, screen);
+    const QSize screen(PxX(s.ScreenWidth()), PxY(s.ScreenHeight()));
+    return PictureLoader::fitWithin(info.pixels, (shown * 2).boundedTo(screen.expandedTo(shown)));
+}
+
+// Reads path for the given preview area, decoding only what it will show.
+bool loadInto(PictureHolder& pic, const QString& path, float areaW, float areaH) {
+    const PictureLoader l = loader();
+    const std::optional<PictureInfo> info = l.probe(path);
+    if (!info) return false;
+    const Layout at =
+        fitPicture(float(info->twips.width()), float(info->twips.height()), areaW, areaH);
+    std::optional<Picture> p = l.load(path, decodeSize(*info, QSize(PxX(at.w), PxY(at.h))));
     if (!p) return false;
     pic.path = path;
     pic.image = std::move(p->image);
@@ -82,7 +117,7 @@ void frmMain::ShowImage() {
 
     setCursor(Qt::WaitCursor);
     PictureHolder next;
-    if (!loadInto(next, path)) {
+    if (!loadInto(next, path, picdest->Width(), picdest->Height())) {
         unsetCursor();
         return;
     }
@@ -107,19 +142,9 @@ void frmMain::CenterImage() {
     countView();
     StatusBar1->Panels(5).SetText(pixelText(picsrc) + " pixels");
 
-    float w = picsrc.Width(), h = picsrc.Height();
-    const float A = picdest->Width(), B = picdest->Height();
-    if (w > A) {
-        h = h * A / w;
-        w = A - kMargin;
-    }
-    if (h > B) {
-        w = w * B / h;
-        h = B - kMargin;
-    }
-    const float x = (A - w) / 2, y = (B - h) / 2;
-
-    Image1->Move(x, y, w, h);
+    const Layout at =
+        fitPicture(picsrc.Width(), picsrc.Height(), picdest->Width(), picdest->Height());
+    Image1->Move(at.x, at.y, at.w, at.h);
     Image1->SetPicture(picsrc.image);
     DoEvents();
     Image1->show();

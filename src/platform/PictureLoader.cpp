@@ -56,15 +56,6 @@ bool selectBestIcon(QImageReader& reader, QByteArrayView head) {
 
 // libjpeg decodes at 1/1, 1/2, 1/4 or 1/8, the smallest of these that still
 // covers the size asked for; Qt then scales the rest of the way.
-QSize jpegDecodeSize(QSize full, QSize target) {
-    int denominator = 8;
-    while (denominator > 1 && (full.width() / denominator < target.width() ||
-                               full.height() / denominator < target.height()))
-        denominator /= 2;
-    return QSize((full.width() + denominator - 1) / denominator,
-                 (full.height() + denominator - 1) / denominator);
-}
-
 // Qt's own cap on one image allocation (128 MB by default) would refuse a full
 // decode of a large photo; our limits are checked before any decode, so the
 // cap only needs to let through what they allow.
@@ -80,6 +71,15 @@ PictureLoader::PictureLoader(float twipsPerPixelX, float twipsPerPixelY, Picture
       twipsPerPixelY_(twipsPerPixelY),
       limits_(limits),
       helper_(MetafileRenderer::findHelper()) {}
+
+QSize PictureLoader::jpegDecodeSize(QSize full, QSize target) {
+    int denominator = 8;
+    while (denominator > 1 && (full.width() / denominator < target.width() ||
+                               full.height() / denominator < target.height()))
+        denominator /= 2;
+    return QSize((full.width() + denominator - 1) / denominator,
+                 (full.height() + denominator - 1) / denominator);
+}
 
 QSize PictureLoader::fitWithin(QSize size, QSize box) {
     if (size.isEmpty() || box.isEmpty()) return size;
@@ -202,7 +202,7 @@ std::optional<QImage> PictureLoader::decodeBitmap(QImageReader& reader, const Pi
         case PictureType::Jpeg: {
             const auto layout = PictureFormat::jpegLayout(data);
             if (!layout) return fail<QImage>(error, PictureError::Damaged);
-            if (!layout->buffersWholeImage) working = jpegDecodeSize(full, target);
+            if (!layout->buffersWholeImage) working = PictureLoader::jpegDecodeSize(full, target);
             complete = layout->complete;
             break;
         }

@@ -67,6 +67,9 @@ public:
 
     // size scaled down to fit within box, aspect kept, at least 1x1.
     static QSize fitWithin(QSize size, QSize box);
+    // The size libjpeg decodes a JPEG of size full at when asked for target:
+    // the smallest of 1/8, 1/4, 1/2 and 1/1 that still covers it.
+    static QSize jpegDecodeSize(QSize full, QSize target);
 
 private:
     std::optional<PictureInfo> metafileInfo(QByteArrayView data, PictureType type,
