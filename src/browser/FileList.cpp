@@ -32,14 +32,25 @@ const FileType kFileTypes[] = {
     {&ShowICO, "*.ico", 6, 4},   {&ShowEMF, "*.emf", 7, 4}, {&ShowWMF, "*.wmf", 8, 4},
 };
 
-// "*.jpg" and the like compare the name's end directly, which is what the
-// wildcard match comes to and keeps a folder of many files fast.
-bool matches(const QString& name, const QString& pattern) {
-    if (pattern.startsWith("*.") && pattern.indexOf('*', 1) < 0 && pattern.indexOf('?') < 0)
-        return name.size() > pattern.size() - 1 &&
-               name.endsWith(QStringView(pattern).mid(1), Qt::CaseInsensitive);
-    return MatchesPattern(name, pattern);
-}
+// Picks the names a pattern matches. "*.jpg" and the like compare the
+// name's end directly, which is what the wildcard match comes to and keeps a
+// folder of many files fast.
+class NameMatcher {
+public:
+    explicit NameMatcher(const QString& pattern)
+        : pattern_(pattern),
+          suffix_(pattern.startsWith(QLatin1String("*.")) && pattern.indexOf('*', 1) < 0 &&
+                          pattern.indexOf('?') < 0
+                      ? pattern.mid(1)
+                      : QString()) {}
+    bool operator()(const QString& name) const {
+        if (suffix_.isEmpty()) return MatchesPattern(name, pattern_);
+        return name.size() > suffix_.size() && name.endsWith(suffix_, Qt::CaseInsensitive);
+    }
+
+private:
+    QString pattern_, suffix_;
+};
 }  // namespace
 
 void frmMain::ListFiles() {
@@ -79,8 +90,9 @@ void frmMain::ListFiles() {
 void frmMain::AddFiles(const QString& sFileType, int picindex, int flen) {
     StatusBar1->Panels(2).SetText("Scanning folder for files...  ");
     const quint32 m = ShowHidden ? 35 : 33;
+    const NameMatcher matches(sFileType);
     for (const DirEntry& e : listing_) {
-        if (!matches(e.name, sFileType) || !PassesAttributeMask(e.attributes, m)) continue;
+        if (!matches(e.name) || !PassesAttributeMask(e.attributes, m)) continue;
         // A file with none of the read-only, archive and (shown) hidden bits
         // is left out.
         if (!(e.attributes & m)) continue;
