@@ -18,8 +18,10 @@
 #include "app/Toolbar.h"
 #include "app/Twips.h"
 #include "app/Version.h"
+#include "browser/FileListModel.h"
 #include "browser/FileListView.h"
 #include "browser/FolderTreeview.h"
+#include "browser/Icons.h"
 
 frmMain::frmMain() : client_(new QWidget(this)) {
     setObjectName("frmMain");
@@ -42,6 +44,9 @@ frmMain::frmMain() : client_(new QWidget(this)) {
     Splitter2->setObjectName("Splitter2");
     ListView1 = new FileListView;
     ListView1->setObjectName("ListView1");
+    QVector<QIcon> listImages;
+    for (int i = 1; i <= 9; ++i) listImages << Icons::ListImage(i);
+    ListView1->Model()->SetImages(listImages);
     picdest = new PictureBox;
     picdest->setObjectName("picdest");
     Image1 = new ImageControl(picdest);

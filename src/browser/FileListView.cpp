@@ -23,7 +23,8 @@ public:
     void paint(QPainter* p, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
         QStyleOptionViewItem opt(option);
-        const quint32 ex = list_->ExtendedStyle();
+        // Both bits belong to the details view only.
+        const quint32 ex = option.widget == list_->DetailsView() ? list_->ExtendedStyle() : 0;
         if (!(ex & LVS_EX_FULLROWSELECT) && index.column() != 0) {
             opt.state &= ~QStyle::State_Selected;
             opt.state &= ~QStyle::State_HasFocus;
@@ -73,7 +74,8 @@ FileListView::FileListView(QWidget* parent)
     connect(details_->header(), &QHeaderView::sectionClicked, this,
             [this](int c) { emit ColumnClick(c); });
     for (int c = 0; c < 4; ++c) SetColumnWidth(c, kColumnTwips[c]);
-    icons_->setUniformItemSizes(true);
+    icons_->setUniformItemSizes(false);  // names differ in width
+    icons_->setWordWrap(true);
     icons_->setResizeMode(QListView::Adjust);
     icons_->setWrapping(true);
     addWidget(details_);
@@ -95,13 +97,15 @@ void FileListView::SetView(int view) {
     // Large icons: names under big icons, arranged from the top; small icons:
     // rows left to right; list: columns top to bottom.
     icons_->setViewMode(view == 0 ? QListView::IconMode : QListView::ListMode);
-    icons_->setFlow(view == 2 ? QListView::TopToBottom : QListView::LeftToRight);
-    icons_->setIconSize(view == 0 ? QSize(32, 32) : QSize(16, 16));
-    icons_->setGridSize(view == 0 ? QSize(PxX(1230), PxY(1000))
-                                  : QSize(view == 1 ? PxX(2400) : 0, 0));
     icons_->setMovement(QListView::Static);
+    icons_->setFlow(view == 2 ? QListView::TopToBottom : QListView::LeftToRight);
     icons_->setWrapping(true);
+    icons_->setResizeMode(QListView::Adjust);
+    icons_->setIconSize(view == 0 ? QSize(32, 32) : QSize(16, 16));
+    icons_->setGridSize(view == 0 ? QSize(PxX(1500), PxY(1000)) : QSize());
+    icons_->setSpacing(view == 0 ? 0 : 2);
     setCurrentWidget(icons_);
+    icons_->doItemsLayout();
 }
 
 qintptr FileListView::SendMessage(quint32 msg, quintptr, qintptr lParam) {
