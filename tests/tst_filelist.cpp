@@ -97,6 +97,9 @@ private slots:
         QCOMPARE(m->Item(2).Key, root_ + "pics/dog.JPEG");
         QCOMPARE(m->Item(2).Image, 3);
         QCOMPARE(m->Item(3).Image, 2);
+        // Every entry shows its type's picture.
+        for (int r = 0; r < m->Count(); ++r)
+            QVERIFY(!m->data(m->index(r, 0), Qt::DecorationRole).value<QIcon>().isNull());
         QCOMPARE(f_->StatusBar1->Panels(2).Text(), QString("Total 3 Item(s)"));
         QCOMPARE(f_->CurrentFolder, root_ + "pics/");
     }
