@@ -45,12 +45,6 @@ QString LoopValue(int n) {
            QChar(0xD800) + QStringLiteral("é ");
 }
 
-QString Units(std::initializer_list<char16_t> units) {
-    QString s;
-    for (char16_t u : units) s += QChar(u);
-    return s;
-}
-
 }  // namespace
 
 class TestSettings : public QObject {
@@ -89,42 +83,30 @@ private slots:
         auto key = [&](const char* name, const QString& k) { row(name, "S", k, "v"); };
         auto section = [&](const char* name, const QString& s) { row(name, s, "K", "v"); };
         const QChar high(0xD83D), low(0xDE00);
-        value("plain", "hello world");
         value("empty", "");
         value("line breaks", "a\nb\r\nc\rd\n");
         value("tabs", "\ta\tb\t");
         value("equals", "=a=b=");
-        value("header-like", "[Other]");
         value("comment-like", ";x #y");
-        value("backslashes", "C:\\dir\\");
-        value("escape-like text", "\\n \\x41 \\u0041 \\");
+        value("backslashes", "C:\\dir\\ \\n \\x41 \\");
         value("outer spaces", "  a b  ");
-        value("one space", " ");
-        value("control characters", Units({0, 1, 0x1F, 0x7F, u'a'}));
+        value("control characters", QString::fromUtf16(u"\0\x01\x1F\x7F"
+                                                       "a",
+                                                       5));
         value("non-ASCII", QStringLiteral("Grüße 日本 ") + high + low + u'\u00A0');
-        value("noncharacters", Units({0xFFFE, 0xFFFF, 0xFEFF}));
         value("lone high surrogate", "/pics/a" + QString(high) + ".jpg");
-        value("lone low surrogate", QString(low));
         value("surrogates reversed", QString(low) + high);
-        value("high surrogate at end", "x" + QString(high));
         key("key with =", "a=b");
-        key("key with ]", "a]");
         key("key starting [", "[x]");
         key("key starting ;", ";x");
         key("key starting #", "#x");
         key("key with outer spaces", " k ");
-        key("key with newline", "k\n2");
         key("key ending in backslash", "k\\");
         key("empty key", "");
-        key("key with lone surrogate", QString(low) + "k");
         section("section with ]", "a]b");
         section("section in brackets", "[x]");
-        section("section ending in backslash", "s\\");
         section("section with outer spaces", " s ");
-        section("section with newline", "s\nt");
-        section("section starting ;", ";s");
         section("empty section", "");
-        section("section with lone surrogate", QString(high));
     }
     void roundTrip() {
         QFETCH(QString, section);
@@ -138,93 +120,29 @@ private slots:
         QVERIFY(reader.BrokenFileKeptAs().isEmpty());
         QCOMPARE(Get(reader, section, key), value);
         QCOMPARE(Flat(reader.Section(section)), QStringList{key + u'=' + value});
-        // One header line and one setting line, whatever the texts hold.
-        const QList<QByteArray> lines = ReadFile(file_).split('\n');
-        const auto used = std::count_if(lines.begin(), lines.end(), [](const QByteArray& l) {
-            return !l.isEmpty() && !l.startsWith(';');
-        });
-        QCOMPARE(used, 2);
+        // The comment line, a blank, one header and one setting, whatever the texts hold.
+        QCOMPARE(ReadFile(file_).count('\n'), 4);
     }
 
-    void readsHandWrittenFile_data() {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("expected");
-        auto row = [](const char* name, const char* text, const QString& key, const QString& v) {
-            QTest::newRow(name) << QByteArray(text) << key << v;
-        };
-        row("comments and blank lines", "; a\n# b\n\n[A]\n  ; c\n\nk=v\n", "k", "v");
-        row("blanks around", "  [ A ]  \n\t k \t=  v w \t\n", "k", "v w");
-        row("CRLF line ends", "[A]\r\nk=v\r\n", "k", "v");
-        row("byte order mark", "\xEF\xBB\xBF[A]\nk=v\n", "k", "v");
-        row("no final line end", "[A]\nk=v", "k", "v");
-        row("later duplicate wins", "[A]\nk=1\nK=2\n", "k", "2");
-        row("repeated header", "[A]\nx=1\n[B]\ny=2\n[a]\nk=3\n", "k", "3");
-        row("equals in value", "[A]\nk==a=b\n", "k", "=a=b");
-        row("empty value", "[A]\nk=\n", "k", "");
-        row("escaped equals in key", "[A]\nk\\x3dx=v\n", "k=x", "v");
-        row("escaped space kept", "[A]\nk=\\x20v\\x20\n", "k", " v ");
-        row("UTF-8 text", "[A]\nk=\xC3\xA9t\xC3\xA9\n", "k", "été");
-    }
-    void readsHandWrittenFile() {
-        QFETCH(QByteArray, text);
-        QFETCH(QString, key);
-        QFETCH(QString, expected);
-        QVERIFY(WriteFile(file_, text));
+    // Sections and keys keep the order and spelling first written; a deleted one goes last.
+    void fileIsReadableTextInWrittenOrder() {
         IniSettingsBackend s(file_);
-        QVERIFY(s.BrokenFileKeptAs().isEmpty());
-        QCOMPARE(Get(s, QStringLiteral("A"), key), expected);
-    }
-
-    void fileIsReadableText() {
-        IniSettingsBackend s(file_);
-        QVERIFY(s.SetValue("Display", "Zoom", "100"));
+        QVERIFY(s.SetValue("Display", "Zoom", "1"));
         QVERIFY(s.SetValue("Folders", "Last folder", "/home/ü/Pictures"));
-        const QString text = QString::fromUtf8(ReadFile(file_));
-        QVERIFY2(text.contains("\n[Display]\nZoom=100\n"), qPrintable(text));
-        QVERIFY2(text.contains("\n[Folders]\nLast folder=/home/ü/Pictures\n"), qPrintable(text));
-    }
-
-    void keepsFirstWrittenOrderAndSpelling() {
-        {
-            IniSettingsBackend s(file_);
-            QVERIFY(s.SetValue("Display", "Zoom", "1"));
-            QVERIFY(s.SetValue("Files", "Last", "x"));
-            QVERIFY(s.SetValue("Display", "Width", "2"));
-            QVERIFY(s.SetValue("DISPLAY", "zoom", "3"));
-            QVERIFY(s.SetValue("Ärger", "Übel", "4"));
-            QCOMPARE(Flat(s.Section("display")), (QStringList{"Zoom=3", "Width=2"}));
-        }
-        IniSettingsBackend s(file_);
-        QCOMPARE(Flat(s.Section("dISPLAY")), (QStringList{"Zoom=3", "Width=2"}));
-        QCOMPARE(Get(s, "display", "ZOOM"), "3");
-        QCOMPARE(Get(s, "ärger", "üBEL"), "4");
+        QVERIFY(s.SetValue("Display", "Width", "2"));
+        QVERIFY(s.SetValue("DISPLAY", "zoom", "3"));
+        QVERIFY(s.SetValue("Ärger", "Übel", "4"));
+        const QString kept = "[Folders]\nLast folder=/home/ü/Pictures\n\n[Ärger]\nÜbel=4\n";
+        QCOMPARE(QString::fromUtf8(ReadFile(file_)),
+                 "; Kvo View settings\n\n[Display]\nZoom=3\nWidth=2\n\n" + kept);
         QVERIFY(!s.Value("Display", "Zoom ").has_value());
-        QVERIFY(s.Section("Missing").empty());
-        const QByteArray text = ReadFile(file_);
-        QVERIFY(text.indexOf("[Display]") < text.indexOf("[Files]"));
-        QVERIFY(text.indexOf("[Files]") < text.indexOf("[\xC3\x84rger]"));
-    }
-
-    void deletedSectionComesBackAtTheEnd() {
-        {
-            IniSettingsBackend s(file_);
-            QVERIFY(s.SetValue("A", "a1", "1"));
-            QVERIFY(s.SetValue("A", "a2", "2"));
-            QVERIFY(s.SetValue("B", "b", "3"));
-            QVERIFY(s.DeleteSection("a"));
-            QVERIFY(s.Section("A").empty());
-            QVERIFY(!s.Value("A", "a1").has_value());
-            QVERIFY(s.DeleteSection("never written"));
-            QVERIFY(s.SetValue("a", "x", "4"));
-            QVERIFY(s.SetValue("A", "A2", "5"));
-        }
-        IniSettingsBackend s(file_);
-        QCOMPARE(Flat(s.Section("A")), (QStringList{"x=4", "A2=5"}));
-        QCOMPARE(Flat(s.Section("B")), QStringList{"b=3"});
-        const QByteArray text = ReadFile(file_);
-        QVERIFY(text.indexOf("[B]") < text.indexOf("[a]"));
-        QVERIFY(!text.contains("[A]"));
+        QVERIFY(s.DeleteSection("display"));
+        QVERIFY(s.DeleteSection("never written"));
+        QVERIFY(s.Section("Display").empty());
+        QVERIFY(s.SetValue("DISPLAY", "x", "5"));
+        QCOMPARE(Get(s, "ärger", "üBEL"), "4");
+        QCOMPARE(QString::fromUtf8(ReadFile(file_)),
+                 "; Kvo View settings\n\n" + kept + "\n[DISPLAY]\nx=5\n");
     }
 
     void seesAndKeepsAnotherInstancesWrites() {
@@ -239,23 +157,43 @@ private slots:
         QVERIFY(a.Section("S").empty());
     }
 
-    void unparseableFileIsKeptAside_data() {
+    void handWrittenFile_data() {
         QTest::addColumn<QByteArray>("text");
-        QTest::newRow("neither header nor setting") << QByteArray("[A]\nk=v\njust words\n");
-        QTest::newRow("setting before any header") << QByteArray("k=v\n[A]\n");
-        QTest::newRow("header without ]") << QByteArray("[A\nk=v\n");
-        QTest::newRow("unknown escape") << QByteArray("[A]\nk=a\\qb\n");
-        QTest::newRow("short hex escape") << QByteArray("[A]\nk=\\x4\n");
-        QTest::newRow("bad hex digit") << QByteArray("[A]\nk=\\u12G4\n");
-        QTest::newRow("backslash at line end") << QByteArray("[A]\nk=abc\\\n");
-        QTest::newRow("invalid UTF-8 byte") << QByteArray("[A]\nk=\xFF\n");
-        QTest::newRow("encoded surrogate") << QByteArray("[A]\nk=\xED\xA0\x80\n");
-        QTest::newRow("overlong UTF-8") << QByteArray("[A]\nk=\xC0\xAF\n");
-        QTest::newRow("truncated UTF-8") << QByteArray("[A]\nk=\xC3");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("expected");  // of [A] key; null when the file is unparseable
+        auto row = [](const char* name, const char* text, const QString& key, const QString& v) {
+            QTest::newRow(name) << QByteArray(text) << key << v;
+        };
+        auto broken = [&](const char* name, const char* text) { row(name, text, "k", QString()); };
+        row("comments and blank lines", "; a\n# b\n\n[A]\n  ; c\n\nk=v\n", "k", "v");
+        row("blanks around", "  [ A ]  \n\t k \t=  v w \t\n", "k", "v w");
+        row("CRLF line ends", "[A]\r\nk=v\r\n", "k", "v");
+        row("byte order mark", "\xEF\xBB\xBF[A]\nk=v\n", "k", "v");
+        row("no final line end", "[A]\nk=v", "k", "v");
+        row("later header and key win", "[A]\nk=1\n[B]\ny=2\n[a]\nK=3\n", "k", "3");
+        row("escaped equals in key", "[A]\nk\\x3dx=v\n", "k=x", "v");
+        row("escaped space kept", "[A]\nk=\\x20v\\x20\n", "k", " v ");
+        broken("neither header nor setting", "[A]\nk=v\njust words\n");
+        broken("setting before any header", "k=v\n[A]\n");
+        broken("header without ]", "[A\nk=v\n");
+        broken("unknown escape", "[A]\nk=a\\qb\n");
+        broken("short hex escape", "[A]\nk=\\x4\n");
+        broken("backslash at line end", "[A]\nk=abc\\\n");
+        broken("invalid UTF-8 byte", "[A]\nk=\xFF\n");
+        broken("truncated UTF-8", "[A]\nk=\xC3");
     }
-    void unparseableFileIsKeptAside() {
+    // An unparseable file is kept aside, never written over, and the settings start empty.
+    void handWrittenFile() {
         QFETCH(QByteArray, text);
+        QFETCH(QString, key);
+        QFETCH(QString, expected);
         QVERIFY(WriteFile(file_, text));
+        if (!expected.isNull()) {
+            IniSettingsBackend s(file_);
+            QVERIFY(s.BrokenFileKeptAs().isEmpty());
+            QCOMPARE(Get(s, "A", key), expected);
+            return;
+        }
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression("kept as .*settings\\.ini\\.broken-"));
         IniSettingsBackend s(file_);
@@ -263,34 +201,17 @@ private slots:
         QVERIFY(kept.startsWith(file_ + ".broken-"));
         QCOMPARE(ReadFile(kept), text);
         QVERIFY(!QFile::exists(file_));
-        QVERIFY(!s.Value("A", "k").has_value());
         QVERIFY(s.Section("A").empty());
         QVERIFY(s.SetValue("A", "new", "1"));
-        QCOMPARE(ReadFile(kept), text);
         QCOMPARE(Flat(IniSettingsBackend(file_).Section("A")), QStringList{"new=1"});
-    }
 
-    // Broken files found within the same second get names of their own.
-    void laterBrokenFilesDoNotReplaceEarlierCopies() {
-        const QRegularExpression warning("kept as ");
-        QVERIFY(WriteFile(file_, "first\n"));
-        QTest::ignoreMessage(QtWarningMsg, warning);
-        IniSettingsBackend s(file_);
-        const QString first = s.BrokenFileKeptAs();
-
-        QVERIFY(WriteFile(file_, "[A]\nsecond\n"));  // edited by hand while we run
-        QTest::ignoreMessage(QtWarningMsg, warning);
+        // Broken again by hand while we run, within the same second: a copy of its own.
+        QVERIFY(WriteFile(file_, text + "again"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("kept as "));
         QVERIFY(!s.Value("A", "k").has_value());
-        const QString second = s.BrokenFileKeptAs();
-
-        QVERIFY(WriteFile(file_, "third\n"));
-        QTest::ignoreMessage(QtWarningMsg, warning);
-        const QString third = IniSettingsBackend(file_).BrokenFileKeptAs();
-
-        QCOMPARE(QSet<QString>({first, second, third}).size(), 3);
-        QCOMPARE(ReadFile(first), "first\n");
-        QCOMPARE(ReadFile(second), "[A]\nsecond\n");
-        QCOMPARE(ReadFile(third), "third\n");
+        QVERIFY(s.BrokenFileKeptAs() != kept);
+        QCOMPARE(ReadFile(kept), text);
+        QCOMPARE(ReadFile(s.BrokenFileKeptAs()), text + "again");
     }
 
     void unwritableFolder_data() {
@@ -298,13 +219,14 @@ private slots:
         QTest::newRow("read-only folder") << true;
         QTest::newRow("folder under a file") << false;
     }
+    // Changes are kept in memory, and saved with the next write once the folder works.
     void unwritableFolder() {
         QFETCH(bool, readOnlyFolder);
         const QString dir = dir_->path() + "/config";
         QVERIFY(QDir().mkpath(dir));
-        QString file = dir + "/blocker/Kvo View/settings.ini";
+        const QString file =
+            dir + (readOnlyFolder ? "/settings.ini" : "/blocker/Kvo View/settings.ini");
         if (readOnlyFolder) {
-            file = dir + "/settings.ini";
             QVERIFY(QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner));
             if (QFile probe(dir + "/probe"); probe.open(QIODevice::WriteOnly)) {
                 probe.remove();
@@ -313,22 +235,6 @@ private slots:
         } else {
             QVERIFY(WriteFile(dir + "/blocker", "a file"));
         }
-        {
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Cannot save settings"));
-            IniSettingsBackend s(file);
-            QVERIFY(!s.SetValue("View", "Zoom", "200"));
-            QVERIFY(!s.SetValue("View", "Fit", "1"));
-            QVERIFY(!s.DeleteSection("Other"));
-            QCOMPARE(Get(s, "view", "zoom"), "200");
-            QCOMPARE(Flat(s.Section("View")), (QStringList{"Zoom=200", "Fit=1"}));
-        }
-        QVERIFY(!QFile::exists(file));
-    }
-
-    void unsavedChangesAreWrittenOnceTheFolderWorks() {
-        const QString blocker = dir_->path() + "/blocker";
-        const QString file = blocker + "/settings.ini";
-        QVERIFY(WriteFile(blocker, "a file"));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Cannot save settings"));
         IniSettingsBackend a(file);
         QVERIFY(!a.SetValue("A", "k1", "1"));
@@ -336,22 +242,23 @@ private slots:
         QVERIFY(!a.SetValue("a", "K1", "one"));
         QVERIFY(!a.SetValue("Gone", "x", "y"));
         QVERIFY(!a.DeleteSection("gone"));
+        QCOMPARE(Get(a, "a", "K2"), "2");
+        QVERIFY(!QFile::exists(file));
 
-        QVERIFY(QFile::remove(blocker));
+        QVERIFY(readOnlyFolder ? QFile::setPermissions(
+                                     dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)
+                               : QFile::remove(dir + "/blocker"));
         QVERIFY(IniSettingsBackend(file).SetValue("B", "other", "yes"));
         // Another instance's file appearing does not wipe what we could not save.
-        QCOMPARE(Get(a, "A", "k1"), "one");
+        QCOMPARE(Flat(a.Section("A")), (QStringList{"k1=one", "k2=2"}));
         QCOMPARE(Get(a, "B", "other"), "yes");
         QVERIFY(a.SetValue("A", "k3", "3"));
-
         IniSettingsBackend c(file);
         QCOMPARE(Flat(c.Section("A")), (QStringList{"k1=one", "k2=2", "k3=3"}));
-        QCOMPARE(Get(c, "B", "other"), "yes");
         QVERIFY(c.Section("Gone").empty());
     }
 
-    // A child rewrites the file as fast as it can; every kill leaves the file
-    // exactly as some complete write left it.
+    // A child rewrites the file nonstop; each kill -9 leaves some complete write on disk.
     void survivesKillDuringWrites() {
         QRandomGenerator random(20240607);
         int previousLast = -1;
@@ -397,14 +304,13 @@ private slots:
             QCOMPARE(p->exitStatus(), QProcess::NormalExit);
             QCOMPARE(p->exitCode(), 0);
         }
-        IniSettingsBackend check(file_);
-        QCOMPARE(int(check.Section("Both").size()), 2 * count);
-        for (int i = 0; i < count; ++i) {
-            QCOMPARE(Get(check, "Both", QStringLiteral("a%1").arg(i)),
-                     QStringLiteral("v%1").arg(i));
-            QCOMPARE(Get(check, "Both", QStringLiteral("b%1").arg(i)),
-                     QStringLiteral("v%1").arg(i));
-        }
+        QStringList expected;
+        for (int i = 0; i < count; ++i)
+            expected << QString("a%1=v%1").arg(i) << QString("b%1=v%1").arg(i);
+        QStringList found = Flat(IniSettingsBackend(file_).Section("Both"));
+        found.sort();
+        expected.sort();
+        QCOMPARE(found, expected);
     }
 };
 

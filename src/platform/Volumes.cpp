@@ -117,13 +117,13 @@ std::optional<std::vector<Mount>> readTable(const QString& path) {
     QHash<QString, size_t> at;
     qint64 bytes = 0;
     for (int lines = 0; lines < kMaxLines && bytes < kMaxFileBytes && !file.atEnd(); ++lines) {
-        QByteArray line = file.readLine(kMaxLineBytes + 1);
+        QByteArray line = file.readLine(kMaxLineBytes + 2);
         bytes += line.size();
         if (line.isEmpty()) break;
         if (line.size() > kMaxLineBytes && !line.endsWith('\n')) {
             // Too long to be a mount: skip to the end of this line.
             while (!file.atEnd() && bytes < kMaxFileBytes) {
-                line = file.readLine(kMaxLineBytes + 1);
+                line = file.readLine(kMaxLineBytes + 2);
                 bytes += line.size();
                 if (line.isEmpty() || line.endsWith('\n')) break;
             }
