@@ -1,0 +1,183 @@
+#pragma once
+// Picture files for tests: bitmaps through Qt's writers or byte by byte, metafiles by record.
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QImage>
+#include <QImageWriter>
+#include <QList>
+#include <QPainter>
+#include <QRect>
+#include <QtEndian>
+
+// Little-endian bytes, as every picture format here stores its numbers.
+class Bytes {
+public:
+    Bytes& u8(quint32 v) {
+        d_.append(char(v & 0xFF));
+        return *this;
+    }
+    Bytes& u16(quint32 v) { return u8(v).u8(v >> 8); }
+    Bytes& u32(quint32 v) { return u16(v & 0xFFFF).u16(v >> 16); }
+    Bytes& raw(QByteArrayView bytes) {
+        d_.append(bytes);
+        return *this;
+    }
+    QByteArray data() const { return d_; }
+
+private:
+    QByteArray d_;
+};
+
+inline const QColor kRed(255, 0, 0), kBlue(0, 0, 255), kGreen(0, 255, 0);
+
+// Red left half, blue right half: shows whether a decode kept the picture the right way round.
+inline QImage halves(QSize size, QColor left = kRed, QColor right = kBlue) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(right);
+    QPainter(&image).fillRect(0, 0, size.width() / 2, size.height(), left);
+    return image;
+}
+
+inline QByteArray encoded(const QImage& image, const char* format, bool progressive = false) {
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setProgressiveScanWrite(progressive);
+    writer.write(image);
+    return data;
+}
+
+// Qt writes no GIF: uncompressed LZW, a clear code before every 254 literals keeps codes 9 bits.
+inline QByteArray gifFile(const QImage& source) {
+    const QImage image = source.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+    Bytes gif;
+    gif.raw("GIF89a").u16(image.width()).u16(image.height()).u8(0xF7).u8(0).u8(0);
+    QList<QRgb> colours = image.colorTable();
+    colours.resize(256);
+    for (QRgb c : colours) gif.u8(qRed(c)).u8(qGreen(c)).u8(qBlue(c));
+    gif.u8(',').u16(0).u16(0).u16(image.width()).u16(image.height()).u8(0).u8(8);
+    QByteArray codes;
+    quint32 bits = 0;
+    int bitCount = 0, run = 0;
+    auto put = [&](int code) {
+        bits |= quint32(code) << bitCount;
+        for (bitCount += 9; bitCount >= 8; bitCount -= 8, bits >>= 8) codes.append(char(bits));
+    };
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (run++ % 254 == 0) put(256);
+            put(image.constScanLine(y)[x]);
+        }
+    }
+    put(257);
+    if (bitCount > 0) codes.append(char(bits));
+    for (qsizetype i = 0; i < codes.size(); i += 255)
+        gif.u8(codes.mid(i, 255).size()).raw(codes.mid(i, 255));
+    return gif.u8(0).u8(';').data();
+}
+
+struct IconEntry {
+    QImage image;
+    int bitCount = 32;  // 24 or 32, uncompressed
+};
+
+// An icon (kind 1) or cursor (kind 2).
+inline QByteArray iconFile(int kind, const QList<IconEntry>& entries) {
+    Bytes icon;
+    icon.u16(0).u16(kind).u16(entries.size());
+    QByteArray images;
+    for (const auto& [image, bitCount] : entries) {
+        const int w = image.width(), h = image.height();
+        Bytes dib;
+        dib.u32(40).u32(w).u32(h * 2).u16(1).u16(bitCount).u32(0).u32(0).u32(0).u32(0).u32(0).u32(
+            0);
+        for (int y = h - 1; y >= 0; --y) {  // bottom-up
+            for (int x = 0; x < w; ++x) {
+                const QRgb c = image.pixel(x, y);
+                dib.u8(qBlue(c)).u8(qGreen(c)).u8(qRed(c));
+                if (bitCount == 32) dib.u8(0xFF);
+            }
+            dib.raw(QByteArray((4 - (w * bitCount / 8) % 4) % 4, '\0'));
+        }
+        dib.raw(QByteArray((w + 31) / 32 * 4 * h, '\0'));  // opaque AND mask
+        icon.u8(w % 256).u8(h % 256).u8(0).u8(0);
+        if (kind == 1)
+            icon.u16(1).u16(bitCount);
+        else
+            icon.u16(0).u16(0);  // hot spot
+        icon.u32(dib.data().size()).u32(6 + 16 * entries.size() + images.size());
+        images += dib.data();
+    }
+    return icon.raw(images).data();
+}
+
+inline QByteArray wmfRecord(int function, QList<int> params) {
+    Bytes r;
+    r.u32(3 + params.size()).u16(function);
+    for (int p : params) r.u16(p);
+    return r.data();
+}
+
+// A 200 x 100 window: a red top-left quarter, a green ellipse filling the bottom-right quarter.
+inline QByteArray wmfDrawing() {
+    return wmfRecord(0x020B, {0, 0}) + wmfRecord(0x020C, {100, 200})        // window origin, extent
+           + wmfRecord(0x02FA, {5, 0, 0, 0, 0}) + wmfRecord(0x012D, {0})    // null pen
+           + wmfRecord(0x02FC, {0, 0x00FF, 0, 0}) + wmfRecord(0x012D, {1})  // red brush
+           + wmfRecord(0x041B, {50, 100, 0, 0})                             // rectangle
+           + wmfRecord(0x02FC, {0, 0xFF00, 0, 0}) + wmfRecord(0x012D, {2})  // green brush
+           + wmfRecord(0x0418, {100, 200, 50, 100});                        // ellipse
+}
+
+// largestRecord is what the header claims, in 16-bit words.
+inline QByteArray wmfFile(const QByteArray& records, bool placeable = true, int unitsPerInch = 96,
+                          QRect box = QRect(0, 0, 200, 100), quint32 largestRecord = 8) {
+    const QByteArray body = records + wmfRecord(0, {});
+    Bytes wmf;
+    if (placeable) {
+        Bytes header;
+        header.u32(0x9AC6CDD7).u16(0).u16(box.left()).u16(box.top());
+        header.u16(box.left() + box.width()).u16(box.top() + box.height()).u16(unitsPerInch).u32(0);
+        const QByteArray h = header.data();
+        quint16 checksum = 0;
+        for (int i = 0; i < 20; i += 2) checksum ^= quint8(h[i]) | quint8(h[i + 1]) << 8;
+        wmf.raw(h).u16(checksum);
+    }
+    wmf.u16(1).u16(9).u16(0x0300).u32((18 + body.size()) / 2).u16(3).u32(largestRecord).u16(0);
+    return wmf.raw(body).data();
+}
+
+inline QByteArray emfRecord(quint32 type, QList<quint32> params) {
+    Bytes r;
+    r.u32(type).u32(8 + 4 * params.size());
+    for (quint32 p : params) r.u32(p);
+    return r.data();
+}
+
+// The same drawing on a 200 x 100 pixel device.
+inline QByteArray emfDrawing() {
+    return emfRecord(39, {1, 0, 0x0000FF, 0}) + emfRecord(37, {1})    // red brush
+           + emfRecord(37, {0x80000008})                              // stock null pen
+           + emfRecord(43, {0, 0, 100, 50})                           // rectangle
+           + emfRecord(39, {2, 0, 0x00FF00, 0}) + emfRecord(37, {2})  // green brush
+           + emfRecord(42, {100, 50, 200, 100});                      // ellipse
+}
+
+// 52.92 x 26.46 mm in 0.01 mm: 3000 x 1500 twips to the nearest twip.
+inline const QRect kEmfFrame(QPoint(0, 0), QPoint(5292, 2646));
+
+// extraRecords: claimed beyond the true count.
+inline QByteArray emfFile(const QByteArray& records, QRect frame = kEmfFrame,
+                          int extraRecords = 0) {
+    const QByteArray body = records + emfRecord(14, {0, 16, 20});
+    int count = 2 + extraRecords;  // with header and end
+    for (qsizetype at = 0; at + 8 <= records.size(); ++count)
+        at += qMax<quint32>(8, qFromLittleEndian<quint32>(records.constData() + at + 4));
+    Bytes emf;
+    emf.u32(1).u32(88).u32(0).u32(0).u32(199).u32(99);  // bounds in device pixels
+    emf.u32(frame.left()).u32(frame.top()).u32(frame.right()).u32(frame.bottom());
+    emf.u32(0x464D4520).u32(0x10000).u32(88 + body.size()).u32(count).u16(3).u16(0);
+    emf.u32(0).u32(0).u32(0).u32(1024).u32(768).u32(271).u32(203);
+    return emf.raw(body).data();
+}
