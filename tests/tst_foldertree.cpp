@@ -88,16 +88,6 @@ private slots:
         QCOMPARE(tree.SelectedFolder().Path(), base_ + "/a/b");
     }
 
-    void expandedShowsSubfolders() {
-        FolderTreeview tree;
-        QVERIFY(tree.SetSelectedFolder(base_ + "/a"));
-        Folder a = tree.SelectedFolder();
-        a.SetExpanded(true);
-        QVERIFY(a.Expanded());
-        a.SetExpanded(false);
-        QVERIFY(!a.Expanded());
-    }
-
     void hiddenFoldersFollowTheSwitch() {
         FolderTreeview tree;
         tree.SetShowHidden(true);

@@ -155,18 +155,6 @@ private slots:
         QCOMPARE(f->mnuprev()(0)->isChecked(), !below);
     }
 
-    void previewMenuStoresChoice() {
-        freshStart();
-        frmMain* f = load();
-        f->mnuprev()(1)->trigger();
-        QCOMPARE(ReadSetting("Browser Options", "Preview Position"), QString("Bottom"));
-        QVERIFY(f->Splitter2->Orientation());
-        QVERIFY(f->mnuprev()(1)->isChecked() && !f->mnuprev()(0)->isChecked());
-        f->mnuprev()(0)->trigger();
-        QCOMPARE(ReadSetting("Browser Options", "Preview Position"), QString("Right"));
-        QVERIFY(!f->Splitter2->Orientation());
-    }
-
     void layout_data() {
         QTest::addColumn<bool>("toolbars");
         QTest::addColumn<bool>("statusBar");
@@ -360,41 +348,6 @@ private slots:
         QCOMPARE(f->ListView1->ExtendedStyle(), after);
         DoListview(*f);
         QCOMPARE(f->ListView1->ExtendedStyle(), after);
-    }
-
-    void unreadableFlagsKeepTheirValue() {
-        freshStart();
-        WriteSetting("Browser Options", "Show GIF", QString("sometimes"));
-        WriteSetting("Browser Options", "Show JPG", QString("0"));
-        WriteSetting("Browser Options", "Path in Titlebar", QString("FALSE"));
-        DoFileTypes();
-        DoGeneral();
-        QVERIFY(!ShowGIF);  // false at first load
-        QVERIFY(!ShowJPG);
-        QVERIFY(ShowBMP && ShowEMF);
-        QVERIFY(!PathInTitlebar);
-        ShowGIF = true;
-        DoFileTypes();
-        QVERIFY(ShowGIF);  // keeps what the last good load gave
-    }
-
-    void upOneLevelListsParent() {
-        freshStart();
-        WriteSetting("Browser Options", "Previous Folder", root_ + "photos");
-        frmMain* f = load();
-        QCOMPARE(f->CurrentFolder, root_ + "photos/");
-        f->mnufilea()(0)->trigger();
-        QCOMPARE(f->CurrentFolder, root_);
-        QCOMPARE(f->windowTitle(), "Kvo View 1.0.53 - " + root_);
-    }
-
-    void helpLineFollowsHighlight() {
-        freshStart();
-        frmMain* f = load();
-        f->IM_MenuHighlighted("&Toolbar");
-        QCOMPARE(f->StatusBar1->Panels(1).Text(), QString("Hides toolbar"));
-        f->IM_MenuHighlighted("&File");
-        QCOMPARE(f->StatusBar1->Panels(1).Text(), QString());
     }
 };
 

@@ -91,25 +91,6 @@ private slots:
         QCOMPARE(Schema::Default(section.toUpper(), key.toLower()), Schema::Default(section, key));
     }
 
-    void everyKeyIsKnownOnce() {
-        QSet<QString> seen;
-        for (const Schema::Key& k : Schema::Keys()) {
-            const QString id = (k.section + "/" + k.key).toCaseFolded();
-            QVERIFY2(!seen.contains(id), qPrintable(id));
-            seen.insert(id);
-        }
-        QCOMPARE(seen.size(), 40);
-    }
-
-    void storedValuesWin() {
-        WriteSetting("Browser Options", "Show BMP", false);
-        WriteSetting("browser options", "LEFT", 1234.0f);
-        WriteSetting("General Options", "Last Color", 255);
-        QCOMPARE(ReadSetting("Browser Options", "Show BMP", true), QString("False"));
-        QCOMPARE(ReadSetting("Browser Options", "Left", 200), QString("1234"));
-        QCOMPARE(ReadSetting("General Options", "Last Color", 8421504), QString("255"));
-    }
-
     void booleans_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("expected");  // -1 cannot be converted

@@ -57,15 +57,6 @@ private slots:
         QCOMPARE(s->cursor().shape(), Qt::WaitCursor);
     }
 
-    void registryValueMissing() {
-        useSystem("someone", "");
-        QVERIFY(frmspash::ReadMachineRegValue("Software\\Nowhere", "RegisteredOwner").isNull());
-        QCOMPARE(frmspash::ReadMachineRegValue("Software\\Microsoft\\Windows\\CurrentVersion",
-                                               "RegisteredOwner")
-                     .toString(),
-                 QString("someone"));
-    }
-
     void closesByItself() {
         useSystem("a", "b");
         frmspash* s = frmspash::instance();
