@@ -46,6 +46,9 @@
 #include "platform/ScreenMetrics.h"
 #include "platform/SettingsBackend.h"
 
+#include "BenchUtil.h"
+#include "BenchWindow.h"
+
 namespace {
 
 constexpr int kRuns = 5;
@@ -56,18 +59,6 @@ const QSize kWindow(1200, 800);
 
 const char* const kPictureExtensions[] = {"bmp", "gif", "jpg", "jpeg", "dib",
                                           "cur", "ico", "emf", "wmf"};
-
-double median(std::vector<double> times) {
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-double timeMs(const std::function<void()>& work) {
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return timer.nsecsElapsed() / 1e6;
-}
 
 // "jpeg", "JPEG" or "Jpeg".
 QString withCase(const char* extension, int variant) {
@@ -289,12 +280,7 @@ int main(int argc, char** argv) {
     QTemporaryDir tmp;
     if (!tmp.isValid()) return 1;
 
-    Platform::installDefaults();
-    Platform::setScreen(std::make_unique<FixedScreenMetrics>(1920, 1080, 15.0f));
-    Platform::setSettings(std::make_unique<IniSettingsBackend>(tmp.path() + "/settings.ini"));
-    for (bool* b : {&ShowBMP, &ShowDIB, &ShowGIF, &ShowJPG, &ShowJPEG, &ShowICO, &ShowCUR, &ShowWMF,
-                    &ShowEMF, &ShowHidden, &ToolbarVisible, &StatusBarVisible})
-        *b = true;
+    InstallBenchPlatform(tmp.path());
 
     const QStringList args = app.arguments();
     if (args.size() == 3 && args[1] == "--memory") return measureMemory(args[2]);

@@ -20,22 +20,12 @@
 
 #include "platform/PictureLoader.h"
 
+#include "BenchUtil.h"
+
 namespace {
 
 constexpr int kRuns = 7;
 const QSize kPreview(800, 600);
-
-double median(std::vector<double> times) {
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-double timeMs(const std::function<void()>& work) {
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return timer.nsecsElapsed() / 1e6;
-}
 
 // Median times of two pieces of work, run in turns after a warm-up (page
 // cache, plugins), so a busy machine slows both alike.

@@ -38,22 +38,13 @@
 #include "platform/ScreenMetrics.h"
 #include "platform/SettingsBackend.h"
 
+#include "BenchUtil.h"
+#include "BenchWindow.h"
+
 namespace {
 
 constexpr int kRuns = 7;
 const QSize kWindow(1280, 860);
-
-double median(std::vector<double> times) {
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-double timeMs(const std::function<void()>& work) {
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return timer.nsecsElapsed() / 1e6;
-}
 
 // Median times of ours and the baseline, run in turns after a warm-up of
 // each; prepare runs before each of ours, outside the timing.
@@ -228,12 +219,7 @@ int main(int argc, char** argv) {
     QTemporaryDir tmp;
     if (!tmp.isValid()) return 1;
 
-    Platform::installDefaults();
-    Platform::setScreen(std::make_unique<FixedScreenMetrics>(1920, 1080, 15.0f));
-    Platform::setSettings(std::make_unique<IniSettingsBackend>(tmp.path() + "/settings.ini"));
-    for (bool* b : {&ShowBMP, &ShowDIB, &ShowGIF, &ShowJPG, &ShowJPEG, &ShowICO, &ShowCUR, &ShowWMF,
-                    &ShowEMF, &ShowHidden, &ToolbarVisible, &StatusBarVisible})
-        *b = true;
+    InstallBenchPlatform(tmp.path());
 
     const QString folder = tmp.path() + "/pictures/";
     QDir().mkpath(folder);

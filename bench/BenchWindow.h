@@ -1,0 +1,20 @@
+#pragma once
+
+// Set-up shared by the benchmarks that drive the main window: a fixed
+// 1920x1080 screen, settings in the bench's own folder, every type shown.
+#include <QString>
+#include <memory>
+
+#include "app/Switches.h"
+#include "platform/Platform.h"
+#include "platform/ScreenMetrics.h"
+#include "platform/SettingsBackend.h"
+
+inline void InstallBenchPlatform(const QString& folder) {
+    Platform::installDefaults();
+    Platform::setScreen(std::make_unique<FixedScreenMetrics>(1920, 1080, 15.0f));
+    Platform::setSettings(std::make_unique<IniSettingsBackend>(folder + "/settings.ini"));
+    for (bool* b : {&ShowBMP, &ShowDIB, &ShowGIF, &ShowJPG, &ShowJPEG, &ShowICO, &ShowCUR, &ShowWMF,
+                    &ShowEMF, &ShowHidden, &ToolbarVisible, &StatusBarVisible})
+        *b = true;
+}
