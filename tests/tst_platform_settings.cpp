@@ -258,13 +258,47 @@ private slots:
         QVERIFY(c.Section("Gone").empty());
     }
 
-    // A child rewrites the file nonstop; each kill -9 leaves some complete write on disk.
+    // Inside a batch reads see the changes at once and the disk sees them
+    // together at the end, merged with what another instance wrote meanwhile.
+    void batchWritesOnceAtTheEnd() {
+        IniSettingsBackend s(file_);
+        QVERIFY(s.SetValue("A", "before", "1"));
+        const QByteArray before = ReadFile(file_);
+        s.BeginBatch();
+        s.BeginBatch();
+        QVERIFY(s.SetValue("A", "x", "1"));
+        QVERIFY(s.SetValue("A", "x", "2"));
+        QVERIFY(s.DeleteSection("Gone"));
+        QVERIFY(s.EndBatch());
+        QVERIFY(s.SetValue("B", "y", "3"));
+        QCOMPARE(Get(s, "A", "x"), QString("2"));
+        QCOMPARE(ReadFile(file_), before);
+        QVERIFY(IniSettingsBackend(file_).SetValue("Other", "z", "4"));
+        QVERIFY(s.EndBatch());
+        QCOMPARE(s.WriteCount(), 2);
+        IniSettingsBackend check(file_);
+        QCOMPARE(Flat(check.Section("A")), QStringList({"before=1", "x=2"}));
+        QCOMPARE(Get(check, "B", "y"), QString("3"));
+        QCOMPARE(Get(check, "Other", "z"), QString("4"));
+        QVERIFY(s.EndBatch());  // an unmatched end changes nothing
+        QCOMPARE(s.WriteCount(), 2);
+    }
+
+    void survivesKillDuringWrites_data() {
+        QTest::addColumn<int>("batch");
+        QTest::newRow("single writes") << 1;
+        QTest::newRow("batches") << 7;
+    }
+
+    // A child rewrites the file nonstop; each kill -9 leaves some complete
+    // write on disk, and a batch is there whole or not at all.
     void survivesKillDuringWrites() {
+        QFETCH(int, batch);
         QRandomGenerator random(20240607);
         int previousLast = -1;
         for (int round = 0; round < 30; ++round) {
             QProcess child;
-            child.start(ChildPath(), {"loop", file_});
+            child.start(ChildPath(), {"loop", file_, QString::number(batch)});
             QVERIFY2(child.waitForStarted(10000), qPrintable(child.errorString()));
             QVERIFY2(child.waitForReadyRead(10000), child.readAllStandardError().constData());
             QThread::usleep(random.bounded(15000));
@@ -279,6 +313,7 @@ private slots:
             for (const auto& [key, value] : loop)
                 last = std::max(last, value.section(u'|', 0, 0).toInt());
             QVERIFY2(last > previousLast, "the write reported before the kill is on disk");
+            QCOMPARE((last + 1) % batch, 0);
             QCOMPARE(int(loop.size()), std::min(last + 1, 40));
             for (int j = 0; j < int(loop.size()); ++j) {
                 QCOMPARE(loop[j].first, QStringLiteral("key%1").arg(j));
@@ -289,11 +324,14 @@ private slots:
         QVERIFY(QDir(QFileInfo(file_).path()).entryList({"*.broken-*"}).isEmpty());
     }
 
+    void twoProcessesLoseNoKeys_data() { survivesKillDuringWrites_data(); }
+
     void twoProcessesLoseNoKeys() {
+        QFETCH(int, batch);
         const int count = 200;
         QProcess a, b;
-        a.start(ChildPath(), {"keys", file_, "a", QString::number(count)});
-        b.start(ChildPath(), {"keys", file_, "b", QString::number(count)});
+        a.start(ChildPath(), {"keys", file_, "a", QString::number(count), QString::number(batch)});
+        b.start(ChildPath(), {"keys", file_, "b", QString::number(count), QString::number(batch)});
         for (QProcess* p : {&a, &b})
             QVERIFY(p->waitForStarted(10000) && p->waitForReadyRead(10000));
         // Both go at once: a QProcess only sends what was written once waited on.

@@ -1,5 +1,5 @@
-// The settings schema seen through the program's store operations: what an
-// empty store gives, how stored texts convert, and the list sections.
+// The program's store operations: how stored texts convert, and the list
+// sections.
 #include <QDir>
 #include <QtTest>
 
@@ -20,76 +20,6 @@ class TestSchema : public QObject {
 
 private slots:
     void init() { freshStore(); }
-
-    void emptyStoreDefaults_data() {
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("expected");
-        // A few flags of each group; the rest share the same path.
-        for (const char* k :
-             {"Show BMP", "Show EMF", "Show Hidden Files", "Double Click", "Grid Lines"})
-            QTest::newRow(k) << "Browser Options" << k << "True";
-        QTest::newRow("preview") << "Browser Options"
-                                 << "Preview Position"
-                                 << "Right";
-        QTest::newRow("left") << "Browser Options"
-                              << "Left"
-                              << "200";
-        QTest::newRow("top") << "Browser Options"
-                             << "Top"
-                             << "200";
-        QTest::newRow("width") << "Browser Options"
-                               << "Width" << QString::number(1024 * 15 - 400);
-        QTest::newRow("height") << "Browser Options"
-                                << "Height" << QString::number(768 * 15 - 400);
-        QTest::newRow("state") << "Browser Options"
-                               << "WindowState"
-                               << "0";
-        QTest::newRow("start folder") << "Browser Options"
-                                      << "Previous Folder"
-                                      << "/media/usb/";
-        QTest::newRow("odometer") << "Browser Options"
-                                  << "Odometer"
-                                  << "0";
-        QTest::newRow("view has none") << "Browser Options"
-                                       << "Listview View"
-                                       << "";
-        for (const char* k : {"Confirm Folder Creation", "Show Confrim Dialog", "Show Progress"})
-            QTest::newRow(k) << "File Options" << k << "True";
-        QTest::newRow("delay") << "Slideshow Settings"
-                               << "Delay"
-                               << "5";
-        QTest::newRow("looping") << "Slideshow Settings"
-                                 << "Looping"
-                                 << "1";
-        QTest::newRow("filename") << "Slideshow Settings"
-                                  << "Show Filename"
-                                  << "1";
-        QTest::newRow("details") << "Slideshow Settings"
-                                 << "Show Details"
-                                 << "0";
-        QTest::newRow("sequence") << "Slideshow Settings"
-                                  << "Sequence"
-                                  << "0";
-        QTest::newRow("on top") << "Slideshow Settings"
-                                << "Always On Top"
-                                << "1";
-        QTest::newRow("colour") << "General Options"
-                                << "Last Color"
-                                << "8421504";
-        QTest::newRow("convert folder") << "General Options"
-                                        << "Last Convert Folder"
-                                        << "";
-    }
-
-    void emptyStoreDefaults() {
-        QFETCH(QString, section);
-        QFETCH(QString, key);
-        QFETCH(QString, expected);
-        QCOMPARE(ReadSetting(section, key, Schema::Default(section, key)), expected);
-        // Letter case of the names does not matter.
-        QCOMPARE(Schema::Default(section.toUpper(), key.toLower()), Schema::Default(section, key));
-    }
 
     void booleans_data() {
         QTest::addColumn<QString>("text");

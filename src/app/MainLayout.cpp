@@ -1,6 +1,7 @@
 // Laying out the main window's bars and panes.
 #include "app/EdgeDrawing.h"
 #include "app/PictureBox.h"
+#include "app/Schema.h"
 #include "app/Settings.h"
 #include "app/Splitter.h"
 #include "app/StatusBar.h"
@@ -20,7 +21,7 @@ void frmMain::Form_Resize() {
 void frmMain::SetUpSlitter() {
     // Only the exact word puts the preview below; anything else is "Right".
     const bool below =
-        ReadSetting("Browser Options", "Preview Position", QString("Right")) == "Bottom";
+        Schema::Read(Schema::BrowserOptions, "Preview Position") == "Bottom";
     Splitter2->SetOrientation(below);
     mnuprev()(0)->setChecked(!below);
     mnuprev()(1)->setChecked(below);

@@ -6,16 +6,17 @@
 #include "app/frmMain.h"
 #include "browser/FileListView.h"
 #include "browser/FolderTreeview.h"
-#include "platform/Platform.h"
-#include "platform/ScreenMetrics.h"
-#include "platform/SystemInfo.h"
 
 namespace {
 const QString& kSection = Schema::BrowserOptions;
 
-// Reads a boolean key with default true; empty when the text is no boolean.
+QString read(const char* key) {
+    return Schema::Read(kSection, key);
+}
+
+// Empty when the stored text is no boolean.
 std::optional<bool> readBool(const char* key) {
-    return ToBool(ReadSetting(kSection, key, true));
+    return ToBool(read(key));
 }
 
 void loadFlag(bool& flag, const char* key) {
@@ -27,12 +28,6 @@ void setExtendedBit(FileListView* list, quint32 bit, bool on) {
     quint32 style = quint32(list->SendMessage(LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
     style = on ? (style | bit) : (style & ~bit);
     list->SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, qintptr(style));
-}
-
-// The program's drive root, where the browser starts by default.
-QString programRoot() {
-    const SystemInfo& sys = Platform::system();
-    return sys.VolumeRoot(sys.ProgramFolder());
 }
 }  // namespace
 
@@ -68,31 +63,29 @@ void DoListview(frmMain& form) {
 }
 
 void GetOptions(frmMain& form) {
-    const ScreenMetrics& screen = Platform::screen();
     if (readBool("Window Position").value_or(false)) {
-        const auto left = ToSingle(ReadSetting(kSection, "Left", 200));
-        const auto top = ToSingle(ReadSetting(kSection, "Top", 200));
+        const auto left = ToSingle(read("Left"));
+        const auto top = ToSingle(read("Top"));
         if (left) form.SetLeft(*left);
         if (top) form.SetTop(*top);
     }
     if (readBool("Window Size").value_or(false)) {
-        if (auto w = ToSingle(ReadSetting(kSection, "Width", double(screen.ScreenWidth()) - 400)))
+        if (auto w = ToSingle(read("Width")))
             form.SetWidth(*w);
     }
     if (readBool("Window Size").value_or(false)) {
-        if (auto h = ToSingle(ReadSetting(kSection, "Height", double(screen.ScreenHeight()) - 400)))
+        if (auto h = ToSingle(read("Height")))
             form.SetHeight(*h);
     }
     if (readBool("Window State").value_or(false)) {
-        if (auto s = ToInt16(ReadSetting(kSection, "WindowState", 0))) form.SetWindowState(*s);
+        if (auto s = ToInt16(read("WindowState"))) form.SetWindowState(*s);
     }
     // Writing the tree's folder lists it before this returns.
-    const QString root = programRoot();
+    const QString root = Schema::Default(kSection, "Previous Folder").toString();
     if (UsePreviousFolder) {
         // A folder removed (or hidden) since the last run starts the browser
         // at the drive root rather than at nothing.
-        if (!form.FolderTreeview1->SetSelectedFolder(
-                ReadSetting(kSection, "Previous Folder", root)))
+        if (!form.FolderTreeview1->SetSelectedFolder(read("Previous Folder")))
             form.FolderTreeview1->SetSelectedFolder(root);
     } else {
         form.FolderTreeview1->SetSelectedFolder(root);
@@ -100,6 +93,7 @@ void GetOptions(frmMain& form) {
 }
 
 void SaveOptions(frmMain& form) {
+    SettingsBatch batch;
     WriteSetting(kSection, "Previous Folder", form.CurrentFolder);
     const int state = form.WindowState();
     if (state == 0) {

@@ -1,5 +1,7 @@
 #include "app/Schema.h"
 
+#include "app/Settings.h"
+
 #include "platform/Platform.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/SystemInfo.h"
@@ -61,4 +63,8 @@ QVariant Schema::Default(const QString& section, const QString& key) {
             k.key.compare(key, Qt::CaseInsensitive) == 0)
             return k.defaultValue;
     return {};
+}
+
+QString Schema::Read(const QString& section, const QString& key) {
+    return ReadSetting(section, key, Default(section, key));
 }

@@ -26,4 +26,6 @@ struct Key {
 std::vector<Key> Keys();
 // The default of one key; invalid when unknown or without default.
 QVariant Default(const QString& section, const QString& key);
+// The stored text of a key, or its default as text when it is not stored.
+QString Read(const QString& section, const QString& key);
 }  // namespace Schema

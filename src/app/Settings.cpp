@@ -32,6 +32,14 @@ void DeleteSection(const QString& section) {
     Platform::settings().DeleteSection(section);
 }
 
+SettingsBatch::SettingsBatch() {
+    Platform::settings().BeginBatch();
+}
+
+SettingsBatch::~SettingsBatch() {
+    Platform::settings().EndBatch();
+}
+
 std::optional<bool> ToBool(const QString& text) {
     const QString t = text.trimmed();
     if (t.compare("True", Qt::CaseInsensitive) == 0) return true;

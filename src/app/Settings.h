@@ -18,6 +18,16 @@ void WriteSetting(const QString& section, const QString& key, const QVariant& va
 std::vector<std::pair<QString, QString>> ReadSection(const QString& section);
 void DeleteSection(const QString& section);
 
+// Keeps the writes made while it lives together: the store is locked, read
+// and written once when it goes, however many keys were written.
+class SettingsBatch {
+public:
+    SettingsBatch();
+    ~SettingsBatch();
+    SettingsBatch(const SettingsBatch&) = delete;
+    SettingsBatch& operator=(const SettingsBatch&) = delete;
+};
+
 // The text form of a value as the store keeps it ("True"/"False" for booleans).
 QString SettingText(const QVariant& value);
 

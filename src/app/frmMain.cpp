@@ -11,6 +11,7 @@
 #include "app/ImageControl.h"
 #include "app/Options.h"
 #include "app/PictureBox.h"
+#include "app/Schema.h"
 #include "app/Settings.h"
 #include "app/Splitter.h"
 #include "app/StatusBar.h"
@@ -99,7 +100,7 @@ bool frmMain::exists() {
 
 void frmMain::Form_Load() {
     ShowHidden =
-        ToBool(ReadSetting("Browser Options", "Show Hidden Files", true)).value_or(ShowHidden);
+        ToBool(Schema::Read(Schema::BrowserOptions, "Show Hidden Files")).value_or(ShowHidden);
     mnuviewa()(7)->setChecked(ShowHidden);
     FolderTreeview1->SetShowHidden(ShowHidden);
 

@@ -5,6 +5,7 @@
 
 #include "app/Helpers.h"
 #include "app/ImageControl.h"
+#include "app/Schema.h"
 #include "app/Settings.h"
 #include "app/StatusBar.h"
 #include "app/Switches.h"
@@ -170,7 +171,7 @@ void frmMain::ListView1_DblClick() {
         if (!up.IsNull()) FolderTreeview1->SetSelectedFolder(up.Path());
         return;
     }
-    if (ToBool(ReadSetting("Browser Options", "Double Click", true)).value_or(false)) {
+    if (ToBool(Schema::Read(Schema::BrowserOptions, "Double Click")).value_or(false)) {
         // The viewer window takes the selected item from here once it exists.
         return;
     }

@@ -10,6 +10,7 @@
 #include "app/ImageControl.h"
 #include "app/NumberFormat.h"
 #include "app/PictureBox.h"
+#include "app/Schema.h"
 #include "app/Settings.h"
 #include "app/StatusBar.h"
 #include "app/Twips.h"
@@ -94,7 +95,7 @@ bool loadInto(PictureHolder& pic, const QString& path, float areaW, float areaH)
 // One more image viewed: a 16-bit count that stops at its largest value and
 // starts again when the stored text is no count.
 void countView() {
-    const std::optional<qint16> n = ToInt16(ReadSetting("Browser Options", "Odometer", 0));
+    const std::optional<qint16> n = ToInt16(Schema::Read(Schema::BrowserOptions, "Odometer"));
     const int next = n.value_or(0) + 1;
     if (next <= 32767) WriteSetting("Browser Options", "Odometer", next);
 }

@@ -134,6 +134,8 @@ struct IniSettingsBackend::Impl {
     bool brokenInPlace = false;   // the file cannot be parsed nor moved aside
     QString brokenKeptAs;
     bool failing = false;  // the last write failed; warn once per run of failures
+    int batchDepth = 0;
+    int writes = 0;
 
     void refresh() {
         if (StampOfPath(nativePath) != stamp) load(false);
@@ -141,6 +143,7 @@ struct IniSettingsBackend::Impl {
     bool load(bool locked);
     void adopt(IniDocument fresh, QByteArray text, FileStamp st);
     void remember(const Change& c);
+    bool change(const Change& c);
     bool save();
     bool fail(const QString& why);
 };
@@ -226,10 +229,17 @@ bool IniSettingsBackend::Impl::save() {
             return fail(file.errorString());
         diskText = text;
         stamp = StampOfPath(nativePath);
+        ++writes;
     }
     unsaved.clear();
     failing = false;
     return true;
+}
+
+bool IniSettingsBackend::Impl::change(const Change& c) {
+    remember(c);
+    c.applyTo(doc);
+    return batchDepth > 0 || save();
 }
 
 bool IniSettingsBackend::Impl::fail(const QString& why) {
@@ -273,10 +283,7 @@ std::optional<QString> IniSettingsBackend::Value(const QString& section, const Q
 
 bool IniSettingsBackend::SetValue(const QString& section, const QString& key,
                                   const QString& value) {
-    const Change c{Change::Set, section, key, value};
-    d->remember(c);
-    c.applyTo(d->doc);
-    return d->save();
+    return d->change({Change::Set, section, key, value});
 }
 
 std::vector<std::pair<QString, QString>> IniSettingsBackend::Section(const QString& section) {
@@ -286,8 +293,18 @@ std::vector<std::pair<QString, QString>> IniSettingsBackend::Section(const QStri
 }
 
 bool IniSettingsBackend::DeleteSection(const QString& section) {
-    const Change c{Change::DeleteSection, section, {}, {}};
-    d->remember(c);
-    c.applyTo(d->doc);
-    return d->save();
+    return d->change({Change::DeleteSection, section, {}, {}});
+}
+
+void IniSettingsBackend::BeginBatch() {
+    ++d->batchDepth;
+}
+
+bool IniSettingsBackend::EndBatch() {
+    if (d->batchDepth > 0 && --d->batchDepth > 0) return true;
+    return d->unsaved.empty() || d->save();
+}
+
+int IniSettingsBackend::WriteCount() const {
+    return d->writes;
 }

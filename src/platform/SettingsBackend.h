@@ -18,6 +18,11 @@ public:
     // section is missing.
     virtual std::vector<std::pair<QString, QString>> Section(const QString& section) = 0;
     virtual bool DeleteSection(const QString& section) = 0;
+    // Between BeginBatch and the matching EndBatch (they nest) changes are
+    // kept in memory and read back at once; EndBatch saves them together.
+    // True when they reached the disk, or when an outer batch is still open.
+    virtual void BeginBatch() {}
+    virtual bool EndBatch() { return true; }
 };
 
 // A text file in INI form. Every write is atomic (temporary file + rename)
@@ -40,6 +45,13 @@ public:
     bool SetValue(const QString& section, const QString& key, const QString& value) override;
     std::vector<std::pair<QString, QString>> Section(const QString& section) override;
     bool DeleteSection(const QString& section) override;
+    // A batch takes the lock, re-reads and writes the file once for all its
+    // changes, with the same safety as a single write: a kill before the end
+    // leaves the file as it was, and another instance's keys are merged in.
+    void BeginBatch() override;
+    bool EndBatch() override;
+    // Files written since this store was made (for measuring).
+    int WriteCount() const;
 
 private:
     Q_DISABLE_COPY_MOVE(IniSettingsBackend)
