@@ -1,8 +1,25 @@
 #include "app/StatusBar.h"
 
+#include <QAccessibleWidget>
 #include <QHBoxLayout>
 
+namespace {
+// Screen readers look for a window's status bar by its role; a plain widget
+// of labels would be just a panel to them.
+QAccessibleInterface* statusBarAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String("StatusBar") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::StatusBar);
+    return nullptr;
+}
+}  // namespace
+
 StatusBar::StatusBar(int panels, QWidget* parent) : QWidget(parent) {
+    static const bool registered = [] {
+        QAccessible::installFactory(statusBarAccessible);
+        return true;
+    }();
+    Q_UNUSED(registered);
+    setAccessibleName(tr("Status"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);

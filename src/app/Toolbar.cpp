@@ -14,6 +14,11 @@ ToolbarWindow32::ToolbarWindow32(QWidget* parent) : QToolBar(parent) {
     setFloatable(false);
     setIconSize(QSize(16, 16));
     setToolButtonStyle(Qt::ToolButtonIconOnly);
+    // The button that shows the buttons a narrow window cannot fit.
+    if (auto* more = findChild<QToolButton*>("qt_toolbar_ext_button")) {
+        more->setToolTip(tr("More Buttons"));
+        more->setAccessibleName(more->toolTip());
+    }
     applyStyle();
 }
 
@@ -54,7 +59,11 @@ int Toolbar::AddButton(const QString& key, const QString& toolTip, const QIcon& 
     b.action->setData(index);
     connect(b.action, &QAction::triggered, this, [this, index] { emit ButtonClick(index); });
     buttons_.push_back(b);
-    if (QWidget* w = bar_->widgetForAction(b.action)) w->installEventFilter(this);
+    if (QWidget* w = bar_->widgetForAction(b.action)) {
+        w->installEventFilter(this);
+        // The buttons show only images; their tool tips are what they are called.
+        w->setAccessibleName(toolTip);
+    }
     // New buttons take the bar's current look.
     bar_->SendMessage(TB_SETSTYLE, 0, bar_->Style());
     return index;

@@ -41,15 +41,18 @@ frmMain::frmMain() : client_(new QWidget(this)) {
     Splitter1->setObjectName("Splitter1");
     FolderTreeview1 = new FolderTreeview;
     FolderTreeview1->setObjectName("FolderTreeview1");
+    FolderTreeview1->setAccessibleName(tr("Folders"));
     Splitter2 = new Splitter;
     Splitter2->setObjectName("Splitter2");
     ListView1 = new FileListView;
     ListView1->setObjectName("ListView1");
+    ListView1->SetAccessibleName(tr("Files"));
     QVector<QIcon> listImages;
     for (int i = 1; i <= 9; ++i) listImages << Icons::ListImage(i);
     ListView1->Model()->SetImages(listImages);
     picdest = new PictureBox;
     picdest->setObjectName("picdest");
+    picdest->setAccessibleName(tr("Preview"));
     Image1 = new ImageControl(picdest);
     Image1->setObjectName("Image1");
     Image1->hide();

@@ -180,3 +180,9 @@ bool FileListView::eventFilter(QObject* watched, QEvent* event) {
     }
     return QStackedWidget::eventFilter(watched, event);
 }
+
+void FileListView::SetAccessibleName(const QString& name) {
+    setAccessibleName(name);
+    details_->setAccessibleName(name);
+    icons_->setAccessibleName(name);
+}

@@ -21,6 +21,8 @@ public:
     explicit FileListView(QWidget* parent = nullptr);
 
     FileListModel* Model() const { return model_; }
+    // Names the list and both of its views for screen readers.
+    void SetAccessibleName(const QString& name);
     QItemSelectionModel* Selection() const;
 
     int View() const { return view_; }
