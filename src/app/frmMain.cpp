@@ -10,6 +10,7 @@
 #include "app/Forms.h"
 #include "app/ImageControl.h"
 #include "app/Options.h"
+#include "app/OuterSize.h"
 #include "app/PictureBox.h"
 #include "app/Schema.h"
 #include "app/Settings.h"
@@ -24,7 +25,7 @@
 #include "browser/FolderTreeview.h"
 #include "browser/Icons.h"
 
-frmMain::frmMain() : client_(new QWidget(this)) {
+frmMain::frmMain() : client_(new QWidget(this)), outerSize_(new OuterSize(this)) {
     setObjectName("frmMain");
     setWindowTitle(kAppName);
     setCentralWidget(client_);
@@ -193,27 +194,11 @@ void frmMain::SetTop(float twips) {
 }
 
 void frmMain::SetWidth(float twips) {
-    const int frameExtra = frameGeometry().width() - width();
-    wantedFrame_.setWidth(PxX(twips));
-    resize(qMax(1, PxX(twips) - frameExtra), height());
+    outerSize_->SetWidth(PxX(twips));
 }
 
 void frmMain::SetHeight(float twips) {
-    const int frameExtra = frameGeometry().height() - height();
-    wantedFrame_.setHeight(PxY(twips));
-    resize(width(), qMax(1, PxY(twips) - frameExtra));
-}
-
-void frmMain::showEvent(QShowEvent* e) {
-    QMainWindow::showEvent(e);
-    // The frame is known once the window is on screen: make the outer size
-    // the one the settings asked for.
-    const QSize extra = frameGeometry().size() - size();
-    if (wantedFrame_.width() > 0 && extra.width() > 0)
-        resize(wantedFrame_.width() - extra.width(), height());
-    if (wantedFrame_.height() > 0 && extra.height() > 0)
-        resize(width(), wantedFrame_.height() - extra.height());
-    wantedFrame_ = QSize();
+    outerSize_->SetHeight(PxY(twips));
 }
 
 int frmMain::WindowState() const {

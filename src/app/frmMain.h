@@ -20,6 +20,7 @@ class LineControl;
 class PictureBox;
 class Splitter;
 class StatusBar;
+class OuterSize;
 class Toolbar;
 class QMenuBar;
 
@@ -129,7 +130,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
-    void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
@@ -146,6 +146,5 @@ private:
     QHash<QString, MenuArray> menus_;
     bool unloading_ = false;
     bool inResize_ = false;
-    // Outer size asked for before the frame was known, in pixels.
-    QSize wantedFrame_;
+    OuterSize* outerSize_;
 };
