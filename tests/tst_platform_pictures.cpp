@@ -219,10 +219,10 @@ private slots:
             << wmfFile(drawing, true, 96, QRect(0, 0, 200, 100), 0xFFFFFFF0) << none << damaged;
         QTest::newRow("wmf record longer than the file")
             << wmfFile(drawing + QByteArray(wmfRect).replace(0, 4, "\xF0\xFF\x00\x00")) << none
-            << helper;
+            << damaged;
         QTest::newRow("wmf record of no length")
             << wmfFile(drawing + QByteArray(wmfRect).replace(0, 4, QByteArray(4, '\0'))) << none
-            << helper;
+            << damaged;
         QTest::newRow("wmf cut short") << wmfFile(drawing).chopped(30) << none << damaged;
         QTest::newRow("wmf with zero units an inch")
             << wmfFile(drawing, true, 0) << damaged << damaged;
