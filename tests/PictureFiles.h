@@ -130,9 +130,44 @@ inline QByteArray wmfDrawing() {
            + wmfRecord(0x0418, {100, 200, 50, 100});                        // ellipse
 }
 
+// Bytes as the 16-bit words records hold them, padded to a whole word.
+inline QList<int> wmfWords(QByteArray bytes) {
+    if (bytes.size() % 2) bytes += '\0';
+    QList<int> words;
+    for (qsizetype i = 0; i < bytes.size(); i += 2)
+        words << (quint8(bytes[i]) | quint8(bytes[i + 1]) << 8);
+    return words;
+}
+
+// A 2000 x 1000 window: a rectangle over the top-left quarter and an ellipse
+// filling the bottom-right one, with the default brush and a black pen of no
+// width, which Windows fills white and outlines one pixel wide.
+inline QByteArray wmfOutlines() {
+    return wmfRecord(0x020B, {0, 0}) + wmfRecord(0x020C, {1000, 2000})  // window origin, extent
+           + wmfRecord(0x02FA, {0, 0, 0, 0, 0}) + wmfRecord(0x012D, {0})  // solid pen, no width
+           + wmfRecord(0x041B, {500, 1000, 0, 0})                         // rectangle
+           + wmfRecord(0x0418, {1000, 2000, 500, 1000});                  // ellipse
+}
+
+// A 200 x 100 window with blue Arial 30 units high on no background: "A & B <é>"
+// by TextOut from the top-left corner at (10, 10), then "Zoë" by ExtTextOut
+// at (10, 55), a character every 20 units. Both strings hold bytes XML
+// cannot carry as they are.
+inline QByteArray wmfText() {
+    const QByteArray line = "A & B <\xE9>", spaced = "Zo\xEB";
+    return wmfRecord(0x020B, {0, 0}) + wmfRecord(0x020C, {100, 200}) + wmfRecord(0x0102, {1}) +
+           wmfRecord(0x0209, {0, 0x00FF})  // transparent background, blue text
+           + wmfRecord(0x02FB, QList<int>{quint16(-30), 0, 0, 0, 400, 0, 0, 0, 0} +
+                                   wmfWords(QByteArray("Arial", 6))) +
+           wmfRecord(0x012D, {0}) +
+           wmfRecord(0x0521, QList<int>{int(line.size())} + wmfWords(line) + QList<int>{10, 10}) +
+           wmfRecord(0x0A32, QList<int>{55, 10, int(spaced.size()), 0} + wmfWords(spaced) +
+                                 QList<int>{20, 20, 20});
+}
+
 // largestRecord is what the header claims, in 16-bit words.
 inline QByteArray wmfFile(const QByteArray& records, bool placeable = true, int unitsPerInch = 96,
-                          QRect box = QRect(0, 0, 200, 100), quint32 largestRecord = 8) {
+                          QRect box = QRect(0, 0, 200, 100), quint32 largestRecord = 16) {
     const QByteArray body = records + wmfRecord(0, {});
     Bytes wmf;
     if (placeable) {

@@ -6,6 +6,7 @@
 
 #include "PictureFiles.h"
 #include "TestEnv.h"
+#include "platform/MetafileRenderer.h"
 #include "platform/PictureLoader.h"
 
 Q_DECLARE_METATYPE(PictureType)
@@ -23,6 +24,7 @@ char* toString(PictureError error) {
 namespace {
 
 using Samples = QList<QPair<QPointF, QColor>>;  // colour expected at a fraction of the size
+using Inks = QList<QPair<QRectF, QColor>>;  // a colour that shows somewhere in a fraction of it
 
 const QColor kNone(Qt::transparent);
 const Samples kHalves = {{{0.2, 0.5}, kRed}, {{0.8, 0.5}, kBlue}};
@@ -76,6 +78,24 @@ class TestPictures : public QObject {
         }
     }
 
+    static void checkInks(const QImage& image, const Inks& inks) {
+        for (const auto& [area, expected] : inks) {
+            const QRect r(QPoint(int(area.left() * image.width()), int(area.top() * image.height())),
+                          QPoint(int(area.right() * image.width()) - 1,
+                                 int(area.bottom() * image.height()) - 1));
+            bool found = false;
+            for (int y = r.top(); y <= r.bottom() && !found; ++y)
+                for (int x = r.left(); x <= r.right() && !found; ++x)
+                    found = near(image.pixelColor(x, y), expected);
+            QVERIFY2(found, qPrintable(QString("no %1 in (%2,%3 %4x%5)")
+                                           .arg(expected.name())
+                                           .arg(r.x())
+                                           .arg(r.y())
+                                           .arg(r.width())
+                                           .arg(r.height())));
+        }
+    }
+
 private slots:
     void initTestCase() { QVERIFY(dir_.isValid()); }
 
@@ -106,9 +126,10 @@ private slots:
         QTest::newRow("placeable wmf")
             << "a.wmf" << wmfFile(wmfDrawing(), true, 1440, QRect(0, 0, 3000, 1500))
             << PictureType::Wmf << QSize(200, 125) << QSizeF(3000, 1500);
-        QTest::newRow("plain wmf sized by its window")
-            << "c.wmf" << wmfFile(wmfDrawing(), false) << PictureType::Wmf << QSize(200, 125)
-            << QSizeF(3000, 1500);
+        // libwmf's extent takes in half a pixel of pen beyond each edge.
+        QTest::newRow("plain wmf sized by its drawing")
+            << "e.wmf" << wmfFile(wmfDrawing().mid(20), false) << PictureType::Wmf
+            << QSize(201, 126) << QSizeF(3015, 1515);
         QTest::newRow("emf named .wmf")
             << "d.wmf" << emfFile(emfDrawing()) << PictureType::Emf << QSize(200, 125)
             << QSizeF(5292 * 1440.0 / 2540, 2646 * 1440.0 / 2540);
@@ -161,8 +182,6 @@ private slots:
             << kHalves;
         QTest::newRow("placeable wmf, fitted")
             << wmfFile(wmfDrawing()) << QSize(100, 100) << QSize(100, 63) << kDrawing;
-        QTest::newRow("plain wmf")
-            << wmfFile(wmfDrawing(), false) << QSize() << QSize(200, 125) << kDrawing;
         QTest::newRow("emf") << emfFile(emfDrawing()) << QSize() << QSize(200, 125) << kDrawing;
     }
 
@@ -177,6 +196,59 @@ private slots:
         QCOMPARE(error, PictureError::None);
         QTEST(picture->image.size(), "expectedSize");
         checkSamples(picture->image, samples);
+    }
+
+    // WMF pictures at their natural size: the placeable box, else the first
+    // window, else what they draw fills the picture.
+    void wmfDrawn_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QSizeF>("twips");
+        QTest::addColumn<Samples>("samples");
+        QTest::addColumn<Inks>("inks");
+
+        const QColor black(Qt::black), white(Qt::white);
+        QTest::newRow("placeable")
+            << wmfFile(wmfDrawing(), true, 1440, QRect(0, 0, 3000, 1500)) << QSizeF(3000, 1500)
+            << kDrawing << Inks{};
+        QTest::newRow("plain, sized by its window")
+            << wmfFile(wmfDrawing(), false) << QSizeF(3000, 1500) << kDrawing << Inks{};
+        QTest::newRow("plain, sized by its drawing")
+            << wmfFile(wmfDrawing().mid(20), false) << QSizeF(3015, 1515) << kDrawing << Inks{};
+        // The window, not the extent of the drawing, fills the picture.
+        const QByteArray quarter = wmfRecord(0x020B, {0, 0}) + wmfRecord(0x020C, {1000, 2000}) +
+                                   wmfDrawing().mid(20, 46) + wmfRecord(0x041B, {500, 1000, 0, 0});
+        QTest::newRow("placeable, window ten times its box, a quarter drawn")
+            << wmfFile(quarter) << QSizeF(3000, 1500)
+            << Samples{{{0.25, 0.25}, kRed}, {{0.75, 0.25}, kNone}, {{0.75, 0.75}, kNone}}
+            << Inks{};
+        // y grows upwards: the rectangle at the bottom, the ellipse at the top.
+        const QByteArray upwards =
+            wmfRecord(0x020B, {100, 0}) + wmfRecord(0x020C, {-100, 200}) + wmfDrawing().mid(20);
+        QTest::newRow("plain, window upside down")
+            << wmfFile(upwards, false) << QSizeF(3000, 1500)
+            << Samples{{{0.25, 0.75}, kRed}, {{0.75, 0.25}, kGreen}, {{0.25, 0.25}, kNone}}
+            << Inks{};
+        QTest::newRow("placeable, default brush, pen of no width")
+            << wmfFile(wmfOutlines(), true, 1440, QRect(0, 0, 2000, 1000)) << QSizeF(2000, 1000)
+            << Samples{{{0.25, 0.25}, white}, {{0.75, 0.75}, white}, {{0.75, 0.25}, kNone}}
+            << Inks{{{0.45, 0.1, 0.1, 0.3}, black}, {{0.6, 0.45, 0.3, 0.1}, black}};
+        QTest::newRow("text")
+            << wmfFile(wmfText()) << QSizeF(3000, 1500) << Samples{{{0.9, 0.75}, kNone}}
+            << Inks{{{0.05, 0.1, 0.7, 0.4}, kBlue}, {{0.05, 0.55, 0.35, 0.4}, kBlue}};
+    }
+
+    void wmfDrawn() {
+        QFETCH(QByteArray, bytes);
+        PictureError error = PictureError::Damaged;
+        const auto picture = PictureLoader(kTppX, kTppY).load(write("drawn.wmf", bytes), {}, &error);
+        QVERIFY(picture);
+        QCOMPARE(error, PictureError::None);
+        QTEST(picture->info.twips, "twips");
+        QCOMPARE(picture->image.size(), picture->info.pixels);
+        QFETCH(Samples, samples);
+        QFETCH(Inks, inks);
+        checkSamples(picture->image, samples);
+        checkInks(picture->image, inks);
     }
 
     void cannotLoad_data() {
@@ -219,17 +291,15 @@ private slots:
             << wmfFile(drawing, true, 96, QRect(0, 0, 200, 100), 0xFFFFFFF0) << none << damaged;
         QTest::newRow("wmf record longer than the file")
             << wmfFile(drawing + QByteArray(wmfRect).replace(0, 4, "\xF0\xFF\x00\x00")) << none
-            << helper;
+            << damaged;
         QTest::newRow("wmf record of no length")
             << wmfFile(drawing + QByteArray(wmfRect).replace(0, 4, QByteArray(4, '\0'))) << none
-            << helper;
+            << damaged;
         QTest::newRow("wmf cut short") << wmfFile(drawing).chopped(30) << none << damaged;
         QTest::newRow("wmf with zero units an inch")
             << wmfFile(drawing, true, 0) << damaged << damaged;
         QTest::newRow("wmf a mile wide")
             << wmfFile(drawing, true, 1, QRect(0, 0, 30000, 10)) << tooLarge << tooLarge;
-        QTest::newRow("plain wmf without a window")
-            << wmfFile(drawing.mid(20), false) << damaged << damaged;
 
         const QByteArray emfRect = emfRecord(43, {0, 0, 0, 0});
         QTest::newRow("emf with gigantic bounds")
@@ -264,6 +334,62 @@ private slots:
         for (const QSize maxSize : {QSize(), QSize(200, 200)}) {
             QVERIFY(!loader.load(path, maxSize, &error));
             QCOMPARE(error, loadError);
+        }
+    }
+
+    // The helper itself on files the loader's checks let through or never
+    // see: it exits on its own, in time, and answers in full or not at all.
+    void hostileWmf_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("mayDraw");  // false: it must refuse
+        const QByteArray drawing = wmfFile(wmfDrawing());
+        QByteArray noise(4000, '\0');
+        QRandomGenerator generator(7);
+        for (char& c : noise) c = char(generator.bounded(256));
+        Bytes bitmap;  // a 30000 x 30000 24-bit DIB with no pixels
+        bitmap.u32(0x00CC0020).u16(0).u16(0).u16(30000).u16(30000).u16(0).u16(0).u16(100).u16(200);
+        bitmap.u32(40).u32(30000).u32(30000).u16(1).u16(24).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0);
+        const QByteArray stretchDib =
+            Bytes().u32(3 + bitmap.data().size() / 2).u16(0x0F43).raw(bitmap.data()).data();
+
+        QTest::newRow("cut inside a record") << drawing.chopped(30) << false;
+        QTest::newRow("no end record") << drawing.chopped(6) << false;
+        QTest::newRow("header only") << drawing.left(40) << false;
+        QTest::newRow("random records after the header")
+            << drawing.left(40) + noise << true;
+        QTest::newRow("polygon claiming 30000 points")
+            << wmfFile(wmfDrawing() + wmfRecord(0x0324, {30000, 0, 0, 10, 10})) << true;
+        QTest::newRow("text longer than its record")
+            << wmfFile(wmfText() + wmfRecord(0x0521, {30000, 0x4141, 10, 10})) << true;
+        QTest::newRow("bitmap of 30000 x 30000 without pixels")
+            << wmfFile(wmfDrawing() + stretchDib, true, 96, QRect(0, 0, 200, 100), 64) << true;
+        QTest::newRow("ellipse 65535 windows wide")
+            << wmfFile(wmfDrawing() + wmfRecord(0x020C, {1, 1}) +
+                       wmfRecord(0x0418, {32767, 32767, 0x8000, 0x8000}))
+            << true;
+        QTest::newRow("object never created") << wmfFile(wmfRecord(0x012D, {999})) << true;
+    }
+
+    void hostileWmf() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, mayDraw);
+        const QString helper = MetafileRenderer::findHelper();
+        QVERIFY(!helper.isEmpty());
+        for (const QStringList& args : {QStringList{"wmf", "64", "64"}, QStringList{"wmf", "extent"}}) {
+            QProcess process;
+            process.start(helper, args);
+            QVERIFY(process.waitForStarted());
+            process.write(bytes);
+            process.closeWriteChannel();
+            QVERIFY2(process.waitForFinished(8000), qPrintable(args.join(' ')));
+            QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+            const QByteArray out = process.readAllStandardOutput();
+            if (process.exitCode() != 0 || !mayDraw) {
+                QCOMPARE(process.exitCode(), 1);
+                QVERIFY(out.isEmpty());
+            } else if (args.size() == 3) {
+                QCOMPARE(out.size(), 64 * 64 * 4);
+            }
         }
     }
 

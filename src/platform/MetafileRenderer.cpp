@@ -6,6 +6,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <cmath>
+
 namespace {
 
 constexpr char kHelperName[] = "kvoview-metafile";
@@ -35,18 +37,39 @@ QString MetafileRenderer::findHelper() {
 
 std::optional<QImage> MetafileRenderer::render(const QByteArray& data, PictureType type,
                                                QSize size) const {
-    if (helper_.isEmpty() || size.isEmpty() || qint64(size.width()) * size.height() > kMaxPixels ||
-        data.size() > kMaxInputBytes)
-        return {};
+    if (size.isEmpty() || qint64(size.width()) * size.height() > kMaxPixels) return {};
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull()) return {};
+    // The helper answers with the raw pixels of exactly this image.
+    const auto received =
+        run({PictureFormat::name(type), QString::number(size.width()), QString::number(size.height())},
+            data, reinterpret_cast<char*>(image.bits()), image.sizeInBytes());
+    if (received != image.sizeInBytes()) return {};
+    return image;
+}
 
-    // The helper reads the metafile on stdin and answers with the raw pixels
-    // of exactly this image on stdout; anything else is a failure.
+std::optional<QSizeF> MetafileRenderer::measureWmf(const QByteArray& data) const {
+    // The helper answers with one line: width and height in twips.
+    char answer[64];
+    const auto received = run({"wmf", "extent"}, data, answer, sizeof answer - 1);
+    if (!received) return {};
+    answer[*received] = '\0';
+    const QList<QByteArray> fields = QByteArray(answer).trimmed().split(' ');
+    if (fields.size() != 2) return {};
+    bool okW = false, okH = false;
+    const double w = fields[0].toDouble(&okW), h = fields[1].toDouble(&okH);
+    if (!okW || !okH || !(w > 0 && h > 0) || !std::isfinite(w) || !std::isfinite(h)) return {};
+    return QSizeF(w, h);
+}
+
+std::optional<qint64> MetafileRenderer::run(const QStringList& args, const QByteArray& data,
+                                            char* out, qint64 capacity) const {
+    if (helper_.isEmpty() || data.size() > kMaxInputBytes) return {};
+    // The helper reads the metafile on stdin and writes its answer on stdout;
+    // a failure is any non-zero exit, and more output than asked for.
     QProcess process;
     process.setProgram(helper_);
-    process.setArguments(
-        {PictureFormat::name(type), QString::number(size.width()), QString::number(size.height())});
+    process.setArguments(args);
     process.setStandardErrorFile(QProcess::nullDevice());
     const QDeadlineTimer deadline(timeoutMs_);
     process.start();
@@ -57,16 +80,14 @@ std::optional<QImage> MetafileRenderer::render(const QByteArray& data, PictureTy
     process.write(data);
     process.closeWriteChannel();
 
-    char* pixels = reinterpret_cast<char*>(image.bits());
-    const qint64 expected = image.sizeInBytes();
     qint64 received = 0;
     while (process.state() != QProcess::NotRunning || process.bytesAvailable() > 0) {
         if (process.bytesAvailable() > 0) {
-            if (received == expected) {  // more than it should send
+            if (received == capacity) {  // more than it should send
                 stop(process);
                 return {};
             }
-            const qint64 n = process.read(pixels + received, expected - received);
+            const qint64 n = process.read(out + received, capacity - received);
             if (n <= 0) {
                 stop(process);
                 return {};
@@ -80,8 +101,6 @@ std::optional<QImage> MetafileRenderer::render(const QByteArray& data, PictureTy
         }
         process.waitForReadyRead(int(deadline.remainingTime()));
     }
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0 ||
-        received != expected)
-        return {};
-    return image;
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) return {};
+    return received;
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QSizeF>
 #include <QString>
 
 #include <optional>
@@ -26,11 +27,20 @@ public:
     // The metafile drawn to fill exactly size, on a transparent background.
     std::optional<QImage> render(const QByteArray& data, PictureType type, QSize size) const;
 
+    // The natural size in twips of a WMF whose headers give none: the extent
+    // of what it draws, as the helper's player works it out.
+    std::optional<QSizeF> measureWmf(const QByteArray& data) const;
+
     // The helper refuses larger input and output, and the renderer does not ask.
     static constexpr qint64 kMaxInputBytes = 256 * 1024 * 1024;
     static constexpr qint64 kMaxPixels = 32 * 1024 * 1024;
 
 private:
+    // Runs the helper on data and collects what it writes, at most capacity
+    // bytes: the count received when it exits 0 in time.
+    std::optional<qint64> run(const QStringList& args, const QByteArray& data, char* out,
+                              qint64 capacity) const;
+
     QString helper_;
     int timeoutMs_;
 };

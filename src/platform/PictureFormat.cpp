@@ -2,6 +2,7 @@
 
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -39,8 +40,10 @@ constexpr double kTwipsPerReferencePixel = 15.0;  // a 96 dpi screen
 
 // WMF record functions read before the picture is drawn.
 constexpr quint16 kWmfEof = 0x0000;
+constexpr quint16 kWmfSetMapMode = 0x0103;
 constexpr quint16 kWmfSetWindowExt = 0x020C;
-constexpr int kMaxWmfRecordsScanned = 4096;
+constexpr qint64 kWmfPlaceableBytes = 22;
+constexpr qint64 kWmfHeaderBytes = 18;
 
 bool isPlaceableWmf(const Bytes& b) {
     return b.matches(0, "\xD7\xCD\xC6\x9A", 4);
@@ -51,32 +54,17 @@ bool isWmfHeader(const Bytes& b, qint64 pos) {
     return (kind == 1 || kind == 2) && b.u16(pos + 2) == 9;
 }
 
-std::optional<QSizeF> placeableWmfTwips(const Bytes& b) {
-    // Bounding box in logical units, and how many of those make an inch.
-    const int left = b.s16(6), top = b.s16(8), right = b.s16(10), bottom = b.s16(12);
-    const int unitsPerInch = b.u16(14);
-    const int w = std::abs(right - left), h = std::abs(bottom - top);
-    if (!b.has(0, 22) || unitsPerInch == 0 || w == 0 || h == 0 || !isWmfHeader(b, 22)) return {};
-    return QSizeF(w * kTwipsPerInch / unitsPerInch, h * kTwipsPerInch / unitsPerInch);
-}
-
 // A metafile without the placeable header carries no physical size; its window
 // extent is taken in pixels of a 96 dpi reference screen.
-std::optional<QSizeF> plainWmfTwips(const Bytes& b) {
-    if (!isWmfHeader(b, 0)) return {};
-    qint64 pos = 18;
-    for (int i = 0; i < kMaxWmfRecordsScanned && b.has(pos, 6); ++i) {
-        const qint64 words = b.u32(pos);
-        const quint16 function = b.u16(pos + 4);
-        if (words < 3 || function == kWmfEof) break;
-        if (function == kWmfSetWindowExt && words >= 5) {
-            const int h = std::abs(int(b.s16(pos + 6))), w = std::abs(int(b.s16(pos + 8)));
-            if (w == 0 || h == 0) return {};
-            return QSizeF(w * kTwipsPerReferencePixel, h * kTwipsPerReferencePixel);
-        }
-        pos += words * 2;
+std::optional<QSizeF> wmfTwips(const PictureFormat::WmfLayout& layout) {
+    if (layout.placeable) {
+        if (layout.unitsPerInch == 0 || layout.bounds.isEmpty()) return {};
+        return QSizeF(layout.bounds.width() * kTwipsPerInch / layout.unitsPerInch,
+                      layout.bounds.height() * kTwipsPerInch / layout.unitsPerInch);
     }
-    return {};
+    if (!layout.windowExt || layout.windowExt->isEmpty()) return {};
+    return QSizeF(layout.windowExt->width() * kTwipsPerReferencePixel,
+                  layout.windowExt->height() * kTwipsPerReferencePixel);
 }
 
 std::optional<QSizeF> emfTwips(const Bytes& b) {
@@ -160,7 +148,9 @@ PictureType sniff(QByteArrayView head) {
     if (b.matches(0, "\0\0\1\0", 4)) return PictureType::Ico;
     if (b.matches(0, "\0\0\2\0", 4)) return PictureType::Cur;
     if (isPlaceableWmf(b)) return PictureType::Wmf;
-    if (b.matches(0, "\1\0\t\0", 4) || b.matches(0, "\2\0\t\0", 4)) return PictureType::Wmf;
+    const quint16 wmfVersion = b.u16(4);
+    if (isWmfHeader(b, 0) && (wmfVersion == 0x0100 || wmfVersion == 0x0300))
+        return PictureType::Wmf;
     if (b.matches(0, "\1\0\0\0", 4) && b.matches(40, " EMF", 4)) return PictureType::Emf;
     return PictureType::Unknown;
 }
@@ -191,7 +181,39 @@ std::optional<QSizeF> metafileTwips(QByteArrayView data, PictureType type) {
     const Bytes b(data);
     if (type == PictureType::Emf) return emfTwips(b);
     if (type != PictureType::Wmf) return {};
-    return isPlaceableWmf(b) ? placeableWmfTwips(b) : plainWmfTwips(b);
+    const auto layout = wmfLayout(data);
+    return layout ? wmfTwips(*layout) : std::nullopt;
+}
+
+std::optional<WmfLayout> wmfLayout(QByteArrayView data) {
+    const Bytes b(data);
+    WmfLayout layout;
+    layout.placeable = isPlaceableWmf(b);
+    const qint64 headerAt = layout.placeable ? kWmfPlaceableBytes : 0;
+    if (!isWmfHeader(b, headerAt)) return {};
+    if (layout.placeable) {
+        const int left = b.s16(6), top = b.s16(8), right = b.s16(10), bottom = b.s16(12);
+        layout.bounds = QRect(std::min(left, right), std::min(top, bottom),
+                              std::abs(right - left), std::abs(bottom - top));
+        layout.unitsPerInch = b.u16(14);
+    }
+    layout.recordsAt = headerAt + kWmfHeaderBytes;
+    // Every step moves forward by at least six bytes, so the walk ends.
+    for (qint64 pos = layout.recordsAt; b.has(pos, 6);) {
+        const qint64 words = b.u32(pos);
+        const quint16 function = b.u16(pos + 4);
+        if (words < 3 || !b.has(pos, words * 2)) break;
+        if (function == kWmfEof) {
+            layout.ended = true;
+            break;
+        }
+        if (function == kWmfSetWindowExt && words >= 5 && !layout.windowExt)
+            layout.windowExt = QSize(std::abs(int(b.s16(pos + 8))), std::abs(int(b.s16(pos + 6))));
+        else if (function == kWmfSetMapMode && words >= 4 && layout.mapMode == 0)
+            layout.mapMode = b.u16(pos + 6);
+        pos += words * 2;
+    }
+    return layout;
 }
 
 std::optional<QSize> bmpSize(QByteArrayView data) {
@@ -245,11 +267,13 @@ bool metafileComplete(QByteArrayView data, PictureType type) {
                records >= 2 && records <= fileBytes / 8;
     }
     if (type != PictureType::Wmf) return false;
-    const qint64 at = isPlaceableWmf(b) ? 22 : 0;
-    // Both counted in 16-bit words: the whole metafile and its largest record.
-    const qint64 words = b.u32(at + 6), largestRecord = b.u32(at + 12);
-    return isWmfHeader(b, at) && words >= 9 && words * 2 <= b.size() - at && largestRecord >= 3 &&
-           largestRecord <= words;
+    // The header's own count of words in the file is often wrong and never
+    // used; its largest record sizes the player's buffer, so it must fit.
+    const auto layout = wmfLayout(data);
+    if (!layout || !layout->ended) return false;
+    const qint64 headerAt = layout->recordsAt - kWmfHeaderBytes;
+    const qint64 largestRecord = b.u32(headerAt + 12);
+    return largestRecord >= 3 && largestRecord * 2 <= b.size() - layout->recordsAt;
 }
 
 std::optional<JpegLayout> jpegLayout(QByteArrayView data) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QRect>
 #include <QSize>
 #include <QSizeF>
 
@@ -23,8 +24,23 @@ PictureType sniff(QByteArrayView head);
 const char* name(PictureType type);
 
 // The natural size of a WMF or EMF in twips (1/1440 inch) from its header, or
-// nothing when the header is damaged or gives no size.
+// nothing when the header is damaged or gives no size. A WMF without the
+// placeable header is sized by its first window extent; one without that
+// has only the extent of what it draws, which takes the metafile helper.
 std::optional<QSizeF> metafileTwips(QByteArrayView data, PictureType type);
+
+// What a WMF's headers and records say about its layout, read without
+// drawing it. Nothing when the headers are not a WMF's.
+struct WmfLayout {
+    qint64 recordsAt = 0;  // the first record, after the header or headers
+    bool placeable = false;
+    QRect bounds;          // placeable: the picture's box in logical units
+    int unitsPerInch = 0;  // placeable: logical units to the inch
+    std::optional<QSize> windowExt;  // the first window extent set, as magnitudes
+    int mapMode = 0;                 // the first mapping mode set, 0 for none
+    bool ended = false;              // the records reach an end record inside the data
+};
+std::optional<WmfLayout> wmfLayout(QByteArrayView data);
 
 // A BMP's size from its header. Qt's reader reports none for a top-down BMP
 // (negative height) or a very large one.
@@ -36,7 +52,7 @@ std::optional<QSize> bmpSize(QByteArrayView data);
 bool bmpComplete(QByteArrayView header, qint64 fileSize);
 bool gifComplete(QByteArrayView data);
 // For a metafile, also that the record counts and sizes its header declares
-// fit in the file.
+// fit in the file; a WMF's records must run to their end record.
 bool metafileComplete(QByteArrayView data, PictureType type);
 
 struct JpegLayout {

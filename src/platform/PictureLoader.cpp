@@ -104,7 +104,16 @@ std::optional<PictureInfo> PictureLoader::probe(const QString& path, PictureErro
     if (type == PictureType::Unknown) return fail<PictureInfo>(error, PictureError::UnknownType);
     std::optional<PictureInfo> info;
     if (isMetafile(type)) {
-        info = metafileInfo(head, type, error);
+        // A plain WMF that sets no window is as large as what it draws, which
+        // takes the whole file to find out.
+        QByteArray data = head;
+        if (type == PictureType::Wmf && !PictureFormat::metafileTwips(head, type) &&
+            file.size() > head.size()) {
+            if (file.size() > limits_.maxFileBytes)
+                return fail<PictureInfo>(error, PictureError::CannotOpen);
+            data = file.readAll();
+        }
+        info = metafileInfo(data, type, error);
     } else {
         QImageReader reader(&file, PictureFormat::name(type));
         info = bitmapInfo(reader, type, head, error);
@@ -135,11 +144,11 @@ std::optional<Picture> PictureLoader::load(const QString& path, QSize maxSize,
     Picture picture;
     std::optional<QImage> image;
     if (isMetafile(type)) {
+        if (!PictureFormat::metafileComplete(data, type))
+            return fail<Picture>(error, PictureError::Damaged);
         const auto info = metafileInfo(data, type, error);
         if (!info) return {};
         picture.info = *info;
-        if (!PictureFormat::metafileComplete(data, type))
-            return fail<Picture>(error, PictureError::Damaged);
         image = renderMetafile(data, *info, maxSize, error);
     } else {
         QBuffer buffer;
@@ -160,9 +169,15 @@ std::optional<Picture> PictureLoader::load(const QString& path, QSize maxSize,
     return picture;
 }
 
-std::optional<PictureInfo> PictureLoader::metafileInfo(QByteArrayView data, PictureType type,
+std::optional<PictureInfo> PictureLoader::metafileInfo(const QByteArray& data, PictureType type,
                                                        PictureError* error) const {
-    const auto twips = PictureFormat::metafileTwips(data, type);
+    auto twips = PictureFormat::metafileTwips(data, type);
+    if (!twips && type == PictureType::Wmf) {
+        const auto layout = PictureFormat::wmfLayout(data);
+        if (!layout || layout->placeable) return fail<PictureInfo>(error, PictureError::Damaged);
+        twips = MetafileRenderer(helper_, limits_.metafileTimeoutMs).measureWmf(data);
+        if (!twips) return fail<PictureInfo>(error, PictureError::RendererFailed);
+    }
     if (!twips) return fail<PictureInfo>(error, PictureError::Damaged);
     const double w = std::round(twips->width() / twipsPerPixelX_);
     const double h = std::round(twips->height() / twipsPerPixelY_);

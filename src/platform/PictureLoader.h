@@ -72,7 +72,8 @@ public:
     static QSize jpegDecodeSize(QSize full, QSize target);
 
 private:
-    std::optional<PictureInfo> metafileInfo(QByteArrayView data, PictureType type,
+    // data: the whole file when a plain WMF's records give no size.
+    std::optional<PictureInfo> metafileInfo(const QByteArray& data, PictureType type,
                                             PictureError* error) const;
     std::optional<PictureInfo> bitmapInfo(QImageReader& reader, PictureType type,
                                           QByteArrayView head, PictureError* error) const;

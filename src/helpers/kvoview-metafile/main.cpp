@@ -1,14 +1,17 @@
 // kvoview-metafile: draws one WMF or EMF picture for Kvo View.
 //
 //   kvoview-metafile wmf|emf WIDTH HEIGHT  < metafile  > pixels
+//   kvoview-metafile wmf extent            < metafile  > "WIDTH HEIGHT\n"
 //
-// Reads the metafile on stdin and writes WIDTH x HEIGHT pixels on stdout as
-// premultiplied ARGB32 (QImage::Format_ARGB32_Premultiplied: rows top to
-// bottom, 4 bytes a pixel, no padding), on a transparent background. Exit
-// status 0 means the pixels are complete. The metafile libraries are not
-// trusted with our main process: this one limits its own memory, CPU time and
-// file writes before it reads a byte, so a hostile file can at worst make it
-// fail.
+// Reads the metafile on stdin. Drawing, it writes WIDTH x HEIGHT pixels on
+// stdout as premultiplied ARGB32 (QImage::Format_ARGB32_Premultiplied: rows
+// top to bottom, 4 bytes a pixel, no padding), on a transparent background.
+// Measuring, it writes the natural size in twips of a WMF that has no size
+// in its headers: the extent of what it draws. Exit status 0 means the
+// answer is complete; nothing else is ever written on stdout, whatever the
+// libraries print. The metafile libraries are not trusted with our main
+// process: this one limits its own memory, CPU time and file writes before
+// it reads a byte, so a hostile file can at worst make it fail.
 
 #include <QGuiApplication>
 #include <QImage>
@@ -24,11 +27,9 @@
 #include <cstdlib>
 #include <optional>
 
-extern "C" {
-#include <libwmf/api.h>
-#include <libwmf/svg.h>
-}
 #include <emf2svg.h>
+
+#include "WmfCanvas.h"
 
 namespace {
 
@@ -74,50 +75,24 @@ std::optional<QByteArray> readInput() {
     }
 }
 
+// The answer goes out on a copy of stdout; stdout itself is pointed at stderr
+// before any library runs, so nothing they print can get mixed into it.
+int answerFd = -1;
+
+bool keepStdoutForAnswer() {
+    answerFd = ::dup(STDOUT_FILENO);
+    return answerFd >= 0 && ::dup2(STDERR_FILENO, STDOUT_FILENO) >= 0;
+}
+
 bool writeAll(const char* bytes, qint64 length) {
     while (length > 0) {
-        const ssize_t n = ::write(STDOUT_FILENO, bytes, size_t(length));
+        const ssize_t n = ::write(answerFd, bytes, size_t(length));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         bytes += n;
         length -= n;
     }
     return true;
-}
-
-// libwmf's SVG device, which maps the scanned bounding box onto the size asked.
-std::optional<QByteArray> playWmf(wmfAPI* api, QByteArray& data, QSize size) {
-    static char description[] = "Kvo View";
-    wmfD_Rect bbox{};
-    if (wmf_mem_open(api, reinterpret_cast<unsigned char*>(data.data()), long(data.size())) !=
-            wmf_E_None ||
-        wmf_scan(api, 0, &bbox) != wmf_E_None || !(bbox.BR.x > bbox.TL.x && bbox.BR.y > bbox.TL.y))
-        return {};
-    wmf_svg_t* device = WMF_SVG_GetData(api);
-    device->out = wmf_stream_create(api, nullptr);  // into memory
-    if (!device->out) return {};
-    device->Description = description;
-    device->bbox = bbox;
-    device->width = unsigned(size.width());
-    device->height = unsigned(size.height());
-    device->flags |= WMF_SVG_INLINE_IMAGES;  // embedded bitmaps inline, never as files
-    if (wmf_play(api, 0, &bbox) != wmf_E_None) return {};
-    char* text = nullptr;
-    unsigned long length = 0;
-    wmf_stream_destroy(api, device->out, &text, &length);
-    if (!text || length == 0) return {};
-    return QByteArray(text, qsizetype(length));
-}
-
-std::optional<QByteArray> wmfToSvg(QByteArray& data, QSize size) {
-    wmfAPI_Options options{};
-    options.function = wmf_svg_function;
-    wmfAPI* api = nullptr;
-    const unsigned long flags = WMF_OPT_FUNCTION | WMF_OPT_IGNORE_NONFATAL;
-    std::optional<QByteArray> svg;
-    if (wmf_api_create(&api, flags, &options) == wmf_E_None) svg = playWmf(api, data, size);
-    if (api) wmf_api_destroy(api);
-    return svg;
 }
 
 std::optional<QByteArray> emfToSvg(QByteArray& data, QSize size) {
@@ -137,6 +112,7 @@ std::optional<QByteArray> emfToSvg(QByteArray& data, QSize size) {
     return svg;
 }
 
+// EMF pictures go through libemf2svg and QtSvg.
 std::optional<QImage> draw(const QByteArray& svg, QSize size) {
     QSvgRenderer renderer(svg);
     if (!renderer.isValid()) return {};
@@ -150,31 +126,57 @@ std::optional<QImage> draw(const QByteArray& svg, QSize size) {
     return image;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: %s wmf|emf WIDTH HEIGHT < metafile > pixels\n", argv[0]);
-        return 2;
-    }
-    const QByteArray kind = argv[1];
-    const auto width = parseSide(argv[2]), height = parseSide(argv[3]);
-    if ((kind != "wmf" && kind != "emf") || !width || !height || *width * *height > kMaxPixels)
-        return 2;
-    const QSize size{int(*width), int(*height)};
-    if (!limitResources(qint64(*width) * *height * 4)) return 3;
-    auto data = readInput();
-    if (!data) return 1;
-
-    auto svg = kind == "wmf" ? wmfToSvg(*data, size) : emfToSvg(*data, size);
-    if (!svg) return 1;
-    // Text in the drawing goes through Qt's font database, which needs a GUI
-    // application; the offscreen platform needs no display.
+// Text goes through Qt's font database, which needs a GUI application; the
+// offscreen platform needs no display.
+int drawAndWrite(const QByteArray& kind, QByteArray& data, QSize size, char* argv0) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
-    QGuiApplication app(qtArgc, argv);
-    const auto image = draw(*svg, size);
+    char* qtArgv[] = {argv0, nullptr};
+    QGuiApplication app(qtArgc, qtArgv);
+    std::optional<QImage> image;
+    if (kind == "wmf") {
+        image = drawWmf(data, size);
+    } else if (const auto svg = emfToSvg(data, size)) {
+        image = draw(*svg, size);
+    }
     if (!image) return 1;
     return writeAll(reinterpret_cast<const char*>(image->constBits()), image->sizeInBytes()) ? 0
                                                                                              : 1;
+}
+
+int measureAndWrite(const QByteArray& data) {
+    const auto twips = wmfExtentTwips(data);
+    if (!twips) return 1;
+    const QByteArray answer = QByteArray::number(twips->width(), 'f', 3) + ' ' +
+                              QByteArray::number(twips->height(), 'f', 3) + '\n';
+    return writeAll(answer.constData(), answer.size()) ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const bool measuring = argc == 3 && qstrcmp(argv[1], "wmf") == 0 &&
+                           qstrcmp(argv[2], "extent") == 0;
+    if (argc != 4 && !measuring) {
+        std::fprintf(stderr,
+                     "usage: %s wmf|emf WIDTH HEIGHT < metafile > pixels\n"
+                     "       %s wmf extent < metafile > twips\n",
+                     argv[0], argv[0]);
+        return 2;
+    }
+    constexpr qint64 kAnswerBytes = 64;
+    QSize size;
+    if (!measuring) {
+        const QByteArray kind = argv[1];
+        const auto width = parseSide(argv[2]), height = parseSide(argv[3]);
+        if ((kind != "wmf" && kind != "emf") || !width || !height ||
+            *width * *height > kMaxPixels)
+            return 2;
+        size = QSize(int(*width), int(*height));
+    }
+    const qint64 outputBytes = measuring ? kAnswerBytes : qint64(size.width()) * size.height() * 4;
+    if (!keepStdoutForAnswer() || !limitResources(outputBytes)) return 3;
+    auto data = readInput();
+    if (!data) return 1;
+    return measuring ? measureAndWrite(*data) : drawAndWrite(argv[1], *data, size, argv[0]);
 }
