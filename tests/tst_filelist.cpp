@@ -249,7 +249,8 @@ private slots:
         f_->ListView1->SetSelectedRow(rowOf("a"));
         f_->ListView1_DblClick();
         QCOMPARE(rec->opened,
-                 opensOutside ? QStringList{root_ + "dbl/inner/a.jpg"} : QStringList{});
+                 opensOutside ? QList<QUrl>{QUrl::fromLocalFile(root_ + "dbl/inner/a.jpg")}
+                              : QList<QUrl>{});
         QVERIFY(f_->isVisible() || !opensOutside);
         // The parent entry goes up a level instead.
         f_->ListView1->SetSelectedRow(rowOf(".."));

@@ -16,6 +16,7 @@
 #include "browser/FileListView.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"
+#include "platform/Shell.h"
 
 namespace {
 
@@ -380,7 +381,7 @@ private slots:
 
         show(bad);
         QVERIFY(f_->cursor().shape() != Qt::WaitCursor);
-        QCOMPARE(f_->picsrc.path, good);
+        QCOMPARE(f_->picsrc.path, QFile::encodeName(good));
         QCOMPARE(f_->Image1->Picture(), picture);
         checkLayout(120 * 15.0f, 90 * 15.0f);
         for (int i = 1; i <= 5; ++i) QCOMPARE(panel(i), texts[i]);
@@ -388,6 +389,48 @@ private slots:
         QCOMPARE(column(bad, FileListModel::ColDate), QString());
         QCOMPARE(views(), QString("1"));
         QVERIFY(QApplication::activeModalWidget() == nullptr);
+    }
+
+    // Latin-1 names from an old archive: two files whose names differ in one
+    // byte that is not valid UTF-8 read the same, yet each is shown, dated
+    // and opened as itself.
+    void namesThatAreNotUtf8() {
+        freshStart();
+        auto shell = std::make_unique<FakeShell>();
+        FakeShell* opened = shell.get();
+        Platform::setShell(std::move(shell));
+        WriteSetting("Browser Options", "Double Click", "False");
+        load();
+        const QByteArray dir = QFile::encodeName(pics_);
+        const QByteArray names[] = {"caf\xE9.bmp", "caf\xE8.bmp"};
+        const QSize sizes[] = {{100, 80}, {50, 40}};
+        for (int i = 0; i < 2; ++i) {
+            QFile out;
+            FILE* f = std::fopen((dir + names[i]).constData(), "wb");
+            QVERIFY(f && out.open(f, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+            out.write(encoded(halves(sizes[i]), "bmp"));
+            out.close();
+        }
+        list(pics_);
+        FileListModel* model = f_->ListView1->Model();
+        QCOMPARE(model->Count(), 3);
+        QCOMPARE(model->Item(1).Text, model->Item(2).Text);
+        for (int pass = 0; pass < 2; ++pass) {  // the second pass comes back to each
+            for (int i = 0; i < 2; ++i) {
+                int row = -1;
+                for (int r = 1; r < model->Count(); ++r)
+                    if (model->Item(r).RawKey == dir + names[i]) row = r;
+                QVERIFY(row > 0);
+                f_->ListView1->SetSelectedRow(row);
+                f_->ShowImage();
+                QCOMPARE(f_->picsrc.path, dir + names[i]);
+                QCOMPARE(f_->picsrc.pixels, sizes[i]);
+                QVERIFY(!model->Item(row).SubItems[FileListModel::ColDate - 1].isEmpty());
+                f_->ListView1_DblClick();
+                QCOMPARE(opened->opened.last().toEncoded(),
+                         "file://" + (dir + names[i]).toPercentEncoding("/"));
+            }
+        }
     }
 };
 

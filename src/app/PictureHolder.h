@@ -8,7 +8,7 @@
 // The hidden holder of the picture on show: its natural size in twips and a
 // copy decoded for the size it is shown at, which every later layout reuses.
 struct PictureHolder {
-    QString path;
+    QByteArray path;  // the file's bytes, as the list holds them
     QImage image;
     QSizeF twips;
     QSize pixels;

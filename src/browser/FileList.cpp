@@ -1,5 +1,6 @@
 // Listing the current folder in the file list, and the list's commands.
 #include <QApplication>
+#include <QFile>
 #include <QMenu>
 #include <QTreeView>
 
@@ -92,6 +93,7 @@ void frmMain::AddFiles(const QString& sFileType, int picindex, int flen) {
     StatusBar1->Panels(2).SetText("Scanning folder for files...  ");
     const quint32 m = ShowHidden ? 35 : 33;
     const NameMatcher matches(sFileType);
+    const QByteArray folderBytes = QFile::encodeName(CurrentFolder);
     for (const DirEntry& e : listing_) {
         if (!matches(e.name) || !PassesAttributeMask(e.attributes, m)) continue;
         // A file with none of the read-only, archive and (shown) hidden bits
@@ -99,6 +101,7 @@ void frmMain::AddFiles(const QString& sFileType, int picindex, int flen) {
         if (!(e.attributes & m)) continue;
         ListItem item;
         item.Key = CurrentFolder + e.name;
+        item.RawKey = JoinRawPath(folderBytes, e.rawName);
         item.Text = e.name.left(e.name.size() - flen);
         item.Image = picindex;
         item.SubItems[0] = FormatFileSize(e.size);
@@ -175,7 +178,7 @@ void frmMain::ListView1_DblClick() {
         // The viewer window takes the selected item from here once it exists.
         return;
     }
-    Platform::shell().OpenDefault(item.Key);
+    Platform::shell().OpenDefault(FileUrl(item.RawKey));
 }
 
 void frmMain::ListView1_GotFocus() {

@@ -8,10 +8,14 @@
 
 // One entry of the file list: Text is the name shown, Key the full path
 // (empty for the parent entry ".."), SubItems the Size, Dimensions and
-// Date Modified texts.
+// Date Modified texts. RawKey is the path's bytes as the folder holds them:
+// a name that is not valid UTF-8 shows replacement characters in Text and
+// Key, and two such names may read the same, so every command reaches the
+// file through RawKey.
 struct ListItem {
     QString Text;
     QString Key;
+    QByteArray RawKey;
     int Image = 0;
     QString SubItems[3];
 };

@@ -77,7 +77,7 @@ QSize decodeSize(const PictureInfo& info, QSize shown) {
 }
 
 // Reads path for the given preview area, decoding only what it will show.
-bool loadInto(PictureHolder& pic, const QString& path, float areaW, float areaH) {
+bool loadInto(PictureHolder& pic, const QByteArray& path, float areaW, float areaH) {
     const PictureLoader l = loader();
     const std::optional<PictureInfo> info = l.probe(path);
     if (!info) return false;
@@ -113,8 +113,13 @@ void frmMain::ShowImage() {
         return;
     }
     stopwatch_.Reset();
-    const QString path = item.Key;
-    if (StatusBar1->Panels(3).Text() == GetFileName(path)) return;
+    const QByteArray& path = item.RawKey;
+    // The picture named in panel 3 is not read again; names that are not
+    // valid UTF-8 can read the same for different files, so theirs are told
+    // apart by their bytes.
+    if (StatusBar1->Panels(3).Text() == GetFileName(item.Key) &&
+        (picsrc.path == path || (IsTextPath(picsrc.path) && IsTextPath(path))))
+        return;
 
     setCursor(Qt::WaitCursor);
     PictureHolder next;
@@ -154,8 +159,9 @@ void frmMain::CenterImage() {
 
     const int row = ListView1->SelectedRow();
     if (row >= 0) {
-        const QString key = ListView1->Model()->Item(row).Key;
-        StatusBar1->Panels(3).SetText(GetFileName(key));
+        const ListItem& item = ListView1->Model()->Item(row);
+        const QByteArray& key = item.RawKey;
+        StatusBar1->Panels(3).SetText(GetFileName(item.Key));
         const FileSystem& fs = Platform::files();
         const auto size = fs.FileLen(key);
         const auto when = fs.FileDateTime(key);

@@ -66,25 +66,54 @@ bool isDotOrDotDot(const char* name) {
 }
 
 // The last component of a path, ignoring trailing separators.
-QString lastComponent(const QString& path) {
+QByteArray lastComponent(const QByteArray& path) {
     qsizetype end = path.size();
     while (end > 0 && path.at(end - 1) == '/') --end;
-    const qsizetype start = path.lastIndexOf('/', end - 1) + 1;
+    const qsizetype start = end > 0 ? path.lastIndexOf('/', end - 1) + 1 : 0;
     return path.mid(start, end - start);
 }
 
-std::optional<struct stat> statPath(const QString& path, Found* found = nullptr) {
+// A path with a NUL inside would reach the system as a shorter path: none
+// such exists.
+bool hasNul(const QByteArray& path) {
+    return path.contains('\0');
+}
+
+std::optional<struct stat> statPath(const QByteArray& path, Found* found = nullptr) {
+    if (hasNul(path)) return std::nullopt;
     struct stat st;
-    const Found f = statAt(AT_FDCWD, QFile::encodeName(path).constData(), &st);
+    const Found f = statAt(AT_FDCWD, path.constData(), &st);
     if (found) *found = f;
     if (f == Found::No) return std::nullopt;
     return st;
 }
 }  // namespace
 
-bool PosixFileSystem::ListDirectory(const QString& dir, std::vector<DirEntry>* out) const {
+bool FileSystem::ListDirectory(const QString& dir, std::vector<DirEntry>* out) const {
+    return ListDirectory(QFile::encodeName(dir), out);
+}
+std::optional<quint32> FileSystem::GetFileAttributes(const QString& path) const {
+    return GetFileAttributes(QFile::encodeName(path));
+}
+std::optional<qint64> FileSystem::FileLen(const QString& path) const {
+    return FileLen(QFile::encodeName(path));
+}
+std::optional<QDateTime> FileSystem::FileDateTime(const QString& path) const {
+    return FileDateTime(QFile::encodeName(path));
+}
+
+bool IsTextPath(const QByteArray& path) {
+    return QFile::encodeName(QFile::decodeName(path)) == path;
+}
+
+QByteArray JoinRawPath(const QByteArray& dir, const QByteArray& name) {
+    return dir.isEmpty() || dir.endsWith('/') ? dir + name : dir + '/' + name;
+}
+
+bool PosixFileSystem::ListDirectory(const QByteArray& dir, std::vector<DirEntry>* out) const {
     out->clear();
-    DIR* d = opendir(QFile::encodeName(dir).constData());
+    if (hasNul(dir)) return false;
+    DIR* d = opendir(dir.constData());
     if (!d) return false;
     const int fd = dirfd(d);
 
@@ -105,7 +134,8 @@ bool PosixFileSystem::ListDirectory(const QString& dir, std::vector<DirEntry>* o
         const bool readOnly = found == Found::DanglingLink ? !folder.volumeWritable
                                                            : readOnlyEntry(fd, e, st, folder);
         DirEntry entry;
-        entry.name = QFile::decodeName(e->d_name);
+        entry.rawName = QByteArray(e->d_name);
+        entry.name = QFile::decodeName(entry.rawName);
         entry.attributes = attributesOf(st, e->d_name[0] == '.', readOnly);
         entry.size = st.st_size;
         entry.mtimeMs = mtimeMs(st);
@@ -116,24 +146,23 @@ bool PosixFileSystem::ListDirectory(const QString& dir, std::vector<DirEntry>* o
     return complete;
 }
 
-std::optional<quint32> PosixFileSystem::GetFileAttributes(const QString& path) const {
+std::optional<quint32> PosixFileSystem::GetFileAttributes(const QByteArray& path) const {
     Found found;
     const auto st = statPath(path, &found);
     if (!st) return std::nullopt;
-    const QString name = lastComponent(path);
+    const QByteArray name = lastComponent(path);
     const bool hidden = name.startsWith('.') && name != "." && name != "..";
-    const bool readOnly =
-        found == Found::Yes && !canWriteAt(AT_FDCWD, QFile::encodeName(path).constData());
+    const bool readOnly = found == Found::Yes && !canWriteAt(AT_FDCWD, path.constData());
     return attributesOf(*st, hidden, readOnly);
 }
 
-std::optional<qint64> PosixFileSystem::FileLen(const QString& path) const {
+std::optional<qint64> PosixFileSystem::FileLen(const QByteArray& path) const {
     const auto st = statPath(path);
     if (!st) return std::nullopt;
     return qint64(st->st_size);
 }
 
-std::optional<QDateTime> PosixFileSystem::FileDateTime(const QString& path) const {
+std::optional<QDateTime> PosixFileSystem::FileDateTime(const QByteArray& path) const {
     const auto st = statPath(path);
     if (!st) return std::nullopt;
     return QDateTime::fromMSecsSinceEpoch(mtimeMs(*st), Qt::LocalTime);

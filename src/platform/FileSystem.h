@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 #include <optional>
@@ -17,33 +18,57 @@ inline constexpr quint32 Archive = 32;  // every regular file
 }  // namespace FileAttr
 
 struct DirEntry {
+    // The name as text. A name that is not valid UTF-8 (say Latin-1 from an
+    // old archive) shows replacement characters here, and two such names can
+    // read the same: only rawName tells them apart and reaches the file.
     QString name;
     quint32 attributes = 0;
     qint64 size = 0;
     qint64 mtimeMs = 0;  // last modification, milliseconds since the epoch (UTC)
+    QByteArray rawName{};  // the name's bytes exactly as the folder holds them
 };
 
+// Paths come in two forms. A QByteArray path is the file's bytes as the
+// system knows them and reaches any file. A QString path is encoded the way
+// Qt encodes it (QFile::encodeName, UTF-8), so it cannot name a file whose
+// name is not valid UTF-8.
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
     // All entries of a folder except "." and "..", in the order the system
     // gives them, read in one pass. False when the folder cannot be read.
-    virtual bool ListDirectory(const QString& dir, std::vector<DirEntry>* out) const = 0;
+    virtual bool ListDirectory(const QByteArray& dir, std::vector<DirEntry>* out) const = 0;
     // Empty when the path does not exist ("invalid attributes").
-    virtual std::optional<quint32> GetFileAttributes(const QString& path) const = 0;
-    virtual std::optional<qint64> FileLen(const QString& path) const = 0;
+    virtual std::optional<quint32> GetFileAttributes(const QByteArray& path) const = 0;
+    virtual std::optional<qint64> FileLen(const QByteArray& path) const = 0;
     // Last modification in local time.
-    virtual std::optional<QDateTime> FileDateTime(const QString& path) const = 0;
+    virtual std::optional<QDateTime> FileDateTime(const QByteArray& path) const = 0;
+
+    bool ListDirectory(const QString& dir, std::vector<DirEntry>* out) const;
+    std::optional<quint32> GetFileAttributes(const QString& path) const;
+    std::optional<qint64> FileLen(const QString& path) const;
+    std::optional<QDateTime> FileDateTime(const QString& path) const;
 };
 
 // opendir/readdir/fstatat; symbolic links are followed for the attributes.
 class PosixFileSystem : public FileSystem {
 public:
-    bool ListDirectory(const QString& dir, std::vector<DirEntry>* out) const override;
-    std::optional<quint32> GetFileAttributes(const QString& path) const override;
-    std::optional<qint64> FileLen(const QString& path) const override;
-    std::optional<QDateTime> FileDateTime(const QString& path) const override;
+    using FileSystem::FileDateTime;
+    using FileSystem::FileLen;
+    using FileSystem::GetFileAttributes;
+    using FileSystem::ListDirectory;
+    bool ListDirectory(const QByteArray& dir, std::vector<DirEntry>* out) const override;
+    std::optional<quint32> GetFileAttributes(const QByteArray& path) const override;
+    std::optional<qint64> FileLen(const QByteArray& path) const override;
+    std::optional<QDateTime> FileDateTime(const QByteArray& path) const override;
 };
+
+// True when the bytes read as text and back give the same bytes (valid UTF-8).
+bool IsTextPath(const QByteArray& path);
+
+// dir's bytes and name's joined by one '/' (none added after a trailing one,
+// nor to an empty dir).
+QByteArray JoinRawPath(const QByteArray& dir, const QByteArray& name);
 
 // Wildcard match with '*' and '?', without regard to letter case, as the
 // old system matched: "dog.JPEG" matches "*.jpeg".

@@ -2,8 +2,11 @@
 
 #include <QBuffer>
 #include <QFile>
-#include <QFileInfo>
 #include <QImageReader>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <limits>
@@ -28,9 +31,20 @@ bool isMetafile(PictureType type) {
 }
 
 // Regular files only: a FIFO or device named like a picture would block or
-// never end.
-bool openRegularFile(QFile& file) {
-    return QFileInfo(file.fileName()).isFile() && file.open(QIODevice::ReadOnly);
+// never end. The open itself does not wait (a FIFO without a writer would),
+// and what was opened is what gets checked. Opened by its bytes, so a name
+// that is not valid UTF-8 works too.
+bool openRegularFile(const QByteArray& path, QFile& file) {
+    if (path.isEmpty() || path.contains('\0')) return false;
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return false;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
 }
 
 // The largest entry of an icon or cursor, the deepest colours among equals.
@@ -97,8 +111,18 @@ bool PictureLoader::withinLimits(QSize size) const {
 }
 
 std::optional<PictureInfo> PictureLoader::probe(const QString& path, PictureError* error) const {
-    QFile file(path);
-    if (!openRegularFile(file)) return fail<PictureInfo>(error, PictureError::CannotOpen);
+    return probe(QFile::encodeName(path), error);
+}
+
+std::optional<Picture> PictureLoader::load(const QString& path, QSize maxSize,
+                                           PictureError* error) const {
+    return load(QFile::encodeName(path), maxSize, error);
+}
+
+std::optional<PictureInfo> PictureLoader::probe(const QByteArray& path,
+                                                PictureError* error) const {
+    QFile file;
+    if (!openRegularFile(path, file)) return fail<PictureInfo>(error, PictureError::CannotOpen);
     const QByteArray head = file.peek(kHeadBytes);
     const PictureType type = PictureFormat::sniff(head);
     if (type == PictureType::Unknown) return fail<PictureInfo>(error, PictureError::UnknownType);
@@ -122,10 +146,10 @@ std::optional<PictureInfo> PictureLoader::probe(const QString& path, PictureErro
     return info;
 }
 
-std::optional<Picture> PictureLoader::load(const QString& path, QSize maxSize,
+std::optional<Picture> PictureLoader::load(const QByteArray& path, QSize maxSize,
                                            PictureError* error) const {
-    QFile file(path);
-    if (!openRegularFile(file) || file.size() > limits_.maxFileBytes)
+    QFile file;
+    if (!openRegularFile(path, file) || file.size() > limits_.maxFileBytes)
         return fail<Picture>(error, PictureError::CannotOpen);
     const qint64 fileSize = file.size();
     const QByteArray head = file.peek(kHeadBytes);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <QSize>
 #include <QSizeF>
@@ -54,14 +55,20 @@ public:
     // Another helper program than the one MetafileRenderer::findHelper finds.
     void setMetafileHelper(const QString& path) { helper_ = path; }
 
+    // Paths are the file's bytes as the system knows them (any name), or
+    // text encoded as Qt encodes it (UTF-8 names only); see FileSystem.h.
+
     // Type and natural size from the header only. A picture that probes
     // fine can still fail to load: damage past the header, or a size over
     // the limits.
+    std::optional<PictureInfo> probe(const QByteArray& path, PictureError* error = nullptr) const;
     std::optional<PictureInfo> probe(const QString& path, PictureError* error = nullptr) const;
 
     // The picture decoded to fit within maxSize (aspect kept, never
     // enlarged), or at full size when maxSize is not valid. A metafile is
     // drawn no larger than MetafileRenderer::kMaxPixels.
+    std::optional<Picture> load(const QByteArray& path, QSize maxSize = {},
+                                PictureError* error = nullptr) const;
     std::optional<Picture> load(const QString& path, QSize maxSize = {},
                                 PictureError* error = nullptr) const;
 

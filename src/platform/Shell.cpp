@@ -1,9 +1,19 @@
 #include "platform/Shell.h"
 
 #include <QDesktopServices>
-#include <QUrl>
+#include <QFile>
+#include <QProcess>
 
-bool DesktopShell::OpenDefault(const QString& path) {
-    const QUrl url = path.contains("://") ? QUrl(path) : QUrl::fromLocalFile(path);
+QUrl FileUrl(const QByteArray& rawPath) {
+    return QUrl::fromEncoded("file://" + rawPath.toPercentEncoding("/"), QUrl::StrictMode);
+}
+
+bool DesktopShell::OpenDefault(const QUrl& url) {
+    // Qt hands a local file on as text, which cannot carry a name that is
+    // not valid UTF-8; xdg-open takes the address with its bytes encoded.
+    const QByteArray encoded = url.toEncoded();
+    if (url.isLocalFile() &&
+        FileUrl(QFile::encodeName(url.toLocalFile())).toEncoded() != encoded)
+        return QProcess::startDetached("xdg-open", {QString::fromLatin1(encoded)});
     return QDesktopServices::openUrl(url);
 }
