@@ -2,6 +2,8 @@
 #include <QDir>
 #include <QFileSystemModel>
 #include <QSignalSpy>
+#include <QFileSystemModel>
+#include <QItemSelectionModel>
 #include <QtTest>
 
 #include "TestEnv.h"
@@ -108,6 +110,11 @@ private slots:
         tree.SelectedFolder().SetExpanded(true);
         const QModelIndex shown = tree.IndexOf(base_ + "/a");
         QTRY_COMPARE(tree.FileModel()->rowCount(shown), 2);
+        // Each switch replaces the model; the old models and their
+        // selection models go with it.
+        for (int i = 0; i < 4; ++i) tree.SetShowHidden(!tree.ShowHidden());
+        QCOMPARE(tree.findChildren<QItemSelectionModel*>().size(), 1);  // the tree and header share it
+        QTRY_COMPARE(tree.findChildren<QFileSystemModel*>().size(), 1);
     }
 
     void selectionChangeCanKeepTheOldFolder() {
@@ -120,7 +127,7 @@ private slots:
                     if (pre) *cancel = true;
                 });
         QSignalSpy clicks(&tree, &FolderTreeview::FolderClick);
-        QVERIFY(tree.SetSelectedFolder(base_ + "/a/b"));
+        QVERIFY(!tree.SetSelectedFolder(base_ + "/a/b"));
         QCOMPARE(phases, QList<bool>{true});
         QCOMPARE(clicks.count(), 0);
         QCOMPARE(tree.SelectedFolder().Path(), base_ + "/a");

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 
 namespace {
 constexpr quint32 TVS_FULLROWSELECT = 0x1000;
@@ -45,6 +46,9 @@ void FolderTreeview::buildModel() {
     // A fresh model for each show-hidden setting: the file system model
     // keeps showing folders once asked for by path, whatever its filter says.
     QFileSystemModel* old = model_;
+    // setModel makes a new selection model and leaves the old one to us; the
+    // header makes one of its own that the tree's replaces at once.
+    QItemSelectionModel* oldSelection = selectionModel();
     model_ = new QFileSystemModel(this);
     model_->setRootPath("/");
     model_->setReadOnly(true);
@@ -54,6 +58,10 @@ void FolderTreeview::buildModel() {
     model_->setFilter(f);
     model_->sort(0, Qt::AscendingOrder);
     setModel(model_);
+    delete oldSelection;
+    for (QItemSelectionModel* m :
+         header()->findChildren<QItemSelectionModel*>(Qt::FindDirectChildrenOnly))
+        if (m != header()->selectionModel()) delete m;
     for (int c = 1; c < model_->columnCount(); ++c) hideColumn(c);
     // Folders arrive and get sorted in the background: keep a folder chosen
     // by the program in sight until the user takes over.
@@ -87,16 +95,15 @@ bool FolderTreeview::SetSelectedFolder(const QString& path) {
     if (!showHidden_ && p.contains("/.")) return false;
     const QModelIndex i = model_->index(p);
     if (!i.isValid()) return false;
-    selectIndex(i);
-    return true;
+    return selectIndex(i);
 }
 
-void FolderTreeview::selectIndex(const QModelIndex& index) {
+bool FolderTreeview::selectIndex(const QModelIndex& index) {
     for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) expand(up);
     if (currentIndex() != index) {
         bool cancel = false;
         emit SelectionChange(Folder(this, cleanPath(model_->filePath(index))), true, &cancel);
-        if (cancel) return;
+        if (cancel) return false;
         selecting_ = true;
         setCurrentIndex(index);
         selecting_ = false;
@@ -107,6 +114,7 @@ void FolderTreeview::selectIndex(const QModelIndex& index) {
     // A write reports the choice as a click would, also for the folder
     // already selected; listeners decide whether anything changed.
     emit FolderClick(SelectedFolder(), 0);
+    return true;
 }
 
 void FolderTreeview::SetShowHidden(bool show) {

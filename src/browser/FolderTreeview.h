@@ -37,7 +37,8 @@ public:
     Folder SelectedFolder() const;
     // Selects the folder at path; an empty or unknown path, or a hidden
     // folder while hidden folders are not shown, leaves the selection as it
-    // is. Returns false then.
+    // is, as does a SelectionChange listener that cancels the change.
+    // Returns false then.
     bool SetSelectedFolder(const QString& path);
 
     bool ShowHidden() const { return showHidden_; }
@@ -65,7 +66,7 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
-    void selectIndex(const QModelIndex& index);
+    bool selectIndex(const QModelIndex& index);
     void buildModel();
 
     QFileSystemModel* model_;
