@@ -391,6 +391,36 @@ private slots:
         QVERIFY(QApplication::activeModalWidget() == nullptr);
     }
 
+    // On a scaled screen (this test runs once more with QT_SCALE_FACTOR=2)
+    // the preview holds at least the device pixels it covers.
+    void decodesAtDevicePixels_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("jpeg") << "big.jpg" << encoded(halves({4000, 2400}), "jpeg");
+        QTest::newRow("bmp") << "big.bmp" << encoded(halves({1600, 1200}), "bmp");
+    }
+
+    void decodesAtDevicePixels() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        freshStart();
+        load();
+        const QString path = write(pics_ + name, bytes);
+        list(pics_);
+        show(path);
+        const qreal ratio = f_->Image1->devicePixelRatioF();
+        const QSize covered = (QSizeF(f_->Image1->size()) * ratio).toSize();
+        // The frame's sides are fitted one by one, so only one of them need
+        // match the picture's shape.
+        QVERIFY2(f_->picsrc.image.width() >= covered.width() ||
+                     f_->picsrc.image.height() >= covered.height(),
+                 qPrintable(QString("%1x%2 decoded for %3x%4 device pixels")
+                                .arg(f_->picsrc.image.width())
+                                .arg(f_->picsrc.image.height())
+                                .arg(covered.width())
+                                .arg(covered.height())));
+    }
+
     // Latin-1 names from an old archive: two files whose names differ in one
     // byte that is not valid UTF-8 read the same, yet each is shown, dated
     // and opened as itself.

@@ -26,13 +26,17 @@ void ImageControl::Move(float left, float top, float width, float height) {
 
 void ImageControl::paintEvent(QPaintEvent*) {
     if (picture_.isNull()) return;
-    if (picture_.size() == size()) {
-        QPainter(this).drawImage(0, 0, picture_);
+    // Drawn at the screen's own pixels: on a scaled screen the picture keeps
+    // its detail instead of being blown up from the logical size.
+    const QSize device = (QSizeF(size()) * devicePixelRatioF()).toSize();
+    const QRectF target(rect());
+    if (picture_.size() == device) {
+        QPainter(this).drawImage(target, picture_);
         return;
     }
-    if (scaled_.size() != size())
-        scaled_ = picture_.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    QPainter(this).drawImage(0, 0, scaled_);
+    if (scaled_.size() != device)
+        scaled_ = picture_.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QPainter(this).drawImage(target, scaled_);
 }
 
 void ImageControl::mouseReleaseEvent(QMouseEvent* e) {

@@ -76,14 +76,17 @@ QSize decodeSize(const PictureInfo& info, QSize shown) {
     return PictureLoader::fitWithin(info.pixels, (shown * 2).boundedTo(screen.expandedTo(shown)));
 }
 
-// Reads path for the given preview area, decoding only what it will show.
-bool loadInto(PictureHolder& pic, const QByteArray& path, float areaW, float areaH) {
+// Reads path for the given preview area, decoding only what it will show on
+// a screen of deviceRatio device pixels to a logical one.
+bool loadInto(PictureHolder& pic, const QByteArray& path, float areaW, float areaH,
+              qreal deviceRatio) {
     const PictureLoader l = loader();
     const std::optional<PictureInfo> info = l.probe(path);
     if (!info) return false;
     const Layout at =
         fitPicture(float(info->twips.width()), float(info->twips.height()), areaW, areaH);
-    std::optional<Picture> p = l.load(path, decodeSize(*info, QSize(PxX(at.w), PxY(at.h))));
+    const QSize shown = (QSizeF(PxX(at.w), PxY(at.h)) * deviceRatio).toSize();
+    std::optional<Picture> p = l.load(path, decodeSize(*info, shown));
     if (!p) return false;
     pic.path = path;
     pic.image = std::move(p->image);
@@ -123,7 +126,7 @@ void frmMain::ShowImage() {
 
     setCursor(Qt::WaitCursor);
     PictureHolder next;
-    if (!loadInto(next, path, picdest->Width(), picdest->Height())) {
+    if (!loadInto(next, path, picdest->Width(), picdest->Height(), picdest->devicePixelRatioF())) {
         unsetCursor();
         return;
     }
