@@ -204,25 +204,6 @@ private slots:
         QVERIFY(list->IsSelected(rowOf("..")));
     }
 
-    void commandsFollowTheFocus() {
-        open("focus", {"a.jpg"});
-        f_->FolderTreeview1_GotFocus();
-        QVERIFY(TreeHasFocus);
-        for (int i : {6, 7, 8, 11, 12, 19, 22, 23})
-            QVERIFY(!f_->Toolbar1->Buttons(i).action->isEnabled());
-        QVERIFY(f_->Toolbar1->Buttons(20).action->isEnabled());  // Properties acts on the folder
-        QVERIFY(!f_->mnufilea()(3)->isEnabled() && !f_->mnufilea()(5)->isEnabled());
-        QVERIFY(!f_->mnuedita()(0)->isEnabled() && !f_->mnuedita()(7)->isEnabled());
-        QVERIFY(f_->mnuedita()(3)->isEnabled());  // Copy to... stays
-        QVERIFY(!f_->mnuviewa()(11)->isEnabled());
-        QVERIFY(!f_->mnutoolsa()(13)->isEnabled() && f_->mnutoolsa()(11)->isEnabled());
-        f_->ListView1_GotFocus();
-        QVERIFY(!TreeHasFocus);
-        for (int i : {6, 7, 8, 11, 12, 19, 22, 23})
-            QVERIFY(f_->Toolbar1->Buttons(i).action->isEnabled());
-        QVERIFY(f_->mnuviewa()(11)->isEnabled());
-    }
-
     void sameFolderIsNotListedAgain() {
         open("same", {"a.jpg"});
         touch(root_ + "same/b.jpg");
@@ -308,13 +289,6 @@ private slots:
         QCOMPARE(f_->CurrentFolder, dir + "root/photos/");
         f_->Toolbar2_ButtonClick(bar->Count() - 1);
         QCOMPARE(f_->CurrentFolder, dir + "root/work/");
-
-        // The organizer's rewrite in the other order shows on the next rebuild.
-        DeleteSection("Favorite Folders");
-        WriteSetting("Favorite Folders", "Photos", dir + "root/photos");
-        f_->SetMenus();
-        QCOMPARE(f_->mnuorgan()(2)->text(), QString("Photos"));
-        QVERIFY(!f_->mnuorgan()(3));
     }
 
     void missingFavouriteSaysSo() {

@@ -88,8 +88,6 @@ private slots:
         QCOMPARE(helpers.value(helper)(input), expected);
     }
 
-    void getWindowsDir() { QCOMPARE(GetWindowsDir(), QString("/srv/kvo data/")); }
-
     void formatFileSize_data() {
         QTest::addColumn<qint64>("bytes");
         QTest::addColumn<QString>("expected");
@@ -153,53 +151,6 @@ private slots:
         QCOMPARE(FormatNumber(value, pattern, QLocale(locale)), expected);
     }
 
-    void defaultLocale_data() {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("date");
-        QTest::addColumn<QString>("sizes");
-        // clang-format off
-        QTest::newRow("US") << "en_US" << "6/15/21 1:45:09 PM" << "1.50KB 1,000 bytes";
-        QTest::newRow("German") << "de_DE" << "15.06.21 13:45:09" << "1,50KB 1.000 bytes";
-        QTest::newRow("zone first") << "zh_CN" << "2021/6/15 13:45:09" << "1.50KB 1,000 bytes";
-        // clang-format on
-    }
-    // Dates (short date, time with seconds, never a time zone) and sizes follow the default locale.
-    void defaultLocale() {
-        QFETCH(QString, locale);
-        QFETCH(QString, date);
-        QFETCH(QString, sizes);
-        QLocale::setDefault(QLocale(locale));
-        QCOMPARE(FormatGeneralDate(QDateTime(QDate(2021, 6, 15), QTime(13, 45, 9))), date);
-        QCOMPARE(FormatFileSize(1536) + ' ' + FormatFileSize(1000), sizes);
-    }
-
-    void registryValues_data() {
-        QTest::addColumn<QVariant>("value");
-        QTest::addColumn<quint32>("type");
-        QTest::addColumn<long>("status");
-        QTest::addColumn<QVariant>("expected");
-        // clang-format off
-        QTest::newRow("non-ASCII text") << QVariant("Zoë") << REG_SZ << 0L << QVariant(QString("Zoë"));
-        QTest::newRow("empty text") << QVariant("") << REG_SZ << 0L << QVariant(QString(""));
-        QTest::newRow("number") << QVariant(-5) << REG_DWORD << 0L << QVariant(qint32(-5));
-        QTest::newRow("number from text") << QVariant("42") << REG_DWORD << 0L << QVariant(qint32(42));
-        QTest::newRow("other type not written") << QVariant("x") << 3u << ERROR_FILE_NOT_FOUND
-                                                << QVariant("unchanged");
-        // clang-format on
-    }
-    void registryValues() {
-        QFETCH(QVariant, value);
-        QFETCH(quint32, type);
-        QFETCH(long, status);
-        QFETCH(QVariant, expected);
-        QCOMPARE(WriteUserRegValue("Control Panel\\Desktop", "TileWallpaper", value, type),
-                 ERROR_SUCCESS);
-        QVariant result("unchanged");
-        QCOMPARE(ReadRegValue(openUserKey("control panel\\DESKTOP"), "TileWallpaper", result),
-                 status);
-        QCOMPARE(result, expected);
-    }
-
     // A failed read leaves the result as it was; only a failed text fetch empties it.
     void readFailures() {
         const HKEY key = openUserKey("Software\\Kvo");
@@ -215,33 +166,6 @@ private slots:
         QCOMPARE(result, QVariant(QString()));
     }
 
-    void stopWatch_data() {
-        QTest::addColumn<quint32>("start");
-        QTest::addColumn<quint32>("step");
-        // clang-format off
-        QTest::newRow("across signed boundary") << 0x7FFFFFF0u << 0x20u;
-        QTest::newRow("counter wraps") << 0xFFFFFF00u << 0x200u;
-        // clang-format on
-    }
-
-    void stopWatch() {
-        QFETCH(quint32, start);
-        QFETCH(quint32, step);
-        clock_->now = start;
-        clock_->minPeriod = 5;
-        clock_->maxPeriod = 1000;
-        CStopWatch watch;
-        clock_->minPeriod = 7;  // read once, at creation
-        QCOMPARE(watch.MinimumResolution(), 5);
-        QCOMPARE(watch.MaximumResolution(), 1000);
-        clock_->now += step;
-        QCOMPARE(watch.Elapsed(), qint32(step));
-        clock_->now += step;
-        QCOMPARE(watch.Elapsed(), qint32(2 * step));
-        watch.Reset();
-        clock_->now += 3;
-        QCOMPARE(watch.Elapsed(), 3);
-    }
 };
 
 KVO_TEST_MAIN_CORE(TestHelpers)

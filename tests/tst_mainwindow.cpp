@@ -99,10 +99,6 @@ private slots:
                                           << "True"
                                           << "photos"
                                           << "";
-        QTest::newRow("hidden shown") << "True"
-                                      << "True"
-                                      << ".hidden"
-                                      << ".hidden/";
         QTest::newRow("hidden not shown") << "True"
                                           << "False"
                                           << ".hidden"
@@ -111,10 +107,6 @@ private slots:
                                         << "True"
                                         << "gone"
                                         << "";
-        QTest::newRow("not a boolean keeps false") << "perhaps"
-                                                   << "True"
-                                                   << "photos"
-                                                   << "";
     }
 
     void startFolder() {
@@ -129,28 +121,6 @@ private slots:
         frmMain* f = load();
         QCOMPARE(f->CurrentFolder, root_ + expected);
         QCOMPARE(f->FolderTreeview1->ShowHidden(), showHidden == "True");
-    }
-
-    void previewPosition_data() {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<bool>("below");
-        QTest::newRow("Bottom") << "Bottom" << true;
-        QTest::newRow("Right") << "Right" << false;
-        QTest::newRow("other case") << "bottom" << false;
-        QTest::newRow("padded") << "Bottom " << false;
-        QTest::newRow("empty") << "" << false;
-    }
-
-    void previewPosition() {
-        QFETCH(QString, stored);
-        QFETCH(bool, below);
-        freshStart();
-        frmMain* f = load();
-        WriteSetting("Browser Options", "Preview Position", stored);
-        f->SetUpSlitter();
-        QCOMPARE(f->Splitter2->Orientation(), below);
-        QCOMPARE(f->mnuprev()(1)->isChecked(), below);
-        QCOMPARE(f->mnuprev()(0)->isChecked(), !below);
     }
 
     void layout_data() {
@@ -202,34 +172,9 @@ private slots:
         QVERIFY(!f->StatusBar1->isVisible());
     }
 
-    void title_data() {
-        QTest::addColumn<bool>("withPath");
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("plain") << false << "/photos/"
-                               << "Kvo View 1.0.53";
-        QTest::newRow("with path") << true << "/photos/"
-                                   << "Kvo View 1.0.53 - /photos/";
-        QTest::newRow("root") << true << "/"
-                              << "Kvo View 1.0.53 - /";
-    }
-
-    void title() {
-        QFETCH(bool, withPath);
-        QFETCH(QString, folder);
-        QFETCH(QString, expected);
-        freshStart();
-        frmMain* f = load();
-        PathInTitlebar = withPath;
-        f->CurrentFolder = folder;
-        f->Titleit();
-        QCOMPARE(f->windowTitle(), expected);
-    }
-
     void closingSavesState_data() {
         QTest::addColumn<int>("state");
         QTest::newRow("normal") << 0;
-        QTest::newRow("minimised") << 1;
         QTest::newRow("maximised") << 2;
     }
 
@@ -263,18 +208,6 @@ private slots:
         }
     }
 
-    void reopensInSavedState() {
-        freshStart();
-        WriteSetting("Browser Options", "WindowState", 1);
-        frmMain* f = load();
-        QCOMPARE(f->WindowState(), 1);
-        unload(f);
-        WriteSetting("Browser Options", "Window State", false);
-        WriteSetting("Browser Options", "WindowState", 2);
-        f = load();
-        QCOMPARE(f->WindowState(), 0);
-    }
-
     void badGeometryLeavesWindowAlone() {
         freshStart();
         WriteSetting("Browser Options", "Left", QString("far left"));
@@ -304,49 +237,6 @@ private slots:
         search->close();
     }
 
-    void toolbarFlatToggles() {
-        Toolbar bar;
-        bar.AddButton("k", "tip", QIcon());
-        QCOMPARE(bar.bar()->Style() & TBSTYLE_FLAT, 0u);
-        MakeToolbarFlat(&bar);
-        QCOMPARE(bar.bar()->Style() & TBSTYLE_FLAT, TBSTYLE_FLAT);
-        MakeToolbarFlat(&bar);
-        QCOMPARE(bar.bar()->Style() & TBSTYLE_FLAT, 0u);
-    }
-
-    void listStyleBits_data() {
-        QTest::addColumn<quint32>("before");
-        QTest::addColumn<QString>("fullRow");
-        QTest::addColumn<QString>("grid");
-        QTest::addColumn<quint32>("after");
-        const quint32 other = 0x400;  // a bit these settings never touch
-        QTest::newRow("both on from nothing") << 0u << "True"
-                                              << "True" << 33u;
-        QTest::newRow("grid off clears a set bit") << 33u << "True"
-                                                   << "False" << 32u;
-        QTest::newRow("grid off on a clear bit") << 32u << "True"
-                                                 << "0" << 32u;
-        QTest::newRow("other bits kept") << (other | 1u) << "false"
-                                         << "-1" << (other | 1u);
-        QTest::newRow("unreadable leaves bit") << 33u << "maybe"
-                                               << "" << 33u;
-    }
-
-    void listStyleBits() {
-        QFETCH(quint32, before);
-        QFETCH(QString, fullRow);
-        QFETCH(QString, grid);
-        QFETCH(quint32, after);
-        freshStart();
-        frmMain* f = load();
-        WriteSetting("Browser Options", "Full Row Select", fullRow);
-        WriteSetting("Browser Options", "Grid Lines", grid);
-        f->ListView1->SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, before);
-        DoListview(*f);
-        QCOMPARE(f->ListView1->ExtendedStyle(), after);
-        DoListview(*f);
-        QCOMPARE(f->ListView1->ExtendedStyle(), after);
-    }
 };
 
 KVO_TEST_MAIN(TestMainWindow)

