@@ -7,13 +7,8 @@ set -eu
 bin=$(readlink -f "$1")
 make_images=$(readlink -f "$2")
 here=$(dirname "$(readlink -f "$0")")
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-export HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/config" XDG_DATA_HOME="$tmp/data" \
-       XDG_CACHE_HOME="$tmp/cache" XDG_RUNTIME_DIR="$tmp/runtime"
-mkdir -p "$HOME" "$XDG_CONFIG_HOME/Kvo View" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS
+. "$(dirname "$(readlink -f "$0")")/xvfb_home.sh"
+unset DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS
 pics="$tmp/pictures"
 mkdir -p "$pics"
 "$make_images" "$pics"

@@ -7,14 +7,7 @@
 # usage: xvfb_geometry.sh <kvoview>
 set -eu
 bin=$(readlink -f "$1")
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-export HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/config" XDG_DATA_HOME="$tmp/data" \
-       XDG_CACHE_HOME="$tmp/cache" XDG_RUNTIME_DIR="$tmp/runtime"
-mkdir -p "$HOME" "$XDG_CONFIG_HOME/Kvo View" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM
-ini="$XDG_CONFIG_HOME/Kvo View/settings.ini"
+. "$(dirname "$(readlink -f "$0")")/xvfb_home.sh"
 mkdir -p "$tmp/pictures"
 
 geometry() {
