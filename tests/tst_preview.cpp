@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QtTest>
 
+#include <unistd.h>
+
 #include "PictureFiles.h"
 #include "TestEnv.h"
 #include "app/Helpers.h"
@@ -421,6 +423,10 @@ private slots:
         const QByteArray dir = QFile::encodeName(pics_);
         const QByteArray names[] = {"caf\xE9.bmp", "caf\xE8.bmp"};
         const QSize sizes[] = {{100, 80}, {50, 40}};
+        // QDir cannot remove a name it cannot encode back.
+        const auto removeRaw = qScopeGuard([&] {
+            for (const QByteArray& name : names) ::unlink((dir + name).constData());
+        });
         for (int i = 0; i < 2; ++i) {
             QFile out;
             FILE* f = std::fopen((dir + names[i]).constData(), "wb");
