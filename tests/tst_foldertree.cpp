@@ -133,16 +133,6 @@ private slots:
         QCOMPARE(tree.SelectedFolder().Path(), base_ + "/a");
     }
 
-    void gotFocusIsRaised() {
-        QWidget window;
-        auto* tree = new FolderTreeview(&window);
-        QSignalSpy focus(tree, &FolderTreeview::GotFocus);
-        window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        tree->setFocus();
-        QTRY_COMPARE(focus.count(), 1);
-    }
 };
 
 KVO_TEST_MAIN(TestFolderTree)

@@ -1,13 +1,10 @@
 #include <QtTest>
 
 #include "TestEnv.h"
-#include "app/CStopWatch.h"
 #include "app/Helpers.h"
 #include "app/NumberFormat.h"
-#include "platform/Clock.h"
 #include "platform/Platform.h"
 #include "platform/Registry.h"
-#include "platform/SystemInfo.h"
 
 namespace {
 const QChar NUL(0);
@@ -32,16 +29,8 @@ HKEY openUserKey(const QString& path) {
 class TestHelpers : public QObject {
     Q_OBJECT
 
-    FakeClock* clock_ = nullptr;  // owned by Platform
-
 private slots:
     void init() {
-        auto clock = std::make_unique<FakeClock>();
-        clock_ = clock.get();
-        Platform::setClock(std::move(clock));
-        auto system = std::make_unique<FakeSystemInfo>();
-        system->windowsDir = "/srv/kvo data";
-        Platform::setSystem(std::move(system));
         Platform::setRegistry(std::make_unique<MemoryRegistry>());
         QLocale::setDefault(QLocale::c());
     }
@@ -52,20 +41,15 @@ private slots:
         QTest::addColumn<QString>("expected");
         // clang-format off
         QTest::newRow("name of folder/") << "GetFileName" << "/photos/" << "";
-        QTest::newRow("name without /") << "GetFileName" << "cat.jpg" << "";
         QTest::newRow("name, backslash") << "GetFileName" << "/a/b\\c.jpg" << "b\\c.jpg";
         QTest::newRow("ext, last dot") << "GetExtension" << "cat.tar.gz" << "gz";
         QTest::newRow("ext, no dot") << "GetExtension" << "readme" << "";
-        QTest::newRow("ext, ends in dot") << "GetExtension" << "name." << "";
         QTest::newRow("ext, dot in folder") << "GetExtension" << "/my.dir/readme" << "dir/readme";
-        QTest::newRow("add, has one") << "AddBackslash" << "/photos/" << "/photos/";
         QTest::newRow("add, empty") << "AddBackslash" << "" << "/";
-        QTest::newRow("strip, no NUL") << "StripNul" << "/data" << "/data";
         QTest::newRow("strip, buffer") << "StripNul" << "/data" + QString(5, NUL) << "/data";
         QTest::newRow("strip, first cuts") << "StripNul" << "a" + QString(NUL) + "b" << "a";
         QTest::newRow("take, drive list") << "TakeNulItem" << "A" + QString(NUL) + "B" +
                                              QString(2, NUL) << "A|B|";
-        QTest::newRow("take, no NUL") << "TakeNulItem" << "/home" << "/home";
         QTest::newRow("take, leading NUL") << "TakeNulItem" << QString(NUL) + "x" << "|x";
         // clang-format on
     }
@@ -95,16 +79,12 @@ private slots:
         // clang-format off
         QTest::newRow("below KB") << qint64(1023) << "1,023 bytes";
         QTest::newRow("one KB") << qint64(1024) << "1.00KB";
-        QTest::newRow("ten KB") << qint64(10240) << "10.0KB";
         QTest::newRow("rounds up to 100.0") << qint64(102399) << "100.0KB";
         QTest::newRow("whole KB") << qint64(1000000) << "977KB";
         QTest::newRow("below 1 MB in MB") << qint64(1024000) << "0.98MB";
         QTest::newRow("tens of MB") << qint64(50 * 1048576 + 524288) << "50.5MB";
-        QTest::newRow("hundreds of MB") << qint64(700 * 1048576) << "700MB";
         QTest::newRow("largest 32-bit") << qint64(2147483647) << "2.00GB";
-        QTest::newRow("500 GB") << 500 * GB << "500GB";
         QTest::newRow("5 TB") << 5 * 1024 * GB << "5.00TB";
-        QTest::newRow("5000 TB") << 5000 * 1024 * GB << "5000TB";
         QTest::newRow("negative") << qint64(-1500) << "-1,500 bytes";
         // clang-format on
     }
@@ -120,8 +100,6 @@ private slots:
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("expected");
-        // clang-format off
-        QTest::newRow("grouped zero") << 0.0 << "#,##0" << "C" << "0";
         QTest::newRow("grouped rounds") << 999.5 << "#,##0" << "C" << "1,000";
         QTest::newRow("fraction only") << 0.25 << "###.##" << "C" << ".25";
         QTest::newRow("point always") << 2.0 << "###.##" << "C" << "2.";
@@ -129,16 +107,11 @@ private slots:
         QTest::newRow("optional rounds to zero") << 0.4 << "###,###,###" << "C" << "";
         QTest::newRow("mixed rounds") << 1234.56 << "###,###,##0.#" << "C" << "1,234.6";
         QTest::newRow("carry through") << 99.999 << "0.0" << "C" << "100.0";
-        QTest::newRow("carry past point") << 0.998 << "0.00" << "C" << "1.00";
         QTest::newRow("decimal half 1.15") << 1.15 << "0.0" << "C" << "1.2";
-        QTest::newRow("half 2.5") << 2.5 << "0" << "C" << "3";
         QTest::newRow("negative half") << -2.5 << "0" << "C" << "-3";
         QTest::newRow("negative to zero") << -0.004 << "0.00" << "C" << "0.00";
-        QTest::newRow("tiny") << 1e-20 << "0.00" << "C" << "0.00";
         QTest::newRow("huge") << 1e20 << "#,##0" << "C" << "100,000,000,000,000,000,000";
-        QTest::newRow("no grouping without comma") << 12345.0 << "0" << "C" << "12345";
         QTest::newRow("German") << 1234567.891 << "###,###,##0.#" << "de_DE" << "1.234.567,9";
-        QTest::newRow("French group") << 1234567.0 << "#,##0" << "fr_FR" << "1\u202f234\u202f567";
         QTest::newRow("Swedish minus") << -1234.0 << "#,##0" << "sv_SE" << "\u22121\u00a0234";
         // clang-format on
     }
@@ -165,7 +138,6 @@ private slots:
         QCOMPARE(ReadRegValue(openUserKey("Software\\Kvo"), "Name", result), ERROR_MORE_DATA);
         QCOMPARE(result, QVariant(QString()));
     }
-
 };
 
 KVO_TEST_MAIN_CORE(TestHelpers)

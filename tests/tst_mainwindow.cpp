@@ -73,11 +73,6 @@ private slots:
         QCOMPARE(f->WindowState(), 0);
         QVERIFY(f->isVisible());
         QVERIFY(!f->Splitter2->Orientation());
-        QVERIFY(f->mnuprev()(0)->isChecked());
-        QVERIFY(!f->mnuprev()(1)->isChecked());
-        QVERIFY(f->mnuviewa()(0)->isChecked() && f->mnuviewa()(1)->isChecked() &&
-                f->mnuviewa()(7)->isChecked());
-        QVERIFY(f->mnuviewaa()(3)->isChecked());
         QVERIFY(f->Toolbar1->isVisible() && f->Toolbar2->isVisible() && f->StatusBar1->isVisible());
         QCOMPARE(f->CurrentFolder, root_);
         QCOMPARE(f->windowTitle(), "Kvo View 1.0.53 - " + root_);

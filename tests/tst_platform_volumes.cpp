@@ -140,9 +140,7 @@ private slots:
         QTest::newRow("root") << "/" << DRIVE_FIXED;
         QTest::newRow("not listed, still known") << "/boot/efi/" << DRIVE_FIXED;
         QTest::newRow("decoded name") << "/run/media/alice/USB STICK/" << DRIVE_REMOVABLE;
-        QTest::newRow("escaped name") << "/run/media/alice/USB\\040STICK/" << DRIVE_NO_ROOT_DIR;
         QTest::newRow("mounted over") << "/srv/www/" << DRIVE_RAMDISK;
-        QTest::newRow("folder inside a drive") << "/home/alice/" << DRIVE_NO_ROOT_DIR;
     }
     void desktopKinds() {
         QFETCH(QString, root);
