@@ -18,16 +18,23 @@ OuterSize::OuterSize(QWidget* window) : QObject(window), window_(window) {
 
 void OuterSize::SetWidth(int px) {
     width_ = qMax(1, px);
-    const int extra = window_->frameGeometry().width() - window_->width();
-    window_->resize(qMax(1, width_ - extra), window_->height());
-    if (extra > 0) width_ = 0;
+    resizeClient();
 }
 
 void OuterSize::SetHeight(int px) {
     height_ = qMax(1, px);
-    const int extra = window_->frameGeometry().height() - window_->height();
-    window_->resize(window_->width(), qMax(1, height_ - extra));
-    if (extra > 0) height_ = 0;
+    resizeClient();
+}
+
+void OuterSize::resizeClient() {
+    // Without a frame yet the client takes the whole size, and it stays
+    // pending until the frame is known.
+    const QSize extra = window_->frameGeometry().size() - window_->size();
+    const int w = width_ ? qMax(1, width_ - qMax(0, extra.width())) : window_->width();
+    const int h = height_ ? qMax(1, height_ - qMax(0, extra.height())) : window_->height();
+    if (extra.width() > 0) width_ = 0;
+    if (extra.height() > 0) height_ = 0;
+    window_->resize(w, h);
 }
 
 bool OuterSize::eventFilter(QObject* watched, QEvent* e) {
@@ -69,9 +76,8 @@ void OuterSize::apply() {
         }
         return;
     }
-    const int w = width_ ? qMax(1, width_ - extra.width()) : window_->width();
-    const int h = height_ ? qMax(1, height_ - extra.height()) : window_->height();
-    width_ = height_ = 0;
+    // Framed: whatever is still pending is applied now, once.
     poll_.stop();
-    window_->resize(w, h);
+    resizeClient();
+    width_ = height_ = 0;
 }

@@ -2,7 +2,6 @@
 
 #include <QElapsedTimer>
 #include <QObject>
-#include <QSize>
 #include <QTimer>
 
 class QWidget;
@@ -25,6 +24,7 @@ protected:
 
 private:
     void apply();
+    void resizeClient();
 
     QWidget* window_;
     int width_ = 0;   // 0: nothing pending

@@ -86,7 +86,7 @@ bool loadInto(PictureHolder& pic, const QByteArray& path, float areaW, float are
     const Layout at =
         fitPicture(float(info->twips.width()), float(info->twips.height()), areaW, areaH);
     const QSize shown = (QSizeF(PxX(at.w), PxY(at.h)) * deviceRatio).toSize();
-    std::optional<Picture> p = l.load(path, decodeSize(*info, shown));
+    std::optional<Picture> p = l.load(path, decodeSize(*info, shown), nullptr, &*info);
     if (!p) return false;
     pic.path = path;
     pic.image = std::move(p->image);

@@ -147,7 +147,8 @@ std::optional<PictureInfo> PictureLoader::probe(const QByteArray& path,
 }
 
 std::optional<Picture> PictureLoader::load(const QByteArray& path, QSize maxSize,
-                                           PictureError* error) const {
+                                           PictureError* error,
+                                           const PictureInfo* probed) const {
     QFile file;
     if (!openRegularFile(path, file) || file.size() > limits_.maxFileBytes)
         return fail<Picture>(error, PictureError::CannotOpen);
@@ -170,7 +171,8 @@ std::optional<Picture> PictureLoader::load(const QByteArray& path, QSize maxSize
     if (isMetafile(type)) {
         if (!PictureFormat::metafileComplete(data, type))
             return fail<Picture>(error, PictureError::Damaged);
-        const auto info = metafileInfo(data, type, error);
+        const auto info = probed && probed->type == type ? std::optional(*probed)
+                                                         : metafileInfo(data, type, error);
         if (!info) return {};
         picture.info = *info;
         image = renderMetafile(data, *info, maxSize, error);

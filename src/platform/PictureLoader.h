@@ -66,9 +66,12 @@ public:
 
     // The picture decoded to fit within maxSize (aspect kept, never
     // enlarged), or at full size when maxSize is not valid. A metafile is
-    // drawn no larger than MetafileRenderer::kMaxPixels.
+    // drawn no larger than MetafileRenderer::kMaxPixels. `probed`, this
+    // file's probe, spares measuring a metafile that has no size in its
+    // headers a second time.
     std::optional<Picture> load(const QByteArray& path, QSize maxSize = {},
-                                PictureError* error = nullptr) const;
+                                PictureError* error = nullptr,
+                                const PictureInfo* probed = nullptr) const;
     std::optional<Picture> load(const QString& path, QSize maxSize = {},
                                 PictureError* error = nullptr) const;
 

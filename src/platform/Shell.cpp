@@ -1,8 +1,9 @@
 #include "platform/Shell.h"
 
 #include <QDesktopServices>
-#include <QFile>
 #include <QProcess>
+
+#include "platform/FileSystem.h"
 
 QUrl FileUrl(const QByteArray& rawPath) {
     return QUrl::fromEncoded("file://" + rawPath.toPercentEncoding("/"), QUrl::StrictMode);
@@ -11,9 +12,8 @@ QUrl FileUrl(const QByteArray& rawPath) {
 bool DesktopShell::OpenDefault(const QUrl& url) {
     // Qt hands a local file on as text, which cannot carry a name that is
     // not valid UTF-8; xdg-open takes the address with its bytes encoded.
-    const QByteArray encoded = url.toEncoded();
     if (url.isLocalFile() &&
-        FileUrl(QFile::encodeName(url.toLocalFile())).toEncoded() != encoded)
-        return QProcess::startDetached("xdg-open", {QString::fromLatin1(encoded)});
+        !IsTextPath(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1())))
+        return QProcess::startDetached("xdg-open", {QString::fromLatin1(url.toEncoded())});
     return QDesktopServices::openUrl(url);
 }
