@@ -5,7 +5,7 @@
 #include <QString>
 #include <memory>
 
-#include "app/Switches.h"
+#include "browser/Switches.h"
 #include "platform/Platform.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/SettingsBackend.h"

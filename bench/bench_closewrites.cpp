@@ -12,10 +12,10 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/Options.h"
-#include "app/Settings.h"
-#include "app/frmMain.h"
 #include "browser/FileListView.h"
+#include "browser/Options.h"
+#include "browser/frmMain.h"
+#include "kit/Settings.h"
 #include "platform/SettingsBackend.h"
 
 #include "BenchUtil.h"

@@ -36,11 +36,11 @@
 #include <random>
 #include <vector>
 
-#include "app/Splitter.h"
-#include "app/Switches.h"
-#include "app/frmMain.h"
 #include "browser/FileListModel.h"
 #include "browser/FileListView.h"
+#include "browser/Switches.h"
+#include "browser/frmMain.h"
+#include "kit/Splitter.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "platform/ScreenMetrics.h"

@@ -17,7 +17,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/Settings.h"
+#include "kit/Settings.h"
 #include "platform/Platform.h"
 #include "platform/SettingsBackend.h"
 

@@ -25,14 +25,14 @@
 #include <unordered_map>
 #include <vector>
 
-#include "app/ImageControl.h"
-#include "app/PictureBox.h"
-#include "app/Settings.h"
-#include "app/StatusBar.h"
-#include "app/Switches.h"
-#include "app/frmMain.h"
 #include "browser/FileListModel.h"
 #include "browser/FileListView.h"
+#include "browser/Switches.h"
+#include "browser/frmMain.h"
+#include "kit/ImageControl.h"
+#include "kit/PictureBox.h"
+#include "kit/Settings.h"
+#include "kit/StatusBar.h"
 #include "platform/PictureLoader.h"
 #include "platform/Platform.h"
 #include "platform/ScreenMetrics.h"

@@ -1,7 +1,8 @@
 #include <QApplication>
 
-#include "app/Version.h"
+#include "app/Wiring.h"
 #include "app/frmspash.h"
+#include "kit/Version.h"
 #include "platform/Platform.h"
 
 int main(int argc, char** argv) {
@@ -10,6 +11,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(VersionText());
     QApplication::setDesktopFileName("kvoview");
     Platform::installDefaults();
+    WireWindows();
     frmspash::instance()->Form_Load();
     return app.exec();
 }

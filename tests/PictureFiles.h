@@ -143,7 +143,7 @@ inline QList<int> wmfWords(QByteArray bytes) {
 // filling the bottom-right one, with the default brush and a black pen of no
 // width, which Windows fills white and outlines one pixel wide.
 inline QByteArray wmfOutlines() {
-    return wmfRecord(0x020B, {0, 0}) + wmfRecord(0x020C, {1000, 2000})  // window origin, extent
+    return wmfRecord(0x020B, {0, 0}) + wmfRecord(0x020C, {1000, 2000})    // window origin, extent
            + wmfRecord(0x02FA, {0, 0, 0, 0, 0}) + wmfRecord(0x012D, {0})  // solid pen, no width
            + wmfRecord(0x041B, {500, 1000, 0, 0})                         // rectangle
            + wmfRecord(0x0418, {1000, 2000, 500, 1000});                  // ellipse

@@ -15,8 +15,9 @@ TestEnv::TestEnv() {
         QDir().mkpath(root() + "/" + sub);
     // Tests that briefly act as another user still reach their files.
     for (const QString& p : {root(), root() + "/tmp"})
-        QFile::setPermissions(p, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
-                                     QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup);
+        QFile::setPermissions(p, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                     QFile::ReadOther | QFile::ExeOther | QFile::ReadGroup |
+                                     QFile::ExeGroup);
     QFile::setPermissions(root() + "/runtime",
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("HOME", home().toLocal8Bit());

@@ -66,10 +66,11 @@ int Keys(const QString& file, const QString& prefix, int count, int batch) {
     std::fflush(stdout);
     char line[16];
     if (!std::fgets(line, sizeof line, stdin)) return 2;
-    return Batched(settings, 0, count, batch, [&](int i) {
-               return settings.SetValue(QStringLiteral("Both"), prefix + QString::number(i),
-                                        QStringLiteral("v%1").arg(i));
-           })
+    return Batched(settings, 0, count, batch,
+                   [&](int i) {
+                       return settings.SetValue(QStringLiteral("Both"), prefix + QString::number(i),
+                                                QStringLiteral("v%1").arg(i));
+                   })
                ? 0
                : 1;
 }

@@ -7,16 +7,16 @@
 #include <QtTest>
 
 #include "TestEnv.h"
-#include "app/MsgBox.h"
-#include "app/Options.h"
-#include "app/Settings.h"
-#include "app/StatusBar.h"
-#include "app/Switches.h"
-#include "app/Toolbar.h"
-#include "app/frmMain.h"
 #include "browser/FileListModel.h"
 #include "browser/FileListView.h"
 #include "browser/FolderTreeview.h"
+#include "browser/Options.h"
+#include "browser/Switches.h"
+#include "browser/frmMain.h"
+#include "kit/MsgBox.h"
+#include "kit/Settings.h"
+#include "kit/StatusBar.h"
+#include "kit/Toolbar.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
 #include "platform/Volumes.h"
@@ -229,9 +229,9 @@ private slots:
         open("dbl/inner", {"a.jpg"}, {"Double Click=" + doubleClick});
         f_->ListView1->SetSelectedRow(rowOf("a"));
         f_->ListView1_DblClick();
-        QCOMPARE(rec->opened,
-                 opensOutside ? QList<QUrl>{QUrl::fromLocalFile(root_ + "dbl/inner/a.jpg")}
-                              : QList<QUrl>{});
+        QCOMPARE(rec->opened, opensOutside
+                                  ? QList<QUrl>{QUrl::fromLocalFile(root_ + "dbl/inner/a.jpg")}
+                                  : QList<QUrl>{});
         QVERIFY(f_->isVisible() || !opensOutside);
         // The parent entry goes up a level instead.
         f_->ListView1->SetSelectedRow(rowOf(".."));

@@ -1,9 +1,8 @@
 // The folder tree component on a real, generated folder structure.
 #include <QDir>
 #include <QFileSystemModel>
-#include <QSignalSpy>
-#include <QFileSystemModel>
 #include <QItemSelectionModel>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include "TestEnv.h"
@@ -113,7 +112,8 @@ private slots:
         // Each switch replaces the model; the old models and their
         // selection models go with it.
         for (int i = 0; i < 4; ++i) tree.SetShowHidden(!tree.ShowHidden());
-        QCOMPARE(tree.findChildren<QItemSelectionModel*>().size(), 1);  // the tree and header share it
+        QCOMPARE(tree.findChildren<QItemSelectionModel*>().size(),
+                 1);  // the tree and header share it
         QTRY_COMPARE(tree.findChildren<QFileSystemModel*>().size(), 1);
     }
 
@@ -132,7 +132,6 @@ private slots:
         QCOMPARE(clicks.count(), 0);
         QCOMPARE(tree.SelectedFolder().Path(), base_ + "/a");
     }
-
 };
 
 KVO_TEST_MAIN(TestFolderTree)

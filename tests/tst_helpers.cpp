@@ -1,8 +1,8 @@
 #include <QtTest>
 
 #include "TestEnv.h"
-#include "app/Helpers.h"
-#include "app/NumberFormat.h"
+#include "kit/Helpers.h"
+#include "kit/NumberFormat.h"
 #include "platform/Platform.h"
 #include "platform/Registry.h"
 
@@ -100,19 +100,45 @@ private slots:
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("grouped rounds") << 999.5 << "#,##0" << "C" << "1,000";
-        QTest::newRow("fraction only") << 0.25 << "###.##" << "C" << ".25";
-        QTest::newRow("point always") << 2.0 << "###.##" << "C" << "2.";
-        QTest::newRow("rounds to nothing but the point") << 0.004 << "###.##" << "C" << ".";
-        QTest::newRow("optional rounds to zero") << 0.4 << "###,###,###" << "C" << "";
-        QTest::newRow("mixed rounds") << 1234.56 << "###,###,##0.#" << "C" << "1,234.6";
-        QTest::newRow("carry through") << 99.999 << "0.0" << "C" << "100.0";
-        QTest::newRow("decimal half 1.15") << 1.15 << "0.0" << "C" << "1.2";
-        QTest::newRow("negative half") << -2.5 << "0" << "C" << "-3";
-        QTest::newRow("negative to zero") << -0.004 << "0.00" << "C" << "0.00";
-        QTest::newRow("huge") << 1e20 << "#,##0" << "C" << "100,000,000,000,000,000,000";
-        QTest::newRow("German") << 1234567.891 << "###,###,##0.#" << "de_DE" << "1.234.567,9";
-        QTest::newRow("Swedish minus") << -1234.0 << "#,##0" << "sv_SE" << "\u22121\u00a0234";
+        QTest::newRow("grouped rounds") << 999.5 << "#,##0"
+                                        << "C"
+                                        << "1,000";
+        QTest::newRow("fraction only") << 0.25 << "###.##"
+                                       << "C"
+                                       << ".25";
+        QTest::newRow("point always") << 2.0 << "###.##"
+                                      << "C"
+                                      << "2.";
+        QTest::newRow("rounds to nothing but the point") << 0.004 << "###.##"
+                                                         << "C"
+                                                         << ".";
+        QTest::newRow("optional rounds to zero") << 0.4 << "###,###,###"
+                                                 << "C"
+                                                 << "";
+        QTest::newRow("mixed rounds") << 1234.56 << "###,###,##0.#"
+                                      << "C"
+                                      << "1,234.6";
+        QTest::newRow("carry through") << 99.999 << "0.0"
+                                       << "C"
+                                       << "100.0";
+        QTest::newRow("decimal half 1.15") << 1.15 << "0.0"
+                                           << "C"
+                                           << "1.2";
+        QTest::newRow("negative half") << -2.5 << "0"
+                                       << "C"
+                                       << "-3";
+        QTest::newRow("negative to zero") << -0.004 << "0.00"
+                                          << "C"
+                                          << "0.00";
+        QTest::newRow("huge") << 1e20 << "#,##0"
+                              << "C"
+                              << "100,000,000,000,000,000,000";
+        QTest::newRow("German") << 1234567.891 << "###,###,##0.#"
+                                << "de_DE"
+                                << "1.234.567,9";
+        QTest::newRow("Swedish minus") << -1234.0 << "#,##0"
+                                       << "sv_SE"
+                                       << "\u22121\u00a0234";
         // clang-format on
     }
 

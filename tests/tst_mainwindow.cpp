@@ -7,18 +7,18 @@
 #include <QtTest>
 
 #include "TestEnv.h"
-#include "app/EdgeDrawing.h"
-#include "app/Forms.h"
-#include "app/Options.h"
-#include "app/Settings.h"
-#include "app/Splitter.h"
-#include "app/StatusBar.h"
-#include "app/Switches.h"
-#include "app/Toolbar.h"
-#include "app/Twips.h"
-#include "app/frmMain.h"
 #include "browser/FileListView.h"
 #include "browser/FolderTreeview.h"
+#include "browser/Options.h"
+#include "browser/Switches.h"
+#include "browser/frmMain.h"
+#include "kit/EdgeDrawing.h"
+#include "kit/Forms.h"
+#include "kit/Settings.h"
+#include "kit/Splitter.h"
+#include "kit/StatusBar.h"
+#include "kit/Toolbar.h"
+#include "kit/Twips.h"
 #include "platform/Platform.h"
 #include "platform/SettingsBackend.h"
 #include "platform/SystemInfo.h"
@@ -231,7 +231,6 @@ private slots:
         QVERIFY(!Forms::Loaded("frmFind"));
         search->close();
     }
-
 };
 
 KVO_TEST_MAIN(TestMainWindow)

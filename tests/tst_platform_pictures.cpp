@@ -24,7 +24,7 @@ char* toString(PictureError error) {
 namespace {
 
 using Samples = QList<QPair<QPointF, QColor>>;  // colour expected at a fraction of the size
-using Inks = QList<QPair<QRectF, QColor>>;  // a colour that shows somewhere in a fraction of it
+using Inks = QList<QPair<QRectF, QColor>>;      // a colour that shows somewhere in a fraction of it
 
 const QColor kNone(Qt::transparent);
 const Samples kHalves = {{{0.2, 0.5}, kRed}, {{0.8, 0.5}, kBlue}};
@@ -80,9 +80,10 @@ class TestPictures : public QObject {
 
     static void checkInks(const QImage& image, const Inks& inks) {
         for (const auto& [area, expected] : inks) {
-            const QRect r(QPoint(int(area.left() * image.width()), int(area.top() * image.height())),
-                          QPoint(int(area.right() * image.width()) - 1,
-                                 int(area.bottom() * image.height()) - 1));
+            const QRect r(
+                QPoint(int(area.left() * image.width()), int(area.top() * image.height())),
+                QPoint(int(area.right() * image.width()) - 1,
+                       int(area.bottom() * image.height()) - 1));
             bool found = false;
             for (int y = r.top(); y <= r.bottom() && !found; ++y)
                 for (int x = r.left(); x <= r.right() && !found; ++x)
@@ -193,9 +194,8 @@ private slots:
         QTest::addColumn<Inks>("inks");
 
         const QColor black(Qt::black), white(Qt::white);
-        QTest::newRow("placeable")
-            << wmfFile(wmfDrawing(), true, 1440, QRect(0, 0, 3000, 1500)) << QSizeF(3000, 1500)
-            << kDrawing << Inks{};
+        QTest::newRow("placeable") << wmfFile(wmfDrawing(), true, 1440, QRect(0, 0, 3000, 1500))
+                                   << QSizeF(3000, 1500) << kDrawing << Inks{};
         QTest::newRow("plain, sized by its window")
             << wmfFile(wmfDrawing(), false) << QSizeF(3000, 1500) << kDrawing << Inks{};
         QTest::newRow("plain, sized by its drawing")
@@ -218,15 +218,17 @@ private slots:
             << wmfFile(wmfOutlines(), true, 1440, QRect(0, 0, 2000, 1000)) << QSizeF(2000, 1000)
             << Samples{{{0.25, 0.25}, white}, {{0.75, 0.75}, white}, {{0.75, 0.25}, kNone}}
             << Inks{{{0.45, 0.1, 0.1, 0.3}, black}, {{0.6, 0.45, 0.3, 0.1}, black}};
-        QTest::newRow("text")
-            << wmfFile(wmfText()) << QSizeF(3000, 1500) << Samples{{{0.9, 0.75}, kNone}}
-            << Inks{{{0.05, 0.1, 0.7, 0.4}, kBlue}, {{0.05, 0.55, 0.35, 0.4}, kBlue}};
+        QTest::newRow("text") << wmfFile(wmfText()) << QSizeF(3000, 1500)
+                              << Samples{{{0.9, 0.75}, kNone}}
+                              << Inks{{{0.05, 0.1, 0.7, 0.4}, kBlue},
+                                      {{0.05, 0.55, 0.35, 0.4}, kBlue}};
     }
 
     void wmfDrawn() {
         QFETCH(QByteArray, bytes);
         PictureError error = PictureError::Damaged;
-        const auto picture = PictureLoader(kTppX, kTppY).load(write("drawn.wmf", bytes), {}, &error);
+        const auto picture =
+            PictureLoader(kTppX, kTppY).load(write("drawn.wmf", bytes), {}, &error);
         QVERIFY(picture);
         QCOMPARE(error, PictureError::None);
         QTEST(picture->info.twips, "twips");
@@ -322,15 +324,15 @@ private slots:
         for (char& c : noise) c = char(generator.bounded(256));
         Bytes bitmap;  // a 30000 x 30000 24-bit DIB with no pixels
         bitmap.u32(0x00CC0020).u16(0).u16(0).u16(30000).u16(30000).u16(0).u16(0).u16(100).u16(200);
-        bitmap.u32(40).u32(30000).u32(30000).u16(1).u16(24).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0);
+        bitmap.u32(40).u32(30000).u32(30000).u16(1).u16(24).u32(0).u32(0).u32(0).u32(0).u32(0).u32(
+            0);
         const QByteArray stretchDib =
             Bytes().u32(3 + bitmap.data().size() / 2).u16(0x0F43).raw(bitmap.data()).data();
 
         QTest::newRow("cut inside a record") << drawing.chopped(30) << false;
         QTest::newRow("no end record") << drawing.chopped(6) << false;
         QTest::newRow("header only") << drawing.left(40) << false;
-        QTest::newRow("random records after the header")
-            << drawing.left(40) + noise << true;
+        QTest::newRow("random records after the header") << drawing.left(40) + noise << true;
         QTest::newRow("polygon claiming 30000 points")
             << wmfFile(wmfDrawing() + wmfRecord(0x0324, {30000, 0, 0, 10, 10})) << true;
         QTest::newRow("text longer than its record")
@@ -349,7 +351,8 @@ private slots:
         QFETCH(bool, mayDraw);
         const QString helper = MetafileRenderer::findHelper();
         QVERIFY(!helper.isEmpty());
-        for (const QStringList& args : {QStringList{"wmf", "64", "64"}, QStringList{"wmf", "extent"}}) {
+        for (const QStringList& args :
+             {QStringList{"wmf", "64", "64"}, QStringList{"wmf", "extent"}}) {
             QProcess process;
             process.start(helper, args);
             QVERIFY(process.waitForStarted());

@@ -209,7 +209,6 @@ private slots:
         QCOMPARE((QStringList{roots.first(), roots.last(), QString::number(roots.size())}),
                  expected);
     }
-
 };
 
 KVO_TEST_MAIN_CORE(VolumesTest)

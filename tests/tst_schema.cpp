@@ -4,8 +4,8 @@
 #include <QtTest>
 
 #include "TestEnv.h"
-#include "app/Schema.h"
-#include "app/Settings.h"
+#include "kit/Schema.h"
+#include "kit/Settings.h"
 #include "platform/Platform.h"
 #include "platform/SettingsBackend.h"
 #include "platform/SystemInfo.h"

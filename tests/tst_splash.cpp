@@ -6,9 +6,9 @@
 #include <QtTest>
 
 #include "TestEnv.h"
-#include "app/Forms.h"
-#include "app/frmMain.h"
 #include "app/frmspash.h"
+#include "browser/frmMain.h"
+#include "kit/Forms.h"
 #include "platform/Platform.h"
 #include "platform/SettingsBackend.h"
 #include "platform/SystemInfo.h"

@@ -5,13 +5,13 @@
 #include <QLabel>
 #include <QTimer>
 
-#include "app/DoEvents.h"
-#include "app/Forms.h"
-#include "app/Helpers.h"
-#include "app/Twips.h"
-#include "app/Version.h"
-#include "app/frmMain.h"
 #include "browser/Icons.h"
+#include "browser/frmMain.h"
+#include "kit/DoEvents.h"
+#include "kit/Forms.h"
+#include "kit/Helpers.h"
+#include "kit/Twips.h"
+#include "kit/Version.h"
 #include "platform/Registry.h"
 
 frmspash::frmspash() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint) {

@@ -1,6 +1,6 @@
 #include "browser/CommandTables.h"
 
-#include "app/Version.h"
+#include "kit/Version.h"
 
 const char* const kVendorWebSite = "https://kvoview.example.org/";
 

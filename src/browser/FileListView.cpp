@@ -8,9 +8,9 @@
 #include <QStyledItemDelegate>
 #include <QTreeView>
 
-#include "app/MouseCodes.h"
-#include "app/Twips.h"
 #include "browser/FileListModel.h"
+#include "kit/MouseCodes.h"
+#include "kit/Twips.h"
 
 namespace {
 // Draws the list's cells as the extended style asks: the selection only on

@@ -1,4 +1,4 @@
-#include "app/DoEvents.h"
+#include "kit/DoEvents.h"
 
 #include <QCoreApplication>
 

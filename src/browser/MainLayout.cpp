@@ -1,14 +1,14 @@
 // Laying out the main window's bars and panes.
-#include "app/EdgeDrawing.h"
-#include "app/PictureBox.h"
-#include "app/Schema.h"
-#include "app/Settings.h"
-#include "app/Splitter.h"
-#include "app/StatusBar.h"
-#include "app/Switches.h"
-#include "app/Toolbar.h"
-#include "app/Twips.h"
-#include "app/frmMain.h"
+#include "browser/Switches.h"
+#include "browser/frmMain.h"
+#include "kit/EdgeDrawing.h"
+#include "kit/PictureBox.h"
+#include "kit/Schema.h"
+#include "kit/Settings.h"
+#include "kit/Splitter.h"
+#include "kit/StatusBar.h"
+#include "kit/Toolbar.h"
+#include "kit/Twips.h"
 
 void frmMain::Form_Resize() {
     picdest->Cls();
@@ -20,8 +20,7 @@ void frmMain::Form_Resize() {
 
 void frmMain::SetUpSlitter() {
     // Only the exact word puts the preview below; anything else is "Right".
-    const bool below =
-        Schema::Read(Schema::BrowserOptions, "Preview Position") == "Bottom";
+    const bool below = Schema::Read(Schema::BrowserOptions, "Preview Position") == "Bottom";
     Splitter2->SetOrientation(below);
     mnuprev()(0)->setChecked(!below);
     mnuprev()(1)->setChecked(below);

@@ -1,10 +1,10 @@
-#include "app/EdgeDrawing.h"
+#include "kit/EdgeDrawing.h"
 
 #include <QPainter>
 #include <cmath>
 
-#include "app/PictureBox.h"
-#include "app/Toolbar.h"
+#include "kit/PictureBox.h"
+#include "kit/Toolbar.h"
 #include "platform/Platform.h"
 #include "platform/ScreenMetrics.h"
 

@@ -1,8 +1,8 @@
-#include "app/Helpers.h"
+#include "kit/Helpers.h"
 
 #include <QLocale>
 
-#include "app/NumberFormat.h"
+#include "kit/NumberFormat.h"
 #include "platform/Platform.h"
 #include "platform/SystemInfo.h"
 

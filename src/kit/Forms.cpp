@@ -1,4 +1,4 @@
-#include "app/Forms.h"
+#include "kit/Forms.h"
 
 QHash<QString, QPointer<QWidget>>& Forms::table() {
     static QHash<QString, QPointer<QWidget>> t;

@@ -1,11 +1,11 @@
-#include "app/Options.h"
+#include "browser/Options.h"
 
-#include "app/Schema.h"
-#include "app/Settings.h"
-#include "app/Switches.h"
-#include "app/frmMain.h"
 #include "browser/FileListView.h"
 #include "browser/FolderTreeview.h"
+#include "browser/Switches.h"
+#include "browser/frmMain.h"
+#include "kit/Schema.h"
+#include "kit/Settings.h"
 
 namespace {
 const QString& kSection = Schema::BrowserOptions;
@@ -70,12 +70,10 @@ void GetOptions(frmMain& form) {
         if (top) form.SetTop(*top);
     }
     if (readBool("Window Size").value_or(false)) {
-        if (auto w = ToSingle(read("Width")))
-            form.SetWidth(*w);
+        if (auto w = ToSingle(read("Width"))) form.SetWidth(*w);
     }
     if (readBool("Window Size").value_or(false)) {
-        if (auto h = ToSingle(read("Height")))
-            form.SetHeight(*h);
+        if (auto h = ToSingle(read("Height"))) form.SetHeight(*h);
     }
     if (readBool("Window State").value_or(false)) {
         if (auto s = ToInt16(read("WindowState"))) form.SetWindowState(*s);

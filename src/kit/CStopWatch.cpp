@@ -1,4 +1,4 @@
-#include "app/CStopWatch.h"
+#include "kit/CStopWatch.h"
 
 #include "platform/Clock.h"
 #include "platform/Platform.h"

@@ -1,9 +1,9 @@
-#include "app/MsgBox.h"
+#include "kit/MsgBox.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
-#include "app/Version.h"
+#include "kit/Version.h"
 
 namespace {
 MsgBoxHandler& handler() {

@@ -8,9 +8,9 @@
 #include "browser/FileListModel.h"
 #include "platform/FileSystem.h"
 
-#include "app/CStopWatch.h"
-#include "app/MenuArray.h"
-#include "app/PictureHolder.h"
+#include "kit/CStopWatch.h"
+#include "kit/MenuArray.h"
+#include "kit/PictureHolder.h"
 
 class FolderTreeview;
 class FileListView;

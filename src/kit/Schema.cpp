@@ -1,6 +1,6 @@
-#include "app/Schema.h"
+#include "kit/Schema.h"
 
-#include "app/Settings.h"
+#include "kit/Settings.h"
 
 #include "platform/Platform.h"
 #include "platform/ScreenMetrics.h"

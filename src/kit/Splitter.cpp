@@ -1,6 +1,6 @@
-#include "app/Splitter.h"
+#include "kit/Splitter.h"
 
-#include "app/Twips.h"
+#include "kit/Twips.h"
 
 Splitter::Splitter(QWidget* parent) : QSplitter(Qt::Horizontal, parent) {
     setChildrenCollapsible(false);

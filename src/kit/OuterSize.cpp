@@ -1,4 +1,4 @@
-#include "app/OuterSize.h"
+#include "kit/OuterSize.h"
 
 #include <QEvent>
 #include <QWidget>
@@ -64,7 +64,8 @@ void OuterSize::apply() {
         return;
     }
     if (!window_->isVisible() || !shown_.isValid()) return;
-    if (window_->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) {
+    if (window_->windowState() &
+        (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) {
         poll_.stop();  // waits for the state change back to normal
         return;
     }

@@ -1,29 +1,29 @@
-#include "app/frmMain.h"
+#include "browser/frmMain.h"
 
 #include <QCloseEvent>
 #include <QEvent>
 #include <QMenuBar>
 #include <QScreen>
 
-#include "app/DoEvents.h"
-#include "app/EdgeDrawing.h"
-#include "app/Forms.h"
-#include "app/ImageControl.h"
-#include "app/Options.h"
-#include "app/OuterSize.h"
-#include "app/PictureBox.h"
-#include "app/Schema.h"
-#include "app/Settings.h"
-#include "app/Splitter.h"
-#include "app/StatusBar.h"
-#include "app/Switches.h"
-#include "app/Toolbar.h"
-#include "app/Twips.h"
-#include "app/Version.h"
 #include "browser/FileListModel.h"
 #include "browser/FileListView.h"
 #include "browser/FolderTreeview.h"
 #include "browser/Icons.h"
+#include "browser/Options.h"
+#include "browser/Switches.h"
+#include "kit/DoEvents.h"
+#include "kit/EdgeDrawing.h"
+#include "kit/Forms.h"
+#include "kit/ImageControl.h"
+#include "kit/OuterSize.h"
+#include "kit/PictureBox.h"
+#include "kit/Schema.h"
+#include "kit/Settings.h"
+#include "kit/Splitter.h"
+#include "kit/StatusBar.h"
+#include "kit/Toolbar.h"
+#include "kit/Twips.h"
+#include "kit/Version.h"
 
 frmMain::frmMain() : client_(new QWidget(this)), outerSize_(new OuterSize(this)) {
     setObjectName("frmMain");

@@ -2,14 +2,14 @@
 // tables, and the handlers each menu array dispatches to.
 #include <QMenuBar>
 
-#include "app/Settings.h"
-#include "app/StatusBar.h"
-#include "app/Switches.h"
-#include "app/Toolbar.h"
-#include "app/frmMain.h"
 #include "browser/CommandTables.h"
 #include "browser/FolderTreeview.h"
 #include "browser/Icons.h"
+#include "browser/Switches.h"
+#include "browser/frmMain.h"
+#include "kit/Settings.h"
+#include "kit/StatusBar.h"
+#include "kit/Toolbar.h"
 
 MenuArray& frmMain::Menu(const QString& array) {
     return menus_[array];

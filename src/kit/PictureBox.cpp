@@ -1,9 +1,9 @@
-#include "app/PictureBox.h"
+#include "kit/PictureBox.h"
 
 #include <QPainter>
 #include <QResizeEvent>
 
-#include "app/Twips.h"
+#include "kit/Twips.h"
 
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
     setAutoFillBackground(true);

@@ -1,10 +1,10 @@
-#include "app/ImageControl.h"
+#include "kit/ImageControl.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "app/MouseCodes.h"
-#include "app/Twips.h"
+#include "kit/MouseCodes.h"
+#include "kit/Twips.h"
 
 ImageControl::ImageControl(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent, false);

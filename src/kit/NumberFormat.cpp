@@ -1,4 +1,4 @@
-#include "app/NumberFormat.h"
+#include "kit/NumberFormat.h"
 
 #include <charconv>
 #include <cmath>

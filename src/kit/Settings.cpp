@@ -1,4 +1,4 @@
-#include "app/Settings.h"
+#include "kit/Settings.h"
 
 #include "platform/Platform.h"
 #include "platform/SettingsBackend.h"

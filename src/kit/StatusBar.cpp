@@ -1,4 +1,4 @@
-#include "app/StatusBar.h"
+#include "kit/StatusBar.h"
 
 #include <QAccessibleWidget>
 #include <QHBoxLayout>

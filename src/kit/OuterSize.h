@@ -27,7 +27,7 @@ private:
     void resizeClient();
 
     QWidget* window_;
-    int width_ = 0;   // 0: nothing pending
+    int width_ = 0;  // 0: nothing pending
     int height_ = 0;
     QTimer poll_;
     QElapsedTimer shown_;

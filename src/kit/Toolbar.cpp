@@ -1,12 +1,12 @@
-#include "app/Toolbar.h"
+#include "kit/Toolbar.h"
 
 #include <QAction>
 #include <QMouseEvent>
 #include <QResizeEvent>
 #include <QToolButton>
 
-#include "app/MouseCodes.h"
-#include "app/Twips.h"
+#include "kit/MouseCodes.h"
+#include "kit/Twips.h"
 
 ToolbarWindow32::ToolbarWindow32(QWidget* parent) : QToolBar(parent) {
     setObjectName("ToolbarWindow32");

@@ -1,0 +1,6 @@
+#include "browser/Openers.h"
+
+Openers& Openers::table() {
+    static Openers t;
+    return t;
+}

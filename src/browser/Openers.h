@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+struct PictureHolder;
+
+// The windows and commands of higher floors that the browser and the viewer
+// start: the start-up code fills this table, so the main window never knows
+// their headers. An entry not filled in (its window does not exist yet) does
+// nothing when called.
+struct Openers {
+    // Windows.
+    std::function<void()> ShowViewer;                    // frmScroll, modeless
+    std::function<void(const QString& path)> PrintFile;  // frmPrint, modal
+    std::function<void()> ShowSettings;                  // frmSettings, modal
+    std::function<void()> ShowAbout;                     // KvoAbout, modal
+    std::function<void()> ShowOrganize;                  // frmOrganize, modal
+    std::function<void()> ShowImageHound;                // frmFind, modal
+    std::function<void()> ShowConvert;                   // frmconvert, modeless
+    std::function<void()> ShowColors;                    // frmColors, modeless
+    std::function<void()> StartSlideshow;                // frmshow
+    std::function<void()> ShowWebView;                   // frmWebView
+    std::function<void()> CreateHtmlListing;             // frmprogress
+    // Commands.
+    std::function<void()> CreateCsvListing;  // createcsv
+    std::function<void()> CreateAFolder;
+    std::function<void(bool copymodeA)> CopyThem;
+    std::function<void(bool recycle)> DeleteSelected;
+    std::function<void()> RenameFile;
+    // MakeWallpaper from a picture holder in mode 0 centred, 1 tiled, 2 stretched.
+    std::function<void(const PictureHolder& source, int mode)> MakeWallpaper;
+    std::function<void(int Index)> mnulaunch_Click;
+    std::function<void(int Index)> mnushell_Click;
+
+    static Openers& table();
+};
+
+// Calls an entry when it is filled in.
+template <class Fn, class... Args>
+void Open(const Fn& fn, Args&&... args) {
+    if (fn) fn(std::forward<Args>(args)...);
+}

@@ -1,0 +1,51 @@
+# Fails when a source under src/ includes a header of a floor above its own,
+# or of another feature window. Floors, lowest first: platform, kit, browser,
+# the feature windows side by side, app. main.cpp may include anything; the
+# helper programs only the platform.
+#   cmake -DSRC=<src folder> -P check_layers.cmake
+set(rank_platform 0)
+set(rank_kit 1)
+set(rank_browser 2)
+foreach(feature viewer fileops slideshow hound tools)
+  set(rank_${feature} 3)
+endforeach()
+set(rank_app 4)
+set(rank_helpers 1)  # the helpers sit beside kit: platform only
+
+file(GLOB_RECURSE sources RELATIVE ${SRC} ${SRC}/*.cpp ${SRC}/*.h)
+set(faults 0)
+foreach(source ${sources})
+  string(REGEX MATCH "^[^/]+" floor "${source}")
+  if(floor STREQUAL source)
+    continue()  # main.cpp
+  endif()
+  if(NOT DEFINED rank_${floor})
+    message(SEND_ERROR "${source}: folder '${floor}' is on no floor")
+    math(EXPR faults "${faults} + 1")
+    continue()
+  endif()
+  file(STRINGS ${SRC}/${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<][a-z]+/")
+  foreach(line ${includes})
+    string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[\"<]([a-z]+)/.*" "\\1" target "${line}")
+    if(NOT DEFINED rank_${target})
+      continue()  # a system or Qt header
+    endif()
+    set(bad FALSE)
+    if(rank_${target} GREATER rank_${floor})
+      set(bad TRUE)
+    elseif(rank_${target} EQUAL 3 AND rank_${floor} EQUAL 3 AND NOT target STREQUAL floor)
+      set(bad TRUE)
+    elseif(floor STREQUAL "helpers" AND NOT target STREQUAL "platform" AND NOT target STREQUAL "helpers")
+      set(bad TRUE)
+    endif()
+    if(bad)
+      message(SEND_ERROR "${source} (${floor}) includes ${target}: ${line}")
+      math(EXPR faults "${faults} + 1")
+    endif()
+  endforeach()
+endforeach()
+if(faults GREATER 0)
+  message(FATAL_ERROR "${faults} include(s) cross the floors")
+endif()
+list(LENGTH sources count)
+message(STATUS "${count} sources keep to their floors")
