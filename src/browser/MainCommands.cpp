@@ -1,15 +1,26 @@
 // The main window's menu bar and command toolbar, built from the command
 // tables, and the handlers each menu array dispatches to.
+#include <QClipboard>
+#include <QFile>
+#include <QGuiApplication>
 #include <QMenuBar>
+#include <QPointer>
+#include <QUrl>
 
 #include "browser/CommandTables.h"
+#include "browser/FileListView.h"
 #include "browser/FolderTreeview.h"
 #include "browser/Icons.h"
+#include "browser/Openers.h"
+#include "browser/PropertiesDialog.h"
 #include "browser/Switches.h"
 #include "browser/frmMain.h"
+#include "kit/ScreenPictures.h"
 #include "kit/Settings.h"
 #include "kit/StatusBar.h"
 #include "kit/Toolbar.h"
+#include "platform/Platform.h"
+#include "platform/Shell.h"
 
 MenuArray& frmMain::Menu(const QString& array) {
     return menus_[array];
@@ -93,15 +104,42 @@ void frmMain::dispatch(const QString& array, int index) {
         mnutoolsa_Click(index);
     else if (array == "mnuabouta")
         mnuabouta_Click(index);
+    else if (array == "mnuwallpaper")
+        mnuwallpaper_Click(index);
+    else if (array == "mnulaunch")
+        mnulaunch_Click(index);
+    else if (array == "mnushell")
+        mnushell_Click(index);
+}
+
+const ListItem* frmMain::NeedsAFile() const {
+    const int row = ListView1->SelectedRow();
+    if (row < 0) return nullptr;
+    const ListItem& item = ListView1->Model()->Item(row);
+    return item.Text == ".." ? nullptr : &item;
 }
 
 void frmMain::mnufilea_Click(int Index) {
+    Openers& o = Openers::table();
     switch (Index) {
         case 0: {
             const Folder up = FolderTreeview1->SelectedFolder().Parent();
             if (!up.IsNull()) FolderTreeview1->SetSelectedFolder(up.Path());
             break;
         }
+        case 2:
+            Open(o.CreateAFolder);
+            break;
+        case 3:
+            // The viewer takes the main window's place while it is open.
+            if (NeedsAFile() && o.ShowViewer) {
+                hide();
+                o.ShowViewer();
+            }
+            break;
+        case 5:
+            if (const ListItem* item = NeedsAFile()) Open(o.PrintFile, item->Key);
+            break;
         case 7:
             close();
             break;
@@ -111,7 +149,25 @@ void frmMain::mnufilea_Click(int Index) {
 }
 
 void frmMain::mnuedita_Click(int Index) {
+    Openers& o = Openers::table();
     switch (Index) {
+        case 0:
+            if (NeedsAFile()) CopyImage();
+            break;
+        case 1:
+            if (NeedsAFile()) CopyFilename();
+            break;
+        case 3:
+        case 4:
+            Open(o.CopyThem, Index == 3);
+            break;
+        case 5:
+        case 6:
+            Open(o.DeleteSelected, Index == 6);
+            break;
+        case 7:
+            if (NeedsAFile()) Open(o.RenameFile);
+            break;
         case 9:
             SelAll();
             break;
@@ -141,28 +197,187 @@ void frmMain::mnuviewa_Click(int Index) {
         case 9:
             ListFiles();
             break;
+        case 11:
+            Properties();
+            break;
         default:
             break;
     }
 }
 
 void frmMain::mnuviewaa_Click(int Index) {
-    SetView(Index);
+    if (Index >= 0 && Index <= 3) SetView(Index);
 }
-void frmMain::mnutoolsa_Click(int) {}
-void frmMain::mnuabouta_Click(int) {}
+
+void frmMain::mnutoolsa_Click(int Index) {
+    Openers& o = Openers::table();
+    const int count = ListView1->Model()->rowCount();
+    switch (Index) {
+        case 0:
+            Open(o.ShowSettings);
+            break;
+        case 3:
+            if (NeedsAFile()) Open(o.StartSlideshow);
+            break;
+        case 5:
+            if (count >= 2) Open(o.CreateHtmlListing);
+            break;
+        case 6:
+            if (count >= 2) Open(o.CreateCsvListing);
+            break;
+        case 8:
+            if (NeedsAFile()) Open(o.ShowConvert);
+            break;
+        case 10:
+            if (NeedsAFile()) Open(o.ShowWebView);
+            break;
+        case 11:
+            Open(o.ShowColors);
+            break;
+        case 17:
+            Open(o.ShowImageHound);
+            break;
+        case 19:
+            Platform::shell().StartScreenSaver();
+            break;
+        default:
+            break;
+    }
+}
+
+void frmMain::mnuwallpaper_Click(int Index) {
+    if (NeedsAFile() && Index >= 0 && Index <= 2)
+        Open(Openers::table().MakeWallpaper, picsrc, Index);
+}
+void frmMain::mnulaunch_Click(int Index) {
+    Open(Openers::table().mnulaunch_Click, Index);
+}
+void frmMain::mnushell_Click(int Index) {
+    Open(Openers::table().mnushell_Click, Index);
+}
+
+void frmMain::mnuabouta_Click(int Index) {
+    switch (Index) {
+        case 0:
+            Platform::shell().OpenDefault(QUrl(kVendorWebSite));
+            break;
+        case 2:
+            Open(Openers::table().ShowAbout);
+            break;
+        default:
+            break;
+    }
+}
 
 void frmMain::Toolbar1_ButtonClick(int Index) {
     switch (Index) {
         case 1:
             mnufilea_Click(0);
             break;
+        case 2:
+            Open(Openers::table().ShowOrganize);
+            break;
         case 4:
             mnuviewa_Click(9);
+            break;
+        case 6:
+            mnufilea_Click(3);
+            break;
+        case 7:
+            mnutoolsa_Click(3);
+            break;
+        case 8:
+            mnutoolsa_Click(10);
+            break;
+        case 9:
+            mnutoolsa_Click(17);
+            break;
+        case 11:
+            mnufilea_Click(5);
+            break;
+        case 12:
+            if (NeedsAFile()) PopupUnderButton(Index, Menu("mnuwallpaper").menu);
+            break;
+        case 14:
+            mnuedita_Click(3);
+            break;
+        case 15:
+            mnuedita_Click(4);
+            break;
+        case 16:
+            mnuedita_Click(5);
+            break;
+        case 17:
+            mnuedita_Click(6);
+            break;
+        case 19:
+            if (NeedsAFile()) PopupUnderButton(Index, Menu("mnulaunch").menu);
+            break;
+        case 20:
+            Properties();
+            break;
+        // The tool tips of 22 and 23 name each other's action.
+        case 22:
+            mnuedita_Click(0);
+            break;
+        case 23:
+            mnuedita_Click(1);
+            break;
+        case 25:
+            PopupUnderButton(Index, Menu("mnuviewaa").menu);
+            break;
+        case 27:
+            mnutoolsa_Click(0);
             break;
         default:
             break;
     }
+}
+
+void frmMain::PopupUnderButton(int index, QMenu* menu) {
+    if (!menu || index < 1 || index > Toolbar1->Count()) return;
+    const QRect r = Toolbar1->ButtonRect(index);
+    menu->popup(Toolbar1->mapToGlobal(r.bottomLeft()));
+}
+
+void frmMain::Properties() {
+    QByteArray path;
+    if (TreeHasFocus) {
+        path = QFile::encodeName(FolderTreeview1->SelectedFolder().Path());
+    } else {
+        const int row = ListView1->SelectedRow();
+        if (row < 0) return;
+        path = ListView1->Model()->Item(row).RawKey;
+    }
+    ShowProperties(path, this);
+}
+
+void frmMain::ShowProperties(const QByteArray& path, QWidget* owner) {
+    if (path.isEmpty()) return;
+    QPointer<QWidget> guard(owner);
+    Platform::shell().ShowProperties(path, [path, guard] {
+        auto* sheet = new PropertiesDialog(path, guard);
+        sheet->show();
+    });
+}
+
+void frmMain::CopyImage() {
+    // The whole picture, not the preview's copy decoded for its box; that
+    // copy serves when the file can no longer be read.
+    QImage image;
+    if (std::optional<Picture> p = ScreenPictureLoader().load(picsrc.path)) image = p->image;
+    if (image.isNull()) image = picsrc.image;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    if (!image.isNull()) clipboard->setImage(image);
+}
+
+void frmMain::CopyFilename() {
+    const ListItem* item = NeedsAFile();
+    if (!item) return;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(item->Key);
 }
 
 void frmMain::IM_MenuHighlighted(const QString& MenuCaption) {

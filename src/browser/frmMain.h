@@ -22,6 +22,7 @@ class Splitter;
 class StatusBar;
 class OuterSize;
 class Toolbar;
+class QMenu;
 class QMenuBar;
 
 // The main browser window: folder tree, file list and preview between the
@@ -54,9 +55,24 @@ public:
     void mnuorgan_Click(int Index);
     void mnutoolsa_Click(int Index);
     void mnuabouta_Click(int Index);
+    void mnuwallpaper_Click(int Index);
+    void mnulaunch_Click(int Index);
+    void mnushell_Click(int Index);
     void Toolbar1_ButtonClick(int Index);
     void Toolbar2_ButtonClick(int Index);
     void IM_MenuHighlighted(const QString& MenuCaption);
+
+    // The commands done in place.
+    // The selected item, or null when there is none or it is "..".
+    const ListItem* NeedsAFile() const;
+    // The properties sheet of the tree's folder or the list's item, by focus.
+    void Properties();
+    // The file manager's sheet for path, else our own.
+    static void ShowProperties(const QByteArray& path, QWidget* owner);
+    void CopyImage();
+    void CopyFilename();
+    // Pops the menu up below toolbar button index.
+    void PopupUnderButton(int index, QMenu* menu);
 
     // Drives and favourites.
     void GetDrives(Toolbar* tbarit);

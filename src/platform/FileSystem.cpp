@@ -4,6 +4,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -166,6 +168,55 @@ std::optional<QDateTime> PosixFileSystem::FileDateTime(const QByteArray& path) c
     const auto st = statPath(path);
     if (!st) return std::nullopt;
     return QDateTime::fromMSecsSinceEpoch(mtimeMs(*st), Qt::LocalTime);
+}
+
+namespace {
+QDateTime localTime(const struct timespec& t) {
+    return QDateTime::fromMSecsSinceEpoch(qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000,
+                                          Qt::LocalTime);
+}
+
+// A user or group by name, else by number.
+QString ownerName(uid_t uid) {
+    char buf[4096];
+    struct passwd pw, *found = nullptr;
+    if (getpwuid_r(uid, &pw, buf, sizeof buf, &found) == 0 && found)
+        return QString::fromLocal8Bit(found->pw_name);
+    return QString::number(uid);
+}
+QString groupName(gid_t gid) {
+    char buf[4096];
+    struct group gr, *found = nullptr;
+    if (getgrgid_r(gid, &gr, buf, sizeof buf, &found) == 0 && found)
+        return QString::fromLocal8Bit(found->gr_name);
+    return QString::number(gid);
+}
+}  // namespace
+
+std::optional<FileStatus> PosixFileSystem::Status(const QByteArray& path) const {
+    const auto st = statPath(path);
+    if (!st) return std::nullopt;
+    FileStatus s;
+    s.isDirectory = S_ISDIR(st->st_mode);
+    s.size = st->st_size;
+    s.mode = st->st_mode & 07777;
+    s.owner = ownerName(st->st_uid);
+    s.group = groupName(st->st_gid);
+    s.modified = localTime(st->st_mtim);
+    s.accessed = localTime(st->st_atim);
+    s.changed = localTime(st->st_ctim);
+    return s;
+}
+
+QString PermissionText(quint32 mode) {
+    QString text;
+    for (int shift : {6, 3, 0}) {
+        const quint32 bits = (mode >> shift) & 7;
+        text += bits & 4 ? 'r' : '-';
+        text += bits & 2 ? 'w' : '-';
+        text += bits & 1 ? 'x' : '-';
+    }
+    return text;
 }
 
 namespace {

@@ -24,8 +24,17 @@ struct DirEntry {
     QString name;
     quint32 attributes = 0;
     qint64 size = 0;
-    qint64 mtimeMs = 0;  // last modification, milliseconds since the epoch (UTC)
+    qint64 mtimeMs = 0;    // last modification, milliseconds since the epoch (UTC)
     QByteArray rawName{};  // the name's bytes exactly as the folder holds them
+};
+
+// What a properties sheet shows of one file or folder (symbolic links followed).
+struct FileStatus {
+    bool isDirectory = false;
+    qint64 size = 0;
+    quint32 mode = 0;  // the permission bits, as st_mode & 07777
+    QString owner, group;
+    QDateTime modified, accessed, changed;  // local time
 };
 
 // Paths come in two forms. A QByteArray path is the file's bytes as the
@@ -43,6 +52,7 @@ public:
     virtual std::optional<qint64> FileLen(const QByteArray& path) const = 0;
     // Last modification in local time.
     virtual std::optional<QDateTime> FileDateTime(const QByteArray& path) const = 0;
+    virtual std::optional<FileStatus> Status(const QByteArray& path) const = 0;
 
     bool ListDirectory(const QString& dir, std::vector<DirEntry>* out) const;
     std::optional<quint32> GetFileAttributes(const QString& path) const;
@@ -61,7 +71,11 @@ public:
     std::optional<quint32> GetFileAttributes(const QByteArray& path) const override;
     std::optional<qint64> FileLen(const QByteArray& path) const override;
     std::optional<QDateTime> FileDateTime(const QByteArray& path) const override;
+    std::optional<FileStatus> Status(const QByteArray& path) const override;
 };
+
+// "rwxr-x---" for the permission bits.
+QString PermissionText(quint32 mode);
 
 // True when the bytes read as text and back give the same bytes (valid UTF-8).
 bool IsTextPath(const QByteArray& path);

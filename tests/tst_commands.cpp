@@ -1,0 +1,269 @@
+// The main window's menu arrays, command toolbar and help line, against
+// recording openers and a recording shell.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QMenu>
+#include <QtTest>
+
+#include "TestEnv.h"
+#include "browser/CommandTables.h"
+#include "browser/FileListModel.h"
+#include "browser/FileListView.h"
+#include "browser/FolderTreeview.h"
+#include "browser/Openers.h"
+#include "browser/PropertiesDialog.h"
+#include "browser/Switches.h"
+#include "browser/frmMain.h"
+#include "kit/PictureHolder.h"
+#include "kit/Settings.h"
+#include "kit/StatusBar.h"
+#include "platform/Platform.h"
+#include "platform/Shell.h"
+
+class TestCommands : public QObject {
+    Q_OBJECT
+    QString folder_;
+    QStringList log_;
+    FakeShell* shell_ = nullptr;
+    frmMain* f_ = nullptr;
+
+    // Every opener writes its name (and argument) to the log.
+    void recordOpeners() {
+        Openers& o = Openers::table();
+        auto rec = [this](const QString& name) { return [this, name] { log_ << name; }; };
+        o.ShowViewer = rec("ShowViewer");
+        o.ShowSettings = rec("ShowSettings");
+        o.ShowAbout = rec("ShowAbout");
+        o.ShowOrganize = rec("ShowOrganize");
+        o.ShowImageHound = rec("ShowImageHound");
+        o.ShowConvert = rec("ShowConvert");
+        o.ShowColors = rec("ShowColors");
+        o.StartSlideshow = rec("StartSlideshow");
+        o.ShowWebView = rec("ShowWebView");
+        o.CreateHtmlListing = rec("CreateHtmlListing");
+        o.CreateCsvListing = rec("CreateCsvListing");
+        o.CreateAFolder = rec("CreateAFolder");
+        o.RenameFile = rec("RenameFile");
+        o.PrintFile = [this](const QString& p) { log_ << "PrintFile " + QFileInfo(p).fileName(); };
+        o.CopyThem = [this](bool c) { log_ << QString("CopyThem %1").arg(c); };
+        o.DeleteSelected = [this](bool r) { log_ << QString("DeleteSelected %1").arg(r); };
+        o.MakeWallpaper = [this](const PictureHolder&, int m) {
+            log_ << QString("Wallpaper %1").arg(m);
+        };
+        o.mnulaunch_Click = [this](int i) { log_ << QString("mnulaunch %1").arg(i); };
+        o.mnushell_Click = [this](int i) { log_ << QString("mnushell %1").arg(i); };
+    }
+
+    // Opens the main window on a folder of pictures (or an empty one) and
+    // selects the row whose text is `select` ("" for none).
+    void open(bool empty, const QString& select) {
+        const QString dir = UseFreshSettings();
+        folder_ = dir + "root/photos";
+        QDir().mkpath(folder_);
+        if (!empty) {
+            QImage img(40, 30, QImage::Format_RGB32);
+            img.fill(Qt::red);
+            QVERIFY(img.save(folder_ + "/a.bmp"));
+            QVERIFY(img.save(folder_ + "/b.bmp"));
+        }
+        UseFakeSystem(dir + "root/");
+        WriteSetting("Browser Options", "Previous Folder", folder_);
+        auto shell = std::make_unique<FakeShell>();
+        shell_ = shell.get();
+        Platform::setShell(std::move(shell));
+        f_ = frmMain::instance();
+        f_->Form_Load();
+        const FileListModel* m = f_->ListView1->Model();
+        for (int r = 0; r < m->Count(); ++r)
+            if (m->Item(r).Text == select) f_->ListView1->SetSelectedRow(r);
+        f_->ShowImage();
+        f_->ListView1_GotFocus();  // the user works in the list
+        QApplication::clipboard()->setText("before");
+    }
+
+    // What the command did, beyond the openers' own log.
+    void observe() {
+        for (const QUrl& u : shell_->opened) log_ << "open " + u.toString();
+        for (const QByteArray& p : shell_->properties)
+            log_ << "properties " + QFileInfo(p).fileName();
+        if (shell_->screenSavers) log_ << "screensaver";
+        const QClipboard* c = QApplication::clipboard();
+        if (!c->image().isNull())
+            log_ << QString("clipboard image %1x%2")
+                        .arg(c->image().width())
+                        .arg(c->image().height());
+        else if (c->text() != "before")
+            log_ << "clipboard " + QFileInfo(c->text()).fileName();
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            log_ << "popup " + popup->objectName();
+            popup->close();
+        }
+        if (f_->isHidden()) log_ << "hidden";
+    }
+
+private slots:
+    void init() {
+        log_.clear();
+        recordOpeners();
+    }
+    void cleanup() {
+        if (frmMain::exists()) {
+            frmMain::instance()->close();
+            QTRY_VERIFY(!frmMain::exists());
+        }
+        Openers::table() = Openers();
+    }
+
+    void dispatch_data() {
+        QTest::addColumn<QString>("array");  // "toolbar" for Toolbar1
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("select");  // the selected row's text
+        QTest::addColumn<QString>("expected");
+        auto row = [](const char* a, int i, const char* sel, const char* e) {
+            QTest::addRow("%s %d on '%s'", a, i, sel) << a << i << sel << e;
+        };
+        row("mnufilea", 2, "a", "CreateAFolder");
+        row("mnufilea", 3, "a", "ShowViewer|hidden");
+        row("mnufilea", 3, "..", "");
+        row("mnufilea", 5, "b", "PrintFile b.bmp");
+        row("mnufilea", 6, "a", "");
+        row("mnuedita", 0, "a", "clipboard image 40x30");
+        row("mnuedita", 1, "a", "clipboard a.bmp");
+        row("mnuedita", 1, "..", "");
+        row("mnuedita", 3, "a", "CopyThem 1");
+        row("mnuedita", 4, "a", "CopyThem 0");
+        row("mnuedita", 5, "a", "DeleteSelected 0");
+        row("mnuedita", 6, "a", "DeleteSelected 1");
+        row("mnuedita", 7, "a", "RenameFile");
+        row("mnuedita", 7, "..", "");
+        row("mnuviewa", 11, "a", "properties a.bmp");
+        row("mnutoolsa", 0, "a", "ShowSettings");
+        row("mnutoolsa", 1, "a", "");
+        row("mnutoolsa", 3, "a", "StartSlideshow");
+        row("mnutoolsa", 3, "..", "");
+        row("mnutoolsa", 5, "..", "CreateHtmlListing");
+        row("mnutoolsa", 6, "", "CreateCsvListing");
+        row("mnutoolsa", 8, "a", "ShowConvert");
+        row("mnutoolsa", 10, "a", "ShowWebView");
+        row("mnutoolsa", 10, "..", "");
+        row("mnutoolsa", 11, "..", "ShowColors");
+        row("mnutoolsa", 17, "", "ShowImageHound");
+        row("mnutoolsa", 19, "", "screensaver");
+        row("mnuwallpaper", 2, "a", "Wallpaper 2");
+        row("mnuwallpaper", 0, "..", "");
+        row("mnulaunch", 1, "a", "mnulaunch 1");
+        row("mnushell", 8, "a", "mnushell 8");
+        row("mnuabouta", 0, "", qPrintable("open " + QString(kVendorWebSite)));
+        row("mnuabouta", 1, "", "");
+        row("mnuabouta", 2, "", "ShowAbout");
+        row("toolbar", 2, "", "ShowOrganize");
+        row("toolbar", 3, "a", "");
+        row("toolbar", 6, "a", "ShowViewer|hidden");
+        row("toolbar", 7, "a", "StartSlideshow");
+        row("toolbar", 8, "a", "ShowWebView");
+        row("toolbar", 9, "", "ShowImageHound");
+        row("toolbar", 11, "a", "PrintFile a.bmp");
+        row("toolbar", 12, "a", "popup mnuwallpaper");
+        row("toolbar", 14, "a", "CopyThem 1");
+        row("toolbar", 15, "a", "CopyThem 0");
+        row("toolbar", 16, "a", "DeleteSelected 0");
+        row("toolbar", 17, "a", "DeleteSelected 1");
+        row("toolbar", 19, "a", "popup mnulaunch");
+        row("toolbar", 20, "b", "properties b.bmp");
+        // The two copy buttons do what the other's tool tip says.
+        row("toolbar", 22, "a", "clipboard image 40x30");
+        row("toolbar", 23, "a", "clipboard a.bmp");
+        row("toolbar", 25, "", "popup mnuviewaa");
+        row("toolbar", 27, "", "ShowSettings");
+        row("toolbar", 28, "a", "");
+        for (int i : {6, 7, 8, 11, 12, 19, 22, 23}) row("toolbar", i, "..", "");
+    }
+    void dispatch() {
+        QFETCH(QString, array);
+        QFETCH(int, index);
+        QFETCH(QString, select);
+        QFETCH(QString, expected);
+        open(false, select);
+        if (array == "toolbar") {
+            f_->Toolbar1_ButtonClick(index);
+        } else {
+            QAction* a = f_->Menu(array)(index);
+            if (a && !a->isSeparator()) a->trigger();
+        }
+        observe();
+        QCOMPARE(log_.join('|'), expected);
+    }
+
+    // The listing commands need two entries; ".." alone is one.
+    void listingsNeedTwoEntries() {
+        open(true, "..");
+        f_->mnutoolsa_Click(5);
+        f_->mnutoolsa_Click(6);
+        QVERIFY(log_.isEmpty());
+    }
+
+    // The tree's folder after the tree last had the focus, whatever the list selects.
+    void propertiesFollowTheFocus() {
+        open(false, "a");
+        TreeHasFocus = true;
+        f_->Toolbar1_ButtonClick(20);
+        observe();
+        QCOMPARE(log_, QStringList{"properties photos"});
+    }
+
+    // No file manager answers: our own sheet describes the file.
+    void ownPropertiesSheet() {
+        open(false, "a");
+        shell_->fileManagerAnswers = false;
+        QFile(folder_ + "/a.bmp")
+            .setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+        f_->mnuviewa_Click(11);
+        auto* sheet = f_->findChild<PropertiesDialog*>();
+        QVERIFY(sheet);
+        QCOMPARE(sheet->Value("Name"), QString("a.bmp"));
+        QCOMPARE(sheet->Value("Type"), QString("BMP picture"));
+        QCOMPARE(sheet->Value("Dimensions"), QString("40 x 30 pixels"));
+        QVERIFY(sheet->Value("Size").contains(
+            QLocale().toString(QFileInfo(folder_ + "/a.bmp").size())));
+        QCOMPARE(sheet->Value("Permissions"), QString("rw-r----- (0640)"));
+        sheet->close();
+    }
+
+    void helpTexts_data() {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("on");  // the state the toggling texts read
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("toolbar shown") << "&Toolbar" << true << "Hides toolbar";
+        QTest::newRow("toolbar hidden") << "&Toolbar" << false << "Shows toolbar";
+        QTest::newRow("status shown") << "&Statusbar" << true << "Hides statusbar";
+        QTest::newRow("status hidden") << "&Statusbar" << false << "Shows statusbar";
+        QTest::newRow("hidden shown") << "Show &Hidden Files" << true << "Hides hidden files";
+        QTest::newRow("hidden off") << "Show &Hidden Files" << false << "Shows hidden files";
+        QTest::newRow("exit") << "E&xit" << true << "Exits Kvo View 1.0.53";
+        QTest::newRow("about") << "About" << true << "About Kvo View 1.0.53";
+        QTest::newRow("web") << "&Morvath Software on the Web" << true
+                             << "Go to " + QString(kVendorWebSite);
+        QTest::newRow("copy disk")
+            << "&Copy Disk" << true << "Invokes standart Windows Copy Disk Dialog";
+        QTest::newRow("copy to") << "&Copy to..." << true << "Copies file(s) to another folder";
+        QTest::newRow("top menu") << "&File" << true << "";
+        QTest::newRow("case differs") << "&about" << true << "";
+    }
+    void helpTexts() {
+        QFETCH(QString, caption);
+        QFETCH(bool, on);
+        QFETCH(QString, expected);
+        open(true, "");
+        ToolbarVisible = StatusBarVisible = ShowHidden = on;
+        f_->StatusBar1->Panels(1).SetText("stale");
+        f_->IM_MenuHighlighted(caption);
+        QCOMPARE(f_->StatusBar1->Panels(1).Text(), expected);
+    }
+};
+
+KVO_TEST_MAIN(TestCommands)
+#include "tst_commands.moc"
