@@ -77,6 +77,7 @@ PropertiesDialog::PropertiesDialog(const QByteArray& rawPath, QWidget* owner)
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
     auto* layout = new QVBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addLayout(form_);
     layout->addWidget(buttons);
 }
