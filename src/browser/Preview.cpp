@@ -14,6 +14,7 @@
 #include "kit/NumberFormat.h"
 #include "kit/PictureBox.h"
 #include "kit/Schema.h"
+#include "kit/ScreenPictures.h"
 #include "kit/Settings.h"
 #include "kit/StatusBar.h"
 #include "kit/Twips.h"
@@ -35,11 +36,6 @@ QString pixelText(const PictureHolder& pic) {
     const ScreenMetrics& s = Platform::screen();
     return QString::number(intDiv(pic.Width(), s.TwipsPerPixelX())) + " x " +
            QString::number(intDiv(pic.Height(), s.TwipsPerPixelY()));
-}
-
-PictureLoader loader() {
-    const ScreenMetrics& s = Platform::screen();
-    return PictureLoader(s.TwipsPerPixelX(), s.TwipsPerPixelY());
 }
 
 struct Layout {
@@ -80,7 +76,7 @@ QSize decodeSize(const PictureInfo& info, QSize shown) {
 // a screen of deviceRatio device pixels to a logical one.
 bool loadInto(PictureHolder& pic, const QByteArray& path, float areaW, float areaH,
               qreal deviceRatio) {
-    const PictureLoader l = loader();
+    const PictureLoader l = ScreenPictureLoader();
     const std::optional<PictureInfo> info = l.probe(path);
     if (!info) return false;
     const Layout at =

@@ -1,0 +1,9 @@
+#include "kit/ScreenPictures.h"
+
+#include "platform/Platform.h"
+#include "platform/ScreenMetrics.h"
+
+PictureLoader ScreenPictureLoader() {
+    const ScreenMetrics& s = Platform::screen();
+    return PictureLoader(s.TwipsPerPixelX(), s.TwipsPerPixelY());
+}

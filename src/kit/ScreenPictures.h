@@ -1,0 +1,6 @@
+#pragma once
+
+#include "platform/PictureLoader.h"
+
+// A picture loader that measures pictures for this screen's twips per pixel.
+PictureLoader ScreenPictureLoader();
