@@ -16,7 +16,7 @@ ZoomSurface::ZoomSurface(QWidget* parent) : QWidget(parent) {
 
 void ZoomSurface::SetPicture(const QImage& source) {
     source_ = source;
-    dropCache();
+    scaledPixels_ = 0;
     update();
 }
 
@@ -38,59 +38,8 @@ void ZoomSurface::SetTop(float top) {
     move(x(), PxY(top));
 }
 
-void ZoomSurface::dropCache() {
-    cache_ = QImage();
-    cacheRect_ = QRect();
-    rendered_ = QRegion();
-    scaledPixels_ = 0;
-}
-
 void ZoomSurface::resizeEvent(QResizeEvent*) {
-    dropCache();
-}
-
-QRect ZoomSurface::visibleRect() const {
-    const QWidget* box = parentWidget();
-    if (!box) return rect();
-    return rect() & QRect(mapFrom(box, QPoint(0, 0)), box->size());
-}
-
-void ZoomSurface::render(const QRect& need) {
-    const qreal dpr = devicePixelRatioF();
-    const QSizeF device = QSizeF(size()) * dpr;
-    if (!cacheRect_.contains(need)) {
-        QRect next;
-        if (qint64(device.width()) * qint64(device.height()) <= kWholeSurfacePixels)
-            next = rect();
-        else
-            next = visibleRect() | need;
-        QImage bitmap((QSizeF(next.size()) * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
-        bitmap.setDevicePixelRatio(dpr);
-        const QRegion kept = rendered_ & next;
-        if (!kept.isEmpty()) {
-            QPainter p(&bitmap);
-            p.setCompositionMode(QPainter::CompositionMode_Source);
-            for (const QRect& r : kept)
-                p.drawImage(QRectF(r.translated(-next.topLeft())), cache_,
-                            QRectF(QPointF(r.topLeft() - cacheRect_.topLeft()) * dpr,
-                                   QSizeF(r.size()) * dpr));
-        }
-        cache_ = std::move(bitmap);
-        cacheRect_ = next;
-        rendered_ = kept;
-    }
-    const QRegion missing = QRegion(need) - rendered_;
-    if (missing.isEmpty()) return;
-    QPainter p(&cache_);
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.translate(-cacheRect_.topLeft());
-    p.setClipRegion(missing);
-    // The whole picture stretched over the whole surface, clipped to what is
-    // missing: the painter computes only the clipped pixels.
-    p.drawImage(QRectF(rect()), source_);
-    for (const QRect& r : missing) scaledPixels_ += qint64(r.width() * dpr) * qint64(r.height() * dpr);
-    rendered_ += missing;
+    scaledPixels_ = 0;
 }
 
 void ZoomSurface::paintEvent(QPaintEvent* e) {
@@ -104,13 +53,17 @@ void ZoomSurface::paintEvent(QPaintEvent* e) {
     const qreal dpr = devicePixelRatioF();
     if ((QSizeF(size()) * dpr).toSize() == source_.size()) {
         // Actual size on this screen: the picture itself, nothing to scale.
-        p.drawImage(QRectF(need), source_, QRectF(QPointF(need.topLeft()) * dpr, QSizeF(need.size()) * dpr));
+        p.drawImage(QRectF(need), source_,
+                    QRectF(QPointF(need.topLeft()) * dpr, QSizeF(need.size()) * dpr));
         return;
     }
-    render(need);
-    p.drawImage(QRectF(need), cache_,
-                QRectF(QPointF(need.topLeft() - cacheRect_.topLeft()) * dpr,
-                       QSizeF(need.size()) * dpr));
+    // The whole picture stretched over the whole surface, clipped to what is
+    // exposed: the painter computes only the clipped pixels.
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.setClipRegion(e->region());
+    p.drawImage(QRectF(rect()), source_);
+    for (const QRect& r : e->region() & rect())
+        scaledPixels_ += qint64(r.width() * dpr) * qint64(r.height() * dpr);
 }
 
 void ZoomSurface::mouseReleaseEvent(QMouseEvent* e) {

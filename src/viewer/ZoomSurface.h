@@ -1,30 +1,23 @@
 #pragma once
 
 #include <QImage>
-#include <QRegion>
 #include <QWidget>
 
 // The zoomed picture surface inside the viewport. It is as large as the
 // picture at its zoom (a 6000 x 4000 photo at three times is 18000 x 12000
-// pixels), but never holds a bitmap that large: it keeps the unzoomed source
-// and a bitmap of the scaled picture that is filled in as parts of it come
-// into view.
-//
-// - A surface of at most kWholeSurfacePixels device pixels keeps one bitmap
-//   of its whole size, rendered part by part the first time each part is
-//   seen; once seen, scrolling over it only copies.
-// - A larger one keeps a bitmap of the visible part only. Scrolling copies
-//   what stays visible into the new bitmap and scales just the strip that
-//   comes into view.
-// Either way a zoom step scales exactly the visible area once, the same
-// work as one stretched drawImage of the picture clipped to the viewport,
-// and moving the surface never scales again what is already drawn.
+// pixels) but never holds a bitmap that large: it keeps the unzoomed picture
+// and paints only the part of it that is exposed, stretched over the whole
+// surface and clipped, straight into the window's backing store. So a zoom
+// step scales exactly the visible area once, the same work as one stretched
+// drawImage of the picture clipped to the viewport. The surface is opaque,
+// so moving it to scroll shifts the pixels already in the backing store and
+// paints only the strip that comes into view; what was drawn is never
+// scaled again. That backing store is the surface's persistent bitmap: a
+// bitmap of the whole zoomed picture would take 864 MB for the photo above.
 class ZoomSurface : public QWidget {
     Q_OBJECT
 public:
     explicit ZoomSurface(QWidget* parent = nullptr);
-
-    static constexpr qint64 kWholeSurfacePixels = 16'000'000;  // 64 MB at 4 bytes
 
     // The unzoomed picture, stretched over the surface at whatever size it has.
     void SetPicture(const QImage& source);
@@ -37,7 +30,7 @@ public:
     void SetTop(float top);
     float Left = 0, Top = 0, Width = 0, Height = 0;
 
-    // Device pixels scaled so far since the picture or the size last changed.
+    // Device pixels scaled since the picture or the size last changed.
     qint64 ScaledPixels() const { return scaledPixels_; }
 
 signals:
@@ -49,16 +42,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
 
 private:
-    void dropCache();
-    // The part of the surface its container shows, in the surface's coordinates.
-    QRect visibleRect() const;
-    // Makes sure the cache holds need, rendering what it lacks.
-    void render(const QRect& need);
-
     QImage source_;
-    QImage cache_;      // device pixels of cacheRect_
-    QRect cacheRect_;   // logical coordinates of the surface
-    QRegion rendered_;  // what of cacheRect_ is drawn
     qint64 scaledPixels_ = 0;
 };
 

@@ -27,26 +27,16 @@
 #include "viewer/ZoomSurface.h"
 
 namespace {
-// A picture is held whole up to this many pixels (200 MB at 4 bytes); a
-// 6000 x 4000 photo fits. A larger one is held scaled down to about this
-// many pixels and still shown at its zoom factor times its natural size, with
-// less detail at the higher zooms: every zoom step draws from this one copy,
-// and a 12000 x 9000 photo held whole would take 432 MB before any zoom.
-constexpr qint64 kMaxHeldPixels = 50'000'000;
+// A picture is held whole up to 8000 pixels a side (256 MB at most at 4
+// bytes a pixel); a 6000 x 4000 photo fits. A larger one is held scaled down
+// to fit that square and still shown at its zoom factor times its natural
+// size, with less detail at the higher zooms: every zoom step draws from
+// this one copy, and a 12000 x 9000 photo held whole would take 432 MB.
+const QSize kMaxHeld(8000, 8000);
 
 // Reads the picture once, at natural size within the cap.
 bool loadPicture(PictureHolder& pic, const QByteArray& path) {
-    const PictureLoader l = ScreenPictureLoader();
-    const std::optional<PictureInfo> info = l.probe(path);
-    if (!info) return false;
-    QSize box;  // not valid: natural size
-    const qint64 area = qint64(info->pixels.width()) * info->pixels.height();
-    if (area > kMaxHeldPixels) {
-        const double scale = std::sqrt(double(kMaxHeldPixels) / double(area));
-        box = QSize(qMax(1, int(info->pixels.width() * scale)),
-                    qMax(1, int(info->pixels.height() * scale)));
-    }
-    std::optional<Picture> p = l.load(path, box, nullptr, &*info);
+    std::optional<Picture> p = ScreenPictureLoader().load(path, kMaxHeld);
     if (!p) return false;
     pic.path = path;
     pic.image = std::move(p->image);
