@@ -21,6 +21,7 @@
 #include "kit/StatusBar.h"
 #include "kit/Toolbar.h"
 #include "kit/Twips.h"
+#include "kit/WindowGeometry.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "viewer/ScrollBar.h"
@@ -38,10 +39,7 @@ const QSize kMaxHeld(8000, 8000);
 bool loadPicture(PictureHolder& pic, const QByteArray& path) {
     std::optional<Picture> p = ScreenPictureLoader().load(path, kMaxHeld);
     if (!p) return false;
-    pic.path = path;
-    pic.image = std::move(p->image);
-    pic.twips = p->info.twips;
-    pic.pixels = p->info.pixels;
+    pic.Take(path, std::move(*p));
     return true;
 }
 
@@ -302,16 +300,16 @@ bool frmScroll::eventFilter(QObject* watched, QEvent* e) {
 }
 
 float frmScroll::Left() const {
-    return TwX(frameGeometry().x());
+    return FrameLeft(this);
 }
 float frmScroll::Top() const {
-    return TwY(frameGeometry().y());
+    return FrameTop(this);
 }
 float frmScroll::Width() const {
-    return TwX(frameGeometry().width());
+    return FrameWidth(this);
 }
 float frmScroll::Height() const {
-    return TwY(frameGeometry().height());
+    return FrameHeight(this);
 }
 float frmScroll::ScaleWidth() const {
     return TwX(client_->width());
@@ -321,8 +319,5 @@ float frmScroll::ScaleHeight() const {
 }
 
 int frmScroll::WindowState() const {
-    const Qt::WindowStates s = windowState();
-    if (s & Qt::WindowMinimized) return 1;
-    if (s & Qt::WindowMaximized) return 2;
-    return 0;
+    return WindowStateCode(this);
 }
