@@ -292,9 +292,7 @@ private slots:
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("did");
         QTest::newRow("print button") << "button" << 4 << "print a.bmp";
-        QTest::newRow("print menu") << "mnufilea" << 3 << "print a.bmp";
         QTest::newRow("copy filename button") << "button" << 15 << "text a.bmp";
-        QTest::newRow("copy image menu") << "mnuedita" << 0 << "image 40x30";
         QTest::newRow("copy image button") << "button" << 16 << "image 40x30";
         QTest::newRow("tiled wallpaper") << "mnuwall" << 1 << "wallpaper 1 40x30";
         QTest::newRow("web site") << "mnuabouta" << 0 << "web https://kvoview.example.org/";
@@ -339,7 +337,6 @@ private slots:
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("help");
         QTest::newRow("open") << "&Open" << "Opens new image";
-        QTest::newRow("stretched") << "&Stretched" << "Stretches wallpaper to fit desktop";
         QTest::newRow("web") << "&Morvath Software on the Web" << "Go to https://kvoview.example.org/";
         QTest::newRow("about") << "About" << "About Kvo View 1.0.53";
         QTest::newRow("separator clears") << "" << "";
