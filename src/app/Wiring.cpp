@@ -1,7 +1,10 @@
 #include "app/Wiring.h"
 
 #include "browser/Openers.h"
+#include "kit/Forms.h"
+#include "viewer/frmScroll.h"
 
 void WireWindows() {
-    [[maybe_unused]] Openers& o = Openers::table();
+    Openers& o = Openers::table();
+    o.ShowViewer = [] { Forms::Get<frmScroll>("frmScroll")->Form_Load(); };
 }

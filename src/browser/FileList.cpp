@@ -7,6 +7,7 @@
 #include "browser/FileListModel.h"
 #include "browser/FileListView.h"
 #include "browser/FolderTreeview.h"
+#include "browser/Openers.h"
 #include "browser/Switches.h"
 #include "browser/frmMain.h"
 #include "kit/Helpers.h"
@@ -175,7 +176,10 @@ void frmMain::ListView1_DblClick() {
         return;
     }
     if (ToBool(Schema::Read(Schema::BrowserOptions, "Double Click")).value_or(false)) {
-        // The viewer window takes the selected item from here once it exists.
+        // The viewer takes the selected item from the list and stands in
+        // for this window until it closes.
+        hide();
+        Open(Openers::table().ShowViewer);
         return;
     }
     Platform::shell().OpenDefault(FileUrl(item.RawKey));

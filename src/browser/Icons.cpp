@@ -185,6 +185,74 @@ QIcon Icons::Toolbar(int image) {
     return make(table.value(image, {S::SP_FileIcon}));
 }
 
+namespace {
+// A magnifying glass, with a plus, a minus or "1:1" in its lens.
+void magnifier(QPainter& p, const QString& sign) {
+    p.setPen(QPen(QColor(120, 70, 20), 5, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(20, 20, 28, 28);
+    p.setPen(QPen(QColor(60, 60, 60), 2.5));
+    p.setBrush(QColor(225, 240, 255));
+    p.drawEllipse(QPointF(13, 13), 10, 10);
+    p.setPen(QPen(QColor(20, 60, 140), 3));
+    if (sign == "+" || sign == "-") p.drawLine(8, 13, 18, 13);
+    if (sign == "+") p.drawLine(13, 8, 13, 18);
+    if (sign == "1:1") {
+        QFont f = p.font();
+        f.setBold(true);
+        f.setPixelSize(9);
+        p.setFont(f);
+        p.drawText(QRect(3, 3, 20, 20), Qt::AlignCenter, sign);
+    }
+}
+
+void clipboardGlyph(QPainter& p) {
+    p.setPen(QPen(QColor(90, 60, 30), 1.5));
+    p.setBrush(QColor(200, 160, 100));
+    p.drawRoundedRect(5, 4, 22, 26, 2, 2);
+    p.setBrush(Qt::white);
+    p.drawRect(8, 8, 16, 19);
+    p.setBrush(QColor(150, 150, 150));
+    p.drawRect(11, 2, 10, 5);
+}
+}  // namespace
+
+QIcon Icons::ViewerToolbar(int button) {
+    using S = QStyle;
+    switch (button) {
+        case 1:
+            return stdIcon(S::SP_DialogOpenButton);
+        case 2:
+            return stdIcon(S::SP_FileDialogDetailedView);
+        case 4:
+            return painted(printer);
+        case 6:
+            return stdIcon(S::SP_ArrowBack);
+        case 7:
+            return stdIcon(S::SP_ArrowForward);
+        case 9:
+            return stdIcon(S::SP_BrowserReload);
+        case 11:
+            return painted([](QPainter& p) { magnifier(p, "+"); });
+        case 12:
+            return painted([](QPainter& p) { magnifier(p, "-"); });
+        case 13:
+            return painted([](QPainter& p) { magnifier(p, "1:1"); });
+        case 15:
+            return painted(clipboardGlyph);
+        case 16:
+            return painted([](QPainter& p) {
+                clipboardGlyph(p);
+                p.scale(0.55, 0.55);
+                p.translate(14, 16);
+                picture(p);
+            });
+        case 18:
+            return painted(monitor);
+        default:
+            return stdIcon(S::SP_FileIcon);
+    }
+}
+
 QIcon Icons::Menu(const QString& caption) {
     static const QHash<QString, int> toolbarImage = {
         {"&Up One Level", 1},     {"&Organize Favorites", 2},

@@ -9,6 +9,8 @@
 namespace Icons {
 // Command toolbar images, numbered from 1.
 QIcon Toolbar(int image);
+// Viewer toolbar images, by button number (1 to 18).
+QIcon ViewerToolbar(int button);
 // Menu icon for a caption ("&Open"); null when the caption has none.
 QIcon Menu(const QString& caption);
 // Drive and favourite buttons: 1 floppy, 2 removable, 3 fixed, 4 CD-ROM,

@@ -84,10 +84,7 @@ bool loadInto(PictureHolder& pic, const QByteArray& path, float areaW, float are
     const QSize shown = (QSizeF(PxX(at.w), PxY(at.h)) * deviceRatio).toSize();
     std::optional<Picture> p = l.load(path, decodeSize(*info, shown), nullptr, &*info);
     if (!p) return false;
-    pic.path = path;
-    pic.image = std::move(p->image);
-    pic.twips = p->info.twips;
-    pic.pixels = p->info.pixels;
+    pic.Take(path, std::move(*p));
     return true;
 }
 

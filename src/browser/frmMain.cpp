@@ -23,6 +23,7 @@
 #include "kit/StatusBar.h"
 #include "kit/Toolbar.h"
 #include "kit/Twips.h"
+#include "kit/WindowGeometry.h"
 #include "kit/Version.h"
 
 frmMain::frmMain() : client_(new QWidget(this)), outerSize_(new OuterSize(this)) {
@@ -174,16 +175,16 @@ bool frmMain::eventFilter(QObject* watched, QEvent* e) {
 // Geometry. The frame is what the user sees as the window; without a window
 // manager it equals the client geometry.
 float frmMain::Left() const {
-    return TwX(frameGeometry().x());
+    return FrameLeft(this);
 }
 float frmMain::Top() const {
-    return TwY(frameGeometry().y());
+    return FrameTop(this);
 }
 float frmMain::Width() const {
-    return TwX(frameGeometry().width());
+    return FrameWidth(this);
 }
 float frmMain::Height() const {
-    return TwY(frameGeometry().height());
+    return FrameHeight(this);
 }
 
 void frmMain::SetLeft(float twips) {
@@ -202,10 +203,7 @@ void frmMain::SetHeight(float twips) {
 }
 
 int frmMain::WindowState() const {
-    const Qt::WindowStates s = windowState();
-    if (s & Qt::WindowMinimized) return 1;
-    if (s & Qt::WindowMaximized) return 2;
-    return 0;
+    return WindowStateCode(this);
 }
 
 void frmMain::SetWindowState(int state) {

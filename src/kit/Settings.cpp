@@ -53,18 +53,27 @@ std::optional<bool> ToBool(const QString& text) {
 namespace {
 // Whole-number text, rounded half to even like the old runtime's
 // conversions, within [lo, hi].
+std::optional<qint64> toWhole(double d, qint64 lo, qint64 hi) {
+    const double r = std::nearbyint(d);
+    if (!(r >= double(lo) && r <= double(hi))) return std::nullopt;
+    return qint64(r);
+}
+
 std::optional<qint64> toWhole(const QString& text, qint64 lo, qint64 hi) {
     bool ok = false;
     const double d = text.trimmed().toDouble(&ok);
     if (!ok) return std::nullopt;
-    const double r = std::nearbyint(d);
-    if (!(r >= double(lo) && r <= double(hi))) return std::nullopt;
-    return qint64(r);
+    return toWhole(d, lo, hi);
 }
 }  // namespace
 
 std::optional<qint16> ToInt16(const QString& text) {
     if (auto v = toWhole(text, -32768, 32767)) return qint16(*v);
+    return std::nullopt;
+}
+
+std::optional<qint16> ToInt16(double value) {
+    if (auto v = toWhole(value, -32768, 32767)) return qint16(*v);
     return std::nullopt;
 }
 

@@ -36,6 +36,8 @@ QString SettingText(const QVariant& value);
 std::optional<bool> ToBool(const QString& text);
 // 16-bit signed unless told otherwise; decimal text, surrounding spaces allowed.
 std::optional<qint16> ToInt16(const QString& text);
+// A number rounded half to even into 16 bits; empty when it does not fit.
+std::optional<qint16> ToInt16(double value);
 std::optional<qint32> ToInt32(const QString& text);
 // Single-precision number (twips).
 std::optional<float> ToSingle(const QString& text);

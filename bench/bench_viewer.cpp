@@ -1,0 +1,171 @@
+// The viewer window, each figure beside a baseline measured in the same run:
+//  (a) each zoom step on a 6000x4000 picture, until painted, against one
+//      QPainter::drawImage of the same picture stretched to the same size
+//      onto a surface the size of the viewport;
+//  (b) scrolling one small step at three times against that rescale;
+//  (c) Next through 100 1920x1080 JPEGs (the main window's preview follows)
+//      against decoding them in a loop with QImageReader at the size shown;
+//  (d) opening the viewer from the list on a 6000x4000 JPEG against one
+//      full decode of it.
+// Target: ratio <= 1.2 for each.
+#include <QApplication>
+#include <QDir>
+#include <QImageReader>
+#include <QTemporaryDir>
+#include <QWindow>
+#include <cstdio>
+
+#include "browser/FileListModel.h"
+#include "browser/FileListView.h"
+#include "browser/frmMain.h"
+#include "kit/Forms.h"
+#include "viewer/ScrollBar.h"
+#include "viewer/ZoomSurface.h"
+#include "viewer/frmScroll.h"
+
+#include "BenchPictures.h"
+#include "BenchWindow.h"
+
+namespace {
+void report(const char* what, std::pair<double, double> t) {
+    std::printf("%-34s ours %8.2f ms   baseline %8.2f ms   ratio %.2f\n", what, t.first, t.second,
+                t.first / t.second);
+}
+
+// One stretched drawing of the picture at w x h, clipped to the viewport.
+double rescale(const QImage& picture, QSize viewport, QSizeF size) {
+    return timeMs([&] {
+        QImage target(viewport, QImage::Format_ARGB32_Premultiplied);
+        QPainter p(&target);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawImage(QRectF(QPointF(0, 0), size), picture);
+    });
+}
+
+// What the event loop paints next, as it would between two user actions.
+void paint(QWidget*) {
+    QCoreApplication::processEvents();
+}
+
+frmScroll* openViewer(frmMain* f, const QString& folder, int row) {
+    if (Forms::Loaded("frmScroll")) Forms::Close("frmScroll");
+    QCoreApplication::processEvents();
+    f->CurrentFolder = folder;
+    if (f->ListView1->Model()->Count() < 2 || !f->ListView1->Model()->Item(1).Key.startsWith(folder))
+        f->ListFiles();
+    f->ListView1->SetSelectedRow(row);
+    auto* v = Forms::Get<frmScroll>("frmScroll");
+    v->Form_Load();
+    for (int i = 0; i < 50 && !(v->windowHandle() && v->windowHandle()->isExposed()); ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    paint(v);
+    return v;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication::setAttribute(Qt::AA_Use96Dpi, true);
+    QApplication app(argc, argv);
+    QTemporaryDir tmp;
+    if (!tmp.isValid()) return 1;
+    InstallBenchPlatform(tmp.path());
+
+    const QString big = tmp.path() + "/big/", many = tmp.path() + "/many/";
+    QDir().mkpath(big);
+    QDir().mkpath(many);
+    if (!photo(QSize(6000, 4000)).save(big + "photo.jpg", "JPEG", 90)) qFatal("cannot write");
+    const QImage hd = photo(QSize(1920, 1080));
+    QStringList files;
+    for (int i = 0; i < 100; ++i) {
+        QImage im = hd;
+        QPainter(&im).fillRect(i * 10, 0, 40, 40, Qt::white);
+        files << many + QString("p%1.jpg").arg(i, 3, 10, QChar('0'));
+        if (!im.save(files.last(), "JPEG", 90)) qFatal("cannot write");
+    }
+
+    frmMain* f = frmMain::instance();
+    f->Form_Load();
+    f->resize(1280, 860);
+
+    // (d) Opening from the list.
+    report("open 6000x4000 JPEG", compare([] {},
+                                          [&] { openViewer(f, big, 1); },
+                                          [&] { QImageReader(big + "photo.jpg").read(); }, 5));
+
+    // (a) Zoom steps, each from the step next to it.
+    frmScroll* v = openViewer(f, big, 1);
+    const QImage& picture = v->Picture1.image;
+    for (int level : {4, 5, 6, 3, 2, 1, 0}) {
+        const bool in = level >= 4;
+        const int from = in ? level - 1 : level + 1;
+        const auto t = compare(
+            [&] {
+                ZoomLevel = qint16(from);
+                v->ZoomIn(from);
+                paint(v);
+            },
+            [&] {
+                v->DoZoom(in);
+                paint(v);
+            },
+            [&] {
+                rescale(picture, v->OuterPict->size(),
+                        QSizeF(picture.size()) * ZoomFactor(level));
+            });
+        char label[64];
+        std::snprintf(label, sizeof label, "zoom %s to %.2fx", in ? "in" : "out", ZoomFactor(level));
+        report(label, t);
+    }
+
+    // (b) One small step of the bar at three times.
+    ZoomLevel = 6;
+    v->ZoomIn(6);
+    paint(v);
+    qint64 scaled = 0;
+    const auto scroll = compare(
+        [&] {
+            v->HBar->SetValue(0);
+            paint(v);
+        },
+        [&] {
+            const qint64 before = v->InnerPict->ScaledPixels();
+            v->HBar->SetValue(qint16(-v->HBar->SmallChange()));
+            paint(v);
+            scaled = v->InnerPict->ScaledPixels() - before;
+        },
+        [&] { rescale(picture, v->OuterPict->size(), QSizeF(picture.size()) * 3); });
+    report("scroll one step at 3x", scroll);
+    std::printf("%-34s %lld of %d pixels in view scaled again\n", "", scaled,
+                v->OuterPict->width() * v->OuterPict->height());
+
+    // (c) Next through the 100 pictures.
+    const auto next = compare(
+        [&] { v = openViewer(f, many, 1); },
+        [&] {
+            for (int i = 1; i < 100; ++i) {
+                v->mnuviewa_Click(1);
+                paint(v);
+            }
+        },
+        [&] {
+            for (int i = 1; i < 100; ++i) QImageReader(files[i]).read();
+        },
+        3);
+    report("Next x99, 1920x1080 JPEGs", next);
+    const auto viewerOnly = compare(
+        [&] { v = openViewer(f, many, 1); },
+        [&] {
+            for (int i = 1; i < 100; ++i) {
+                v->ShowNext();
+                paint(v);
+            }
+        },
+        [&] {
+            for (int i = 1; i < 100; ++i) QImageReader(files[i]).read();
+        },
+        3);
+    report("  of which the viewer's ShowNext", viewerOnly);
+    return 0;
+}

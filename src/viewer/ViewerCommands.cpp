@@ -1,0 +1,312 @@
+// The viewer's menus and toolbar, stepping through the main window's list,
+// and the commands.
+#include <QClipboard>
+#include <QCursor>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QTreeView>
+#include <QListView>
+
+#include "browser/CommandTables.h"
+#include "browser/FileListModel.h"
+#include "browser/FileListView.h"
+#include "browser/Icons.h"
+#include "browser/Openers.h"
+#include "browser/frmMain.h"
+#include "kit/Helpers.h"
+#include "kit/StatusBar.h"
+#include "kit/Toolbar.h"
+#include "platform/Platform.h"
+#include "platform/Shell.h"
+#include "viewer/ViewerTables.h"
+#include "viewer/ZoomSurface.h"
+#include "viewer/frmScroll.h"
+
+namespace {
+FileListView* list() {
+    return frmMain::instance()->ListView1;
+}
+
+// The list's selected item, or null when there is none.
+const ListItem* selectedItem() {
+    const int row = list()->SelectedRow();
+    return row < 0 ? nullptr : &list()->Model()->Item(row);
+}
+
+// True when ".." is the first item (ascending order), false when last.
+bool parentFirst() {
+    const FileListModel* m = list()->Model();
+    return m->Count() > 0 && m->Item(0).Text == "..";
+}
+}  // namespace
+
+void frmScroll::buildMenus() {
+    QMenuBar* bar = menuBar();
+    const auto hover = [this](QAction* a) { IconMenu1_MenuHighlighted(a->text()); };
+    connect(bar, &QMenuBar::hovered, this, hover);
+    for (const TopMenuDef& top : ViewerTopMenus()) {
+        QMenu* m = bar->addMenu(top.caption);
+        m->setObjectName(top.control);
+        connect(m, &QMenu::hovered, this, hover);
+        menus_[top.array].menu = m;
+    }
+    // A submenu's items follow the item that opens it, so it exists by then.
+    for (const MenuItemDef& def : ViewerMenuItems()) {
+        MenuArray& arr = menus_[def.array];
+        if (!arr.menu) continue;
+        QAction* a = nullptr;
+        if (QString(def.caption) == "-") {
+            a = arr.menu->addSeparator();
+        } else if (def.submenu) {
+            QMenu* sub = arr.menu->addMenu(Icons::Menu(def.caption), def.caption);
+            sub->setObjectName(def.submenu);
+            connect(sub, &QMenu::hovered, this, hover);
+            menus_[def.submenu].menu = sub;
+            a = sub->menuAction();
+        } else {
+            a = arr.menu->addAction(Icons::Menu(def.caption), def.caption);
+            const QString array = def.array;
+            const int index = def.index;
+            connect(a, &QAction::triggered, this, [this, array, index] { dispatch(array, index); });
+        }
+        a->setData(def.index);
+        arr.Add(def.index, a);
+    }
+}
+
+void frmScroll::buildToolbar() {
+    for (const ToolButtonDef& b : ViewerToolbarButtons()) {
+        if (b.toolTip)
+            Toolbar1->AddButton(QString(), b.toolTip, Icons::ViewerToolbar(b.image));
+        else
+            Toolbar1->AddSeparator();
+    }
+}
+
+void frmScroll::dispatch(const QString& array, int index) {
+    if (array == "mnufilea")
+        mnufilea_Click(index);
+    else if (array == "mnuedita")
+        mnuedita_Click(index);
+    else if (array == "mnuwall")
+        mnuwall_Click(index);
+    else if (array == "mnuviewa")
+        mnuviewa_Click(index);
+    else if (array == "mnuabouta")
+        mnuabouta_Click(index);
+}
+
+void frmScroll::setPrevious(bool on) {
+    Toolbar1->SetButtonEnabled(6, on);
+    mnuviewa()(0)->setEnabled(on);
+}
+
+void frmScroll::setNext(bool on) {
+    Toolbar1->SetButtonEnabled(7, on);
+    mnuviewa()(1)->setEnabled(on);
+}
+
+void frmScroll::DoEnable() {
+    const int i = list()->SelectedRow() + 1, count = list()->Model()->Count();
+    const int first = parentFirst() ? 2 : 1, last = parentFirst() ? count : count - 1;
+    if (i == first) {
+        setPrevious(false);
+    } else if (i == last) {
+        setNext(false);
+    } else {
+        setPrevious(true);
+        setNext(true);
+    }
+}
+
+void frmScroll::stepTo(int i, int next) {
+    FileListView* l = list();
+    FileListModel* m = l->Model();
+    if (next < 1 || next > m->Count()) return;
+    const QModelIndex at = m->index(next - 1, 0);
+    l->Selection()->setCurrentIndex(at, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    l->SetSelected(i - 1, false);
+    if (l->View() == 3)
+        l->DetailsView()->scrollTo(at);
+    else
+        l->IconsView()->scrollTo(at);
+    const ListItem& item = m->Item(next - 1);
+    Loadimage(item.Key, item.RawKey);
+    sizeit();
+}
+
+void frmScroll::ShowNext() {
+    const int i = list()->SelectedRow() + 1, count = list()->Model()->Count();
+    setPrevious(true);
+    if (parentFirst()) {
+        if (i == count) return;
+        stepTo(i, i + 1);
+        if (i == count - 1) setNext(false);
+    } else {
+        if (i == count - 2) setNext(false);
+        if (i == count - 1) return;
+        stepTo(i, i + 1);
+    }
+}
+
+void frmScroll::ShowPrevious() {
+    // No stop at the first file: only the disabled Previous keeps it off "..".
+    const int i = list()->SelectedRow() + 1;
+    setNext(true);
+    if (i == (parentFirst() ? 3 : 2)) setPrevious(false);
+    stepTo(i, i - 1);
+}
+
+void frmScroll::GetImageFile() {
+    const QString filter = OpenDialogFilter(PatternListOfSwitches());
+    const QString chosen = chooseFile ? chooseFile(this, filter)
+                                      : QFileDialog::getOpenFileName(this, QString(), QString(), filter);
+    if (chosen.isEmpty()) return;
+    // Only the viewer shows it: the list and its selection stay as they are.
+    Loadimage(StripNul(chosen));
+    sizeit();
+}
+
+void frmScroll::IconMenu1_MenuHighlighted(const QString& MenuCaption) {
+    StatusBar1->Panels(1).SetText(ViewerHelpText(MenuCaption));
+}
+
+void frmScroll::closeViewer() {
+    close();
+}
+
+void frmScroll::mnufilea_Click(int Index) {
+    switch (Index) {
+        case 0:
+            GetImageFile();
+            break;
+        case 1:
+        case 5:
+            closeViewer();
+            break;
+        case 3:
+            if (const ListItem* item = selectedItem()) Open(Openers::table().PrintFile, item->Key);
+            break;
+        default:
+            break;
+    }
+}
+
+void frmScroll::mnuedita_Click(int Index) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    switch (Index) {
+        case 0:
+            clipboard->clear();
+            if (Picture1.HasPicture()) clipboard->setImage(Picture1.image);
+            break;
+        case 1:
+            clipboard->clear();
+            if (const ListItem* item = selectedItem()) clipboard->setText(item->Key);
+            break;
+        default:
+            break;
+    }
+}
+
+void frmScroll::mnuwall_Click(int Index) {
+    if (Index >= 0 && Index <= 2) Open(Openers::table().MakeWallpaper, Picture1, Index);
+}
+
+void frmScroll::mnuviewa_Click(int Index) {
+    switch (Index) {
+        case 0:
+            ShowPrevious();
+            frmMain::instance()->ShowImage();
+            break;
+        case 1:
+            ShowNext();
+            frmMain::instance()->ShowImage();
+            break;
+        case 3:
+            DoZoom(true);
+            break;
+        case 4:
+            DoZoom(false);
+            break;
+        case 5:
+            ZoomIn(3);
+            Toolbar1->SetButtonEnabled(11, true);
+            Toolbar1->SetButtonEnabled(12, true);
+            ZoomLevel = 3;
+            mnuviewa()(3)->setEnabled(true);
+            mnuviewa()(4)->setEnabled(true);
+            break;
+        case 7:
+            if (const ListItem* item = selectedItem()) Loadimage(item->Key, item->RawKey);
+            sizeit();
+            Toolbar1->SetButtonEnabled(11, true);
+            Toolbar1->SetButtonEnabled(12, true);
+            ZoomLevel = 3;
+            break;
+        default:
+            break;
+    }
+}
+
+void frmScroll::mnuabouta_Click(int Index) {
+    if (Index == 0) Platform::shell().OpenDefault(QUrl(kVendorWebSite));
+    if (Index == 2) Open(Openers::table().ShowAbout);
+}
+
+void frmScroll::Toolbar1_ButtonClick(int Index) {
+    switch (Index) {
+        case 1:
+            mnufilea_Click(0);
+            break;
+        case 2:
+            mnufilea_Click(1);
+            break;
+        case 4:
+            mnufilea_Click(3);
+            break;
+        case 6:
+            mnuviewa_Click(0);
+            break;
+        case 7:
+            mnuviewa_Click(1);
+            break;
+        case 9:
+            mnuviewa_Click(7);
+            break;
+        case 11:
+            mnuviewa_Click(3);
+            break;
+        case 12:
+            mnuviewa_Click(4);
+            break;
+        case 13:
+            // The button leaves the menu's zoom items as they are.
+            ZoomIn(3);
+            Toolbar1->SetButtonEnabled(11, true);
+            Toolbar1->SetButtonEnabled(12, true);
+            ZoomLevel = 3;
+            break;
+        case 15:
+            mnuedita_Click(1);
+            break;
+        case 16:
+            mnuedita_Click(0);
+            break;
+        case 18: {
+            const QRect r = Toolbar1->ButtonRect(18);
+            if (QMenu* m = mnuwall().menu) m->popup(Toolbar1->mapToGlobal(QPoint(r.left(), r.height())));
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void frmScroll::InnerPict_MouseUp(int Button, int, float, float) {
+    if (Button == 2 && mnuviewa().menu) mnuviewa().menu->popup(QCursor::pos());
+}
+
+void frmScroll::OuterPict_MouseUp(int Button, int Shift, float x, float y) {
+    InnerPict_MouseUp(Button, Shift, x, y);
+}

@@ -1,0 +1,323 @@
+// The viewer window's layout, loading, zoom and scroll arithmetic.
+#include "viewer/frmScroll.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QLocale>
+#include <cmath>
+
+#include "browser/FileListModel.h"
+#include "browser/FileListView.h"
+#include "browser/frmMain.h"
+#include "kit/DoEvents.h"
+#include "kit/EdgeDrawing.h"
+#include "kit/Forms.h"
+#include "kit/Helpers.h"
+#include "kit/NumberFormat.h"
+#include "kit/OuterSize.h"
+#include "kit/PictureBox.h"
+#include "kit/ScreenPictures.h"
+#include "kit/Settings.h"
+#include "kit/StatusBar.h"
+#include "kit/Toolbar.h"
+#include "kit/Twips.h"
+#include "kit/WindowGeometry.h"
+#include "platform/FileSystem.h"
+#include "platform/Platform.h"
+#include "viewer/ScrollBar.h"
+#include "viewer/ZoomSurface.h"
+
+namespace {
+// A picture is held whole up to 8000 pixels a side (256 MB at most at 4
+// bytes a pixel); a 6000 x 4000 photo fits. A larger one is held scaled down
+// to fit that square and still shown at its zoom factor times its natural
+// size, with less detail at the higher zooms: every zoom step draws from
+// this one copy, and a 12000 x 9000 photo held whole would take 432 MB.
+const QSize kMaxHeld(8000, 8000);
+
+// Reads the picture once, at natural size within the cap.
+bool loadPicture(PictureHolder& pic, const QByteArray& path) {
+    std::optional<Picture> p = ScreenPictureLoader().load(path, kMaxHeld);
+    if (!p) return false;
+    pic.Take(path, std::move(*p));
+    return true;
+}
+
+// Whole-number division with both operands rounded first.
+long long intDiv(double a, double b) {
+    const long long x = std::llrint(a), y = std::llrint(b);
+    return y == 0 ? 0 : x / y;
+}
+
+// A number in plain decimal form, up to 15 significant digits, no trailing zeros.
+QString plainNumber(double v) {
+    return QString::number(v, 'g', 15).replace('.', QLocale().decimalPoint());
+}
+}  // namespace
+
+double ZoomFactor(int level) {
+    static const double factors[] = {0.25, 0.5, 0.75, 1, 1.5, 2, 3};
+    return level >= 0 && level <= 6 ? factors[level] : 1;
+}
+
+frmScroll::frmScroll() : client_(new QWidget(this)), outerSize_(new OuterSize(this)) {
+    setObjectName("frmScroll");
+    setCentralWidget(client_);
+    client_->installEventFilter(this);
+
+    Toolbar1 = new Toolbar(client_);
+    Toolbar1->setObjectName("Toolbar1");
+    StatusBar1 = new StatusBar(4, client_);
+    StatusBar1->setObjectName("StatusBar1");
+    picholder = new QWidget(client_);
+    picholder->setObjectName("picholder");
+    OuterPict = new Viewport(picholder);
+    OuterPict->setObjectName("OuterPict");
+    InnerPict = new ZoomSurface(OuterPict);
+    InnerPict->setObjectName("InnerPict");
+    HBar = new ScrollBar(Qt::Horizontal, picholder);
+    HBar->setObjectName("HBar");
+    HBar->hide();
+    VBar = new ScrollBar(Qt::Vertical, picholder);
+    VBar->setObjectName("VBar");
+    VBar->hide();
+    picwall = new PictureBox(client_);
+    picwall->setObjectName("picwall");
+    picwall->hide();
+
+    buildMenus();
+    buildToolbar();
+
+    connect(Toolbar1, &Toolbar::ButtonClick, this, [this](int i) { Toolbar1_ButtonClick(i); });
+    connect(HBar, &ScrollBar::Change, this, [this] { HBar_Change(); });
+    connect(HBar, &ScrollBar::Scroll, this, [this] { HBar_Scroll(); });
+    connect(VBar, &ScrollBar::Change, this, [this] { VBar_Change(); });
+    connect(VBar, &ScrollBar::Scroll, this, [this] { VBar_Scroll(); });
+    connect(InnerPict, &ZoomSurface::MouseUp, this,
+            [this](int b, int s, float x, float y) { InnerPict_MouseUp(b, s, x, y); });
+    connect(OuterPict, &Viewport::MouseUp, this,
+            [this](int b, int s, float x, float y) { OuterPict_MouseUp(b, s, x, y); });
+}
+
+frmScroll::~frmScroll() = default;
+
+void frmScroll::Form_Load() {
+    MakeToolbarFlat(Toolbar1);
+    // Square: as wide as the screen is high.
+    const ScreenMetrics& s = Platform::screen();
+    outerSize_->SetHeight(PxY(s.ScreenHeight() - 60));
+    outerSize_->SetWidth(PxX(s.ScreenHeight()));
+    move(PxX(s.ScreenWidth() / 2 - Width() / 2), PxY(s.ScreenHeight() / 2 - Height() / 2));
+
+    FileListView* list = frmMain::instance()->ListView1;
+    const int row = list->SelectedRow();
+    if (row >= 0) {
+        const ListItem& item = list->Model()->Item(row);
+        Loadimage(item.Key, item.RawKey);
+    } else {
+        Loadimage(QString());
+    }
+    DoEnable();
+    DoEvents();
+    show();
+}
+
+void frmScroll::Loadimage(const QString& strfilename, const QByteArray& rawPath) {
+    if (!stopwatch_) stopwatch_.emplace();
+    stopwatch_->Reset();
+    const QByteArray path = rawPath.isEmpty() ? QFile::encodeName(strfilename) : rawPath;
+    // A file that cannot be read leaves the picture as it was; the surface is
+    // given that picture again, unzoomed.
+    PictureHolder next;
+    if (loadPicture(next, path)) Picture1 = std::move(next);
+    InnerPict->SetPicture(Picture1.image);
+    InnerPict->Move(InnerPict->Left, InnerPict->Top, Picture1.Width(), Picture1.Height());
+    if (!InnerPict->HasPicture()) return;
+    ZoomLevel = 3;
+
+    StatusBar1->Panels(2).SetText(GetFileName(StripNul(strfilename)) + "  ");
+    const FileSystem& fs = Platform::files();
+    const auto size = fs.FileLen(path);
+    const auto when = fs.FileDateTime(path);
+    if (size && when)
+        StatusBar1->Panels(3).SetText(FormatNumber(double(*size) / 1024, "###,###,##0.#") +
+                                      " KB" + ", " + FormatGeneralDate(*when) + "  ");
+    const ScreenMetrics& s = Platform::screen();
+    StatusBar1->Panels(4).SetText(QString::number(intDiv(InnerPict->Width, s.TwipsPerPixelX())) +
+                                  " x " +
+                                  QString::number(intDiv(InnerPict->Height, s.TwipsPerPixelY())) +
+                                  "  ");
+    setWindowTitle("Kvo View Viewer - " + strfilename);
+    DoEvents();
+    StatusBar1->Panels(1).SetText("Image loaded in " + plainNumber(stopwatch_->Elapsed() / 1000.0) +
+                                  " seconds");
+}
+
+void frmScroll::DoZoom(bool IsPlus) {
+    if (IsPlus && ZoomLevel < 6) {
+        ++ZoomLevel;
+        ZoomIn(ZoomLevel);
+    } else if (!IsPlus && ZoomLevel > 0) {
+        --ZoomLevel;
+        ZoomIn(ZoomLevel);
+    }
+    switch (ZoomLevel) {
+        case 0:
+            Toolbar1->SetButtonEnabled(12, false);
+            mnuviewa()(4)->setEnabled(false);
+            break;
+        case 1:
+            Toolbar1->SetButtonEnabled(12, true);
+            mnuviewa()(4)->setEnabled(true);
+            break;
+        case 5:
+            Toolbar1->SetButtonEnabled(11, true);
+            mnuviewa()(3)->setEnabled(true);
+            break;
+        case 6:
+            Toolbar1->SetButtonEnabled(11, false);
+            mnuviewa()(3)->setEnabled(false);
+            break;
+        default:
+            break;
+    }
+}
+
+void frmScroll::ZoomIn(int zoomtype) {
+    const double f = ZoomFactor(zoomtype);
+    const float w = float(Picture1.Width() * f), h = float(Picture1.Height() * f);
+    // Always from the picture as loaded, so repeated zooming never blurs it.
+    InnerPict->Move(0, 0, w, h);
+    InnerPict->SetPicture(Picture1.image);
+    sizeit();
+}
+
+void frmScroll::sizeit() {
+    const float tb = TwY(Toolbar1->height()), sb = TwY(StatusBar1->height());
+    const float W = ScaleWidth(), H = ScaleHeight();
+    if (H - (sb + tb) >= 0) picholder->setGeometry(PxRect(0, tb, W, H - (sb + tb)));
+    if (WindowState() == 1) return;
+
+    const float needW = OuterPict->Width() - OuterPict->ScaleWidth() + InnerPict->Width;
+    const float needH = OuterPict->Height() - OuterPict->ScaleHeight() + InnerPict->Height;
+    float availW = W - 60;
+    float availH = H - (tb + sb + 60);
+    bool hBar = needW > availW;
+    if (hBar) availH -= HBar->Height();
+    const bool vBar = needH > availH;
+    if (vBar) {
+        availW -= VBar->Width();
+        if (!hBar) {
+            hBar = needW > availW;
+            if (hBar) availH -= HBar->Height();
+        }
+    }
+    if (availW >= 0 && availH >= 0) OuterPict->setGeometry(PxRect(0, 0, availW, availH));
+    if (hBar) {
+        HBar->Move(0, availH, availW, HBar->Height());
+        HBar->show();
+    } else {
+        HBar->hide();
+    }
+    if (vBar) {
+        VBar->Move(availW, 0, VBar->Width(), availH);
+        VBar->show();
+    } else {
+        VBar->hide();
+    }
+    SetScrollRanges();
+}
+
+void frmScroll::SetScrollRanges() {
+    // Each limit is a 16-bit value; one that does not fit is not set and the
+    // bar keeps the one it had.
+    const double ih = OuterPict->ScaleHeight(), iw = OuterPict->ScaleWidth();
+    VBar->SetMin(0);
+    if (auto v = ToInt16(ih - InnerPict->Height)) VBar->SetMax(*v);
+    if (auto v = ToInt16(ih)) VBar->SetLargeChange(*v);
+    if (auto v = ToInt16(ih / 5)) VBar->SetSmallChange(*v);
+    HBar->SetMin(0);
+    if (auto v = ToInt16(iw - InnerPict->Width)) HBar->SetMax(*v);
+    if (auto v = ToInt16(iw)) HBar->SetLargeChange(*v);
+    if (auto v = ToInt16(iw / 5)) HBar->SetSmallChange(*v);
+}
+
+void frmScroll::HBar_Change() {
+    InnerPict->SetLeft(HBar->Value());
+}
+void frmScroll::HBar_Scroll() {
+    InnerPict->SetLeft(HBar->Value());
+}
+void frmScroll::VBar_Change() {
+    InnerPict->SetTop(VBar->Value());
+}
+void frmScroll::VBar_Scroll() {
+    InnerPict->SetTop(VBar->Value());
+}
+
+void frmScroll::Form_Resize() {
+    sizeit();
+}
+
+void frmScroll::Form_QueryUnload(qint16& Cancel, qint16) {
+    Cancel = 0;
+    if (frmMain::exists()) frmMain::instance()->show();
+}
+
+void frmScroll::Form_Unload(qint16&) {
+    Forms::Release("frmScroll");
+}
+
+void frmScroll::closeEvent(QCloseEvent* e) {
+    if (unloading_) {
+        e->accept();
+        return;
+    }
+    qint16 cancel = 0;
+    Form_QueryUnload(cancel, 0);
+    if (cancel) {
+        e->ignore();
+        return;
+    }
+    unloading_ = true;
+    Form_Unload(cancel);
+    e->accept();
+}
+
+void frmScroll::layoutBars() {
+    const float W = ScaleWidth(), H = ScaleHeight();
+    const float tb = TwY(Toolbar1->PreferredHeight()), sb = TwY(StatusBar1->PreferredHeight());
+    Toolbar1->setGeometry(PxRect(0, 0, W, tb));
+    StatusBar1->setGeometry(PxRect(0, H - sb, W, sb));
+}
+
+bool frmScroll::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == client_ && e->type() == QEvent::Resize) {
+        layoutBars();
+        Form_Resize();
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
+float frmScroll::Left() const {
+    return FrameLeft(this);
+}
+float frmScroll::Top() const {
+    return FrameTop(this);
+}
+float frmScroll::Width() const {
+    return FrameWidth(this);
+}
+float frmScroll::Height() const {
+    return FrameHeight(this);
+}
+float frmScroll::ScaleWidth() const {
+    return TwX(client_->width());
+}
+float frmScroll::ScaleHeight() const {
+    return TwY(client_->height());
+}
+
+int frmScroll::WindowState() const {
+    return WindowStateCode(this);
+}

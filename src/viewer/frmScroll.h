@@ -1,0 +1,117 @@
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <functional>
+#include <optional>
+
+#include "kit/CStopWatch.h"
+#include "kit/MenuArray.h"
+#include "kit/PictureHolder.h"
+
+class OuterSize;
+class PictureBox;
+class ScrollBar;
+class StatusBar;
+class Toolbar;
+class Viewport;
+class ZoomSurface;
+
+// The zoom step of the viewer, 0 to 6; 3 is actual size.
+inline qint16 ZoomLevel = 3;
+// The factor of a zoom step.
+double ZoomFactor(int level);
+
+// The viewer window: one picture at a zoom step inside scroll bars, stepping
+// through the main window's file list.
+class frmScroll : public QMainWindow {
+    Q_OBJECT
+public:
+    frmScroll();
+    ~frmScroll() override;
+
+    // Window events.
+    void Form_Load();
+    void Form_Resize();
+    void Form_QueryUnload(qint16& Cancel, qint16 UnloadMode);
+    void Form_Unload(qint16& Cancel);
+
+    // Loading, zoom and layout. rawPath names the file by its bytes when
+    // strfilename (the path shown) cannot.
+    void Loadimage(const QString& strfilename, const QByteArray& rawPath = {});
+    void DoZoom(bool IsPlus);
+    void ZoomIn(int zoomtype);
+    void sizeit();
+    void SetScrollRanges();
+    void HBar_Change();
+    void HBar_Scroll();
+    void VBar_Change();
+    void VBar_Scroll();
+
+    // Navigation and commands.
+    void DoEnable();
+    void ShowNext();
+    void ShowPrevious();
+    void GetImageFile();
+    void IconMenu1_MenuHighlighted(const QString& MenuCaption);
+    void mnufilea_Click(int Index);
+    void mnuedita_Click(int Index);
+    void mnuwall_Click(int Index);
+    void mnuviewa_Click(int Index);
+    void mnuabouta_Click(int Index);
+    void Toolbar1_ButtonClick(int Index);
+    void InnerPict_MouseUp(int Button, int Shift, float x, float y);
+    void OuterPict_MouseUp(int Button, int Shift, float x, float y);
+
+    // The open dialog: returns the chosen path, empty when cancelled. Tests
+    // put their own chooser here.
+    static inline std::function<QString(QWidget* owner, const QString& filter)> chooseFile;
+
+    // Geometry in twips: the outer frame, and the client area under the menu bar.
+    float Left() const;
+    float Top() const;
+    float Width() const;
+    float Height() const;
+    float ScaleWidth() const;
+    float ScaleHeight() const;
+    // 0 normal, 1 minimised, 2 maximised.
+    int WindowState() const;
+
+    MenuArray& Menu(const QString& array) { return menus_[array]; }
+    MenuArray& mnufilea() { return Menu("mnufilea"); }
+    MenuArray& mnuedita() { return Menu("mnuedita"); }
+    MenuArray& mnuwall() { return Menu("mnuwall"); }
+    MenuArray& mnuviewa() { return Menu("mnuviewa"); }
+    MenuArray& mnuabouta() { return Menu("mnuabouta"); }
+
+    Toolbar* Toolbar1;
+    StatusBar* StatusBar1;
+    QWidget* picholder;
+    Viewport* OuterPict;
+    ZoomSurface* InnerPict;
+    ScrollBar* HBar;
+    ScrollBar* VBar;
+    PictureHolder Picture1;
+    PictureBox* picwall;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void buildMenus();
+    void buildToolbar();
+    void dispatch(const QString& array, int index);
+    void setPrevious(bool on);
+    void setNext(bool on);
+    // Moves the list's selection from row i to row next and loads it.
+    void stepTo(int i, int next);
+    void layoutBars();
+    void closeViewer();
+
+    QWidget* client_;
+    QHash<QString, MenuArray> menus_;
+    std::optional<CStopWatch> stopwatch_;
+    OuterSize* outerSize_;
+    bool unloading_ = false;
+};

@@ -1,0 +1,438 @@
+// The viewer window: zoom steps and their controls, layout and scroll limits
+// in twips, stepping through the list, commands, and damaged files.
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QMenu>
+#include <QtTest>
+
+#include "PictureFiles.h"
+#include "TestEnv.h"
+#include "browser/CommandTables.h"
+#include "browser/FileListModel.h"
+#include "browser/FileListView.h"
+#include "browser/Openers.h"
+#include "browser/Switches.h"
+#include "browser/frmMain.h"
+#include "kit/Forms.h"
+#include "kit/Helpers.h"
+#include "kit/StatusBar.h"
+#include "kit/Toolbar.h"
+#include "platform/Platform.h"
+#include "platform/Shell.h"
+#include "viewer/ScrollBar.h"
+#include "viewer/ViewerTables.h"
+#include "viewer/ZoomSurface.h"
+#include "viewer/frmScroll.h"
+
+namespace {
+const QDateTime kModified(QDate(2001, 2, 3), QTime(4, 5, 6));
+
+QString write(const QString& path, const QByteArray& bytes) {
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.flush() ||
+        !out.setFileTime(kModified, QFileDevice::FileModificationTime))
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+}  // namespace
+
+class TestViewer : public QObject {
+    Q_OBJECT
+
+    QString pics_;
+    frmMain* f_ = nullptr;
+    frmScroll* v_ = nullptr;
+
+    // The main window on a folder of four 40 x 30 pictures a to d, the
+    // viewer opened on the list's row `row` (0-based).
+    void open(int row = 1, bool descending = false) {
+        pics_ = UseFreshSettings() + "pics/";
+        QDir().mkpath(pics_);
+        UseFakeSystem(pics_);
+        for (const char* n : {"a", "b", "c", "d"})
+            write(pics_ + n + ".bmp", encoded(halves({40, 30}), "bmp"));
+        f_ = frmMain::instance();
+        f_->Form_Load();
+        f_->CurrentFolder = pics_;
+        f_->ListFiles();
+        if (descending) f_->ListView1_ColumnClick(1);
+        f_->ListView1->SetSelectedRow(row);
+        v_ = Forms::Get<frmScroll>("frmScroll");
+        v_->Form_Load();
+        QCoreApplication::processEvents();
+    }
+
+    bool button(int i) const { return v_->Toolbar1->Buttons(i).action->isEnabled(); }
+    bool menu(int i) { return v_->mnuviewa()(i)->isEnabled(); }
+    QString selectedKey() const {
+        return f_->ListView1->Model()->Item(f_->ListView1->SelectedRow()).Key;
+    }
+
+private slots:
+    void cleanup() {
+        frmScroll::chooseFile = nullptr;
+        Openers::table() = Openers();
+        if (Forms::Loaded("frmScroll")) Forms::Close("frmScroll");
+        if (frmMain::exists()) {
+            frmMain::instance()->close();
+            QTRY_VERIFY(!frmMain::exists());
+        }
+    }
+
+    // Steps: + zoom in, - zoom out, N next, A actual size (menu), T actual
+    // size (button 13), R reload.
+    void zoom_data() {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<int>("level");
+        QTest::addColumn<QString>("enabled");  // button 11, 12, menu item 3, 4
+        QTest::newRow("in to the end") << "++++" << 6 << "0101";
+        QTest::newRow("out to the end") << "----" << 0 << "1010";
+        QTest::newRow("back from 6 enables in") << "+++-" << 5 << "1111";
+        QTest::newRow("back from 0 enables out") << "---+" << 1 << "1111";
+        QTest::newRow("next at 6 keeps in disabled") << "+++N---" << 0 << "0000";
+        QTest::newRow("actual size from the menu") << "+++A" << 3 << "1111";
+        QTest::newRow("actual size button leaves the menu") << "+++T" << 3 << "1101";
+        QTest::newRow("reload leaves the menu") << "+++R" << 3 << "1101";
+    }
+
+    void zoom() {
+        QFETCH(QString, steps);
+        QFETCH(int, level);
+        QFETCH(QString, enabled);
+        open();
+        for (QChar c : steps) {
+            if (c == '+') v_->mnuviewa_Click(3);
+            if (c == '-') v_->Toolbar1_ButtonClick(12);
+            if (c == 'N') v_->mnuviewa_Click(1);
+            if (c == 'A') v_->mnuviewa_Click(5);
+            if (c == 'T') v_->Toolbar1_ButtonClick(13);
+            if (c == 'R') v_->Toolbar1_ButtonClick(9);
+        }
+        QCOMPARE(int(ZoomLevel), level);
+        const QString states = QString::number(button(11)) + QString::number(button(12)) +
+                               QString::number(menu(3)) + QString::number(menu(4));
+        QCOMPARE(states, enabled);
+        // Drawn at the factor from the picture as loaded, never a zoomed copy.
+        QCOMPARE(v_->InnerPict->Width, float(40 * 15 * ZoomFactor(level)));
+        QCOMPARE(v_->InnerPict->Picture().cacheKey(), v_->Picture1.image.cacheKey());
+    }
+
+    void opensSquareAndCentred() {
+        open();
+        // A 1024 x 768 screen at 15 twips per pixel.
+        // The outer size is made right once the window has its frame.
+        QTRY_VERIFY(qAbs(v_->Width() - 768 * 15.0f) < 15);
+        QTRY_VERIFY(qAbs(v_->Height() - (768 * 15.0f - 60)) < 15);
+        QVERIFY(qAbs(v_->Left() - (512 * 15.0f - 384 * 15.0f)) < 15);
+        QCOMPARE(v_->windowTitle(), "Kvo View Viewer - " + pics_ + "a.bmp");
+        QCOMPARE(v_->StatusBar1->accessibleName(), QString("Status"));
+        QCOMPARE(v_->InnerPict->accessibleName(), QString("Picture"));
+        v_->close();
+        QVERIFY(f_->isVisible());
+        QTRY_VERIFY(!Forms::Loaded("frmScroll"));
+    }
+
+    // The picture's size against the room left: dw, dh added to the room.
+    void layout_data() {
+        QTest::addColumn<float>("dw");
+        QTest::addColumn<float>("dh");
+        QTest::addColumn<bool>("hBar");
+        QTest::addColumn<bool>("vBar");
+        QTest::newRow("fits exactly") << 0.f << 0.f << false << false;
+        QTest::newRow("wider, the bar leaves room") << 15.f << -600.f << true << false;
+        QTest::newRow("wider, the bar forces the other") << 15.f << -15.f << true << true;
+        QTest::newRow("taller, the bar forces the other") << -15.f << 15.f << true << true;
+        QTest::newRow("taller, the bar leaves room") << -600.f << 15.f << false << true;
+    }
+
+    void layout() {
+        QFETCH(float, dw);
+        QFETCH(float, dh);
+        QFETCH(bool, hBar);
+        QFETCH(bool, vBar);
+        open();
+        const float tb = v_->Toolbar1->height() * 15.f, sb = v_->StatusBar1->height() * 15.f;
+        const float roomW = v_->ScaleWidth() - 60, roomH = v_->ScaleHeight() - (tb + sb + 60);
+        v_->InnerPict->Move(0, 0, roomW + dw, roomH + dh);
+        v_->sizeit();
+        QCOMPARE(!v_->HBar->isHidden(), hBar);
+        QCOMPARE(!v_->VBar->isHidden(), vBar);
+        const float w = roomW - (vBar ? v_->VBar->Width() : 0);
+        const float h = roomH - (hBar ? v_->HBar->Height() : 0);
+        QCOMPARE(v_->OuterPict->Width(), w);
+        QCOMPARE(v_->OuterPict->Height(), h);
+        if (hBar) QCOMPARE(v_->HBar->geometry().topLeft(), QPoint(0, int(h / 15)));
+        QCOMPARE(v_->picholder->geometry(), QRect(0, int(tb / 15), v_->width(),
+                                                  int((v_->ScaleHeight() - tb - sb) / 15)));
+    }
+
+    void minimisedSkipsTheViewport() {
+        open();
+        const QRect before = v_->OuterPict->geometry();
+        v_->setWindowState(Qt::WindowMinimized);
+        v_->InnerPict->Move(0, 0, 100000, 100000);
+        v_->sizeit();
+        QCOMPARE(v_->OuterPict->geometry(), before);
+        QVERIFY(v_->HBar->isHidden());
+    }
+
+    // Limits are 16-bit, rounded halves to even; one out of range is not set.
+    void scrollLimits_data() {
+        QTest::addColumn<float>("beyond");  // picture height less viewport height
+        QTest::addColumn<int>("max");
+        QTest::newRow("half rounds to even, down") << 100.5f << -100;
+        QTest::newRow("half rounds to even, up") << 101.5f << -102;
+        QTest::newRow("lowest 16-bit value") << 32768.f << -32768;
+        QTest::newRow("one past keeps the old limit") << 32769.f << -5;
+    }
+
+    void scrollLimits() {
+        QFETCH(float, beyond);
+        QFETCH(int, max);
+        open();
+        v_->OuterPict->setGeometry(0, 0, 300, 200);
+        v_->VBar->SetMax(-5);
+        v_->InnerPict->Move(0, 0, 100, 3000 + beyond);
+        v_->SetScrollRanges();
+        QCOMPARE(int(v_->VBar->Max()), max);
+        QCOMPARE(int(v_->VBar->LargeChange()), 3000);
+        QCOMPARE(int(v_->VBar->SmallChange()), 600);
+        QCOMPARE(int(v_->HBar->Max()), 4500 - 100);
+    }
+
+    void barsMoveThePicture() {
+        open();
+        v_->OuterPict->setGeometry(0, 0, 300, 200);
+        v_->InnerPict->Move(0, 0, 9000, 6000);
+        v_->SetScrollRanges();
+        v_->VBar->bar()->setValue(450);  // the bar's end runs to its negative maximum
+        QCOMPARE(int(v_->VBar->Value()), -450);
+        QCOMPARE(v_->InnerPict->Top, -450.f);
+        QCOMPARE(v_->InnerPict->y(), -30);
+        // A smaller limit brings the value and the picture with it.
+        v_->InnerPict->Move(v_->InnerPict->Left, v_->InnerPict->Top, 9000, 3200);
+        v_->SetScrollRanges();
+        QCOMPARE(v_->InnerPict->Top, -200.f);
+    }
+
+    // Rows are 1-based list indexes; ".." first, or last when descending.
+    void stepping_data() {
+        QTest::addColumn<bool>("descending");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<bool>("next");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QString>("prevNext");  // enabled afterwards
+        QTest::newRow("first: onto the last file") << false << 4 << true << 5 << "10";
+        QTest::newRow("first: at the last file") << false << 5 << true << 5 << "10";
+        QTest::newRow("first: onto the first file") << false << 3 << false << 2 << "01";
+        QTest::newRow("last: to a middle file") << true << 2 << true << 3 << "11";
+        QTest::newRow("last: onto the last file") << true << 3 << true << 4 << "10";
+        QTest::newRow("last: at the last file") << true << 4 << true << 4 << "10";
+        QTest::newRow("last: onto the first file") << true << 2 << false << 1 << "01";
+    }
+
+    void stepping() {
+        QFETCH(bool, descending);
+        QFETCH(int, from);
+        QFETCH(bool, next);
+        QFETCH(int, to);
+        QFETCH(QString, prevNext);
+        open(from - 1, descending);
+        QCOMPARE(f_->ListView1->Model()->Item(descending ? 4 : 0).Text, QString(".."));
+        v_->Toolbar1_ButtonClick(next ? 7 : 6);
+        QCOMPARE(f_->ListView1->SelectedRow() + 1, to);
+        QVERIFY(!f_->ListView1->IsSelected(from - 1) || from == to);
+        QCOMPARE(QString::number(button(6)) + QString::number(button(7)), prevNext);
+        QCOMPARE(QString::number(menu(0)) + QString::number(menu(1)), prevNext);
+        // The viewer and the main window's preview show the same file.
+        QCOMPARE(v_->windowTitle(), "Kvo View Viewer - " + selectedKey());
+        QCOMPARE(f_->StatusBar1->Panels(3).Text(), GetFileName(selectedKey()));
+    }
+
+    void filter_data() {
+        QTest::addColumn<QVector<bool>>("shown");
+        QTest::addColumn<QString>("patterns");
+        QTest::newRow("bmp and jpg") << QVector<bool>{1, 0, 1, 0, 0, 0, 0, 0, 0} << "*.bmp;*.jpg";
+        QTest::newRow("none") << QVector<bool>(9, false) << "";
+        QTest::newRow("all, in order")
+            << QVector<bool>(9, true) << "*.bmp;*.gif;*.jpg;*.jpeg;*.dib;*.ico;*.cur;*.wmf;*.emf";
+    }
+
+    void filter() {
+        QFETCH(QVector<bool>, shown);
+        QFETCH(QString, patterns);
+        std::array<bool, 9> flags;
+        std::copy(shown.begin(), shown.end(), flags.begin());
+        QCOMPARE(PatternList(flags), patterns);
+        if (patterns.isEmpty()) QCOMPARE(OpenDialogFilter(patterns), QString("All Supported Formats ();;All Files (*)"));
+    }
+
+    void openDialogShowsTheFileOnlyHere() {
+        open();
+        for (bool* b : {&ShowBMP, &ShowGIF, &ShowJPG, &ShowJPEG, &ShowDIB, &ShowICO, &ShowCUR,
+                        &ShowWMF, &ShowEMF})
+            *b = b == &ShowBMP || b == &ShowJPG;
+        const QString other = write(pics_ + "../other.bmp", encoded(halves({20, 10}), "bmp"));
+        QString asked;
+        frmScroll::chooseFile = [&](QWidget*, const QString& filter) {
+            asked = filter;
+            return other;
+        };
+        v_->Toolbar1_ButtonClick(1);
+        QCOMPARE(asked, QString("All Supported Formats (*.bmp *.jpg);;All Files (*)"));
+        QCOMPARE(v_->windowTitle(), "Kvo View Viewer - " + other);
+        QCOMPARE(v_->Picture1.pixels, QSize(20, 10));
+        QCOMPARE(selectedKey(), pics_ + "a.bmp");
+    }
+
+    // What each command did, as a line of the log.
+    void commands_data() {
+        QTest::addColumn<QString>("source");  // "button" or a menu array
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("did");
+        QTest::newRow("print button") << "button" << 4 << "print a.bmp";
+        QTest::newRow("copy filename button") << "button" << 15 << "text a.bmp";
+        QTest::newRow("copy image button") << "button" << 16 << "image 40x30";
+        QTest::newRow("tiled wallpaper") << "mnuwall" << 1 << "wallpaper 1 40x30";
+        QTest::newRow("web site") << "mnuabouta" << 0 << "web https://kvoview.example.org/";
+        QTest::newRow("about") << "mnuabouta" << 2 << "about";
+        QTest::newRow("browser button") << "button" << 2 << "closed";
+        QTest::newRow("close menu") << "mnufilea" << 5 << "closed";
+    }
+
+    void commands() {
+        QFETCH(QString, source);
+        QFETCH(int, index);
+        QFETCH(QString, did);
+        auto* shell = new FakeShell;
+        Platform::setShell(std::unique_ptr<Shell>(shell));
+        open();
+        QStringList log;
+        Openers& o = Openers::table();
+        o.PrintFile = [&](const QString& p) { log << "print " + GetFileName(p); };
+        o.ShowAbout = [&] { log << "about"; };
+        o.MakeWallpaper = [&](const PictureHolder& pic, int mode) {
+            log << QString("wallpaper %1 %2x%3").arg(mode).arg(pic.image.width()).arg(pic.image.height());
+        };
+        QClipboard* clip = QGuiApplication::clipboard();
+        clip->setText("before");
+        QPointer<frmScroll> viewer(v_);
+        f_->hide();
+        if (source == "button") v_->Toolbar1_ButtonClick(index);
+        if (source == "mnufilea") v_->mnufilea_Click(index);
+        if (source == "mnuedita") v_->mnuedita_Click(index);
+        if (source == "mnuwall") v_->mnuwall_Click(index);
+        if (source == "mnuabouta") v_->mnuabouta_Click(index);
+        if (clip->text() != "before" && !clip->text().isEmpty()) log << "text " + GetFileName(clip->text());
+        if (!clip->image().isNull())
+            log << QString("image %1x%2").arg(clip->image().width()).arg(clip->image().height());
+        for (const QUrl& u : shell->opened) log << "web " + u.toString();
+        QCoreApplication::processEvents();
+        if (!viewer || !viewer->isVisible()) log << (f_->isVisible() ? "closed" : "closed, browser hidden");
+        QCOMPARE(log.join("; "), did);
+    }
+
+    void helpTexts_data() {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("help");
+        QTest::newRow("open") << "&Open" << "Opens new image";
+        QTest::newRow("web") << "&Morvath Software on the Web" << "Go to https://kvoview.example.org/";
+        QTest::newRow("about") << "About" << "About Kvo View 1.0.53";
+        QTest::newRow("separator clears") << "" << "";
+        QTest::newRow("top menu clears") << "&View" << "";
+    }
+
+    void helpTexts() {
+        QFETCH(QString, caption);
+        QFETCH(QString, help);
+        open();
+        v_->StatusBar1->Panels(1).SetText("old");
+        // Through the menu's hover signal, as the mouse raises it.
+        QAction probe(caption);
+        emit v_->mnuviewa().menu->hovered(&probe);
+        QCOMPARE(v_->StatusBar1->Panels(1).Text(), help);
+    }
+
+    void panels_data() {
+        QTest::addColumn<int>("bytes");
+        QTest::addColumn<QString>("kb");
+        QTest::newRow("1536 bytes") << 1536 << "1.5 KB";
+        QTest::newRow("1024 bytes keeps the point") << 1024 << "1. KB";
+    }
+
+    void panels() {
+        QFETCH(int, bytes);
+        QFETCH(QString, kb);
+        open();
+        QByteArray file = encoded(halves({8, 6}), "bmp");
+        file.append(bytes - file.size(), '\0');
+        const QString path = write(pics_ + "sized.bmp", file);
+        v_->mnuviewa_Click(3);
+        v_->Loadimage(path);
+        QCOMPARE(int(ZoomLevel), 3);
+        QCOMPARE(v_->StatusBar1->Panels(2).Text(), QString("sized.bmp  "));
+        QCOMPARE(v_->StatusBar1->Panels(3).Text(), kb + ", " + FormatGeneralDate(kModified) + "  ");
+        QCOMPARE(v_->StatusBar1->Panels(4).Text(), QString("8 x 6  "));
+        QVERIFY(v_->StatusBar1->Panels(1).Text().startsWith("Image loaded in "));
+    }
+
+    // A file that cannot be loaded leaves the picture, unzoomed; the title names it.
+    void damagedKeepsThePicture_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        const QByteArray jpeg = encoded(halves({64, 48}), "jpeg");
+        QTest::newRow("truncated jpeg") << jpeg.left(jpeg.size() / 2);
+        QTest::newRow("not a picture") << QByteArray("plain text, named as a picture");
+        QByteArray huge = encoded(halves({4, 4}), "bmp");
+        qToLittleEndian<qint32>(200000, huge.data() + 18);  // width far past any cap
+        QTest::newRow("hostile size") << huge;
+    }
+
+    void damagedKeepsThePicture() {
+        QFETCH(QByteArray, bytes);
+        open();
+        const qint64 shown = v_->Picture1.image.cacheKey();
+        v_->mnuviewa_Click(3);
+        const QString bad = write(pics_ + "bad.jpg", bytes);
+        v_->Loadimage(bad);
+        QCOMPARE(v_->Picture1.image.cacheKey(), shown);
+        QCOMPARE(v_->InnerPict->Picture().cacheKey(), shown);
+        QCOMPARE(v_->InnerPict->Width, 40 * 15.f);
+        QCOMPARE(v_->windowTitle(), "Kvo View Viewer - " + bad);
+        QCOMPARE(v_->StatusBar1->Panels(2).Text(), QString("bad.jpg  "));
+    }
+
+    // A zoom step scales what is in view once; a move scales only the
+    // strip it brings into view, and the pixels are the picture stretched.
+    void surfaceScalesOnlyWhatShows() {
+        const QSize surface(6000, 4500);
+        QWidget box;
+        box.resize(200, 150);
+        auto* s = new ZoomSurface(&box);
+        const QImage source = halves({400, 300}).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        s->SetPicture(source);
+        s->setGeometry(QRect(QPoint(0, 0), surface));
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QCoreApplication::processEvents();
+        QCOMPARE(s->ScaledPixels(), qint64(200 * 150));
+        s->move(-20, 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(s->ScaledPixels(), qint64(220 * 150));
+        s->move(0, 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(s->ScaledPixels(), qint64(240 * 150));
+        // Pixels as one stretched drawing of the whole picture gives them.
+        QImage expected(box.size(), QImage::Format_ARGB32_Premultiplied);
+        {
+            QPainter p(&expected);
+            p.setCompositionMode(QPainter::CompositionMode_Source);
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+            p.drawImage(QRectF(QPointF(0, 0), QSizeF(surface)), source);
+        }
+        QCOMPARE(box.grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied), expected);
+    }
+};
+
+KVO_TEST_MAIN(TestViewer)
+#include "tst_viewer.moc"
