@@ -11,6 +11,7 @@
 #include "browser/FileListView.h"
 #include "browser/FolderTreeview.h"
 #include "browser/Icons.h"
+#include "browser/MenuBuilder.h"
 #include "browser/Openers.h"
 #include "browser/PropertiesDialog.h"
 #include "browser/Switches.h"
@@ -27,49 +28,10 @@ MenuArray& frmMain::Menu(const QString& array) {
 }
 
 void frmMain::buildMenus() {
-    QMenuBar* bar = menuBar();
-    connect(bar, &QMenuBar::hovered, this, [this](QAction* a) { IM_MenuHighlighted(a->text()); });
-    for (const TopMenuDef& top : TopMenus()) {
-        QMenu* m = bar->addMenu(top.caption);
-        m->setObjectName(top.control);
-        menus_[top.array].menu = m;
-    }
-    // Items arrive array by array in display order; a submenu's items follow
-    // the item that opens it, so its menu exists by then.
-    for (const MenuItemDef& def : MenuItems()) {
-        MenuArray& arr = menus_[def.array];
-        QMenu* parent = arr.menu;
-        if (!parent) continue;
-        QAction* a = nullptr;
-        if (QString(def.caption) == "-") {
-            a = parent->addSeparator();
-        } else if (def.submenu) {
-            QMenu* sub = parent->addMenu(Icons::Menu(def.caption), def.caption);
-            sub->setObjectName(def.submenu);
-            menus_[def.submenu].menu = sub;
-            connect(sub, &QMenu::hovered, this,
-                    [this](QAction* h) { IM_MenuHighlighted(h->text()); });
-            a = sub->menuAction();
-        } else {
-            a = parent->addAction(Icons::Menu(def.caption), def.caption);
-            if (*def.shortcut) a->setShortcut(QKeySequence(def.shortcut));
-            const QString array = def.array;
-            const int index = def.index;
-            connect(a, &QAction::triggered, this, [this, a, array, index] {
-                // Check marks follow the program's state, not the click:
-                // handlers read the mark as it was and set it themselves.
-                if (a->isCheckable()) a->setChecked(!a->isChecked());
-                dispatch(array, index);
-            });
-        }
-        a->setData(def.index);
-        arr.Add(def.index, a);
-    }
-    for (auto it = menus_.begin(); it != menus_.end(); ++it)
-        if (it->menu && it->menu->parent() == bar)
-            connect(it->menu, &QMenu::hovered, this,
-                    [this](QAction* h) { IM_MenuHighlighted(h->text()); });
-
+    BuildMenuBar(
+        menuBar(), TopMenus(), MenuItems(), menus_,
+        [this](const QString& caption) { IM_MenuHighlighted(caption); },
+        [this](const QString& array, int index) { dispatch(array, index); });
     for (int i : {0, 1, 7}) mnuviewa()(i)->setCheckable(true);
     for (int i : {0, 1}) mnuprev()(i)->setCheckable(true);
     for (int i = 0; i <= 3; ++i) mnuviewaa()(i)->setCheckable(true);

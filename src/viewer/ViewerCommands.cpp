@@ -4,14 +4,15 @@
 #include <QCursor>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QListView>
 #include <QMenuBar>
 #include <QTreeView>
-#include <QListView>
 
 #include "browser/CommandTables.h"
 #include "browser/FileListModel.h"
 #include "browser/FileListView.h"
 #include "browser/Icons.h"
+#include "browser/MenuBuilder.h"
 #include "browser/Openers.h"
 #include "browser/frmMain.h"
 #include "kit/Helpers.h"
@@ -42,37 +43,10 @@ bool parentFirst() {
 }  // namespace
 
 void frmScroll::buildMenus() {
-    QMenuBar* bar = menuBar();
-    const auto hover = [this](QAction* a) { IconMenu1_MenuHighlighted(a->text()); };
-    connect(bar, &QMenuBar::hovered, this, hover);
-    for (const TopMenuDef& top : ViewerTopMenus()) {
-        QMenu* m = bar->addMenu(top.caption);
-        m->setObjectName(top.control);
-        connect(m, &QMenu::hovered, this, hover);
-        menus_[top.array].menu = m;
-    }
-    // A submenu's items follow the item that opens it, so it exists by then.
-    for (const MenuItemDef& def : ViewerMenuItems()) {
-        MenuArray& arr = menus_[def.array];
-        if (!arr.menu) continue;
-        QAction* a = nullptr;
-        if (QString(def.caption) == "-") {
-            a = arr.menu->addSeparator();
-        } else if (def.submenu) {
-            QMenu* sub = arr.menu->addMenu(Icons::Menu(def.caption), def.caption);
-            sub->setObjectName(def.submenu);
-            connect(sub, &QMenu::hovered, this, hover);
-            menus_[def.submenu].menu = sub;
-            a = sub->menuAction();
-        } else {
-            a = arr.menu->addAction(Icons::Menu(def.caption), def.caption);
-            const QString array = def.array;
-            const int index = def.index;
-            connect(a, &QAction::triggered, this, [this, array, index] { dispatch(array, index); });
-        }
-        a->setData(def.index);
-        arr.Add(def.index, a);
-    }
+    BuildMenuBar(
+        menuBar(), ViewerTopMenus(), ViewerMenuItems(), menus_,
+        [this](const QString& caption) { IconMenu1_MenuHighlighted(caption); },
+        [this](const QString& array, int index) { dispatch(array, index); });
 }
 
 void frmScroll::buildToolbar() {
@@ -160,8 +134,9 @@ void frmScroll::ShowPrevious() {
 
 void frmScroll::GetImageFile() {
     const QString filter = OpenDialogFilter(PatternListOfSwitches());
-    const QString chosen = chooseFile ? chooseFile(this, filter)
-                                      : QFileDialog::getOpenFileName(this, QString(), QString(), filter);
+    const QString chosen = chooseFile
+                               ? chooseFile(this, filter)
+                               : QFileDialog::getOpenFileName(this, QString(), QString(), filter);
     if (chosen.isEmpty()) return;
     // Only the viewer shows it: the list and its selection stay as they are.
     Loadimage(StripNul(chosen));
@@ -295,7 +270,8 @@ void frmScroll::Toolbar1_ButtonClick(int Index) {
             break;
         case 18: {
             const QRect r = Toolbar1->ButtonRect(18);
-            if (QMenu* m = mnuwall().menu) m->popup(Toolbar1->mapToGlobal(QPoint(r.left(), r.height())));
+            if (QMenu* m = mnuwall().menu)
+                m->popup(Toolbar1->mapToGlobal(QPoint(r.left(), r.height())));
             break;
         }
         default:
