@@ -1,0 +1,146 @@
+#include "fileops/FileCommands.h"
+
+#include <QFile>
+
+#include "browser/FileListView.h"
+#include "browser/FolderTreeview.h"
+#include "browser/Switches.h"
+#include "browser/frmMain.h"
+#include "fileops/frmFileOps.h"
+#include "kit/DoEvents.h"
+#include "kit/InputBox.h"
+#include "kit/Schema.h"
+#include "kit/Settings.h"
+#include "platform/FileOperation.h"
+
+#include <sys/stat.h>
+
+using namespace FileOp;
+
+namespace {
+// The settings are read again on every call, so a change in the settings
+// dialog counts from the next operation.
+bool off(const char* key) {
+    return !ToBool(Schema::Read(Schema::FileOptions, QString::fromLatin1(key))).value_or(true);
+}
+
+int call(int func, const QByteArray& sources, const QByteArray& destinations, quint16 flags) {
+    SHFILEOPSTRUCT op;
+    op.wFunc = func;
+    op.pFrom = sources + '\0';
+    if (func != FO_DELETE) op.pTo = destinations + '\0';
+    op.fFlags = flags;
+    return SHFileOperationA(op);
+}
+
+// The text that ends the list item's path: its folder, with the separator.
+QByteArray folderPart(const QByteArray& path) {
+    return path.left(path.lastIndexOf('/') + 1);
+}
+}  // namespace
+
+quint16 CopyFlags() {
+    quint16 f = FOF_MULTIDESTFILES;
+    if (off("Confirm Folder Creation")) f |= FOF_NOCONFIRMMKDIR;
+    if (off("Show Progress")) f |= FOF_SILENT;
+    return f;
+}
+
+quint16 MoveFlags() {
+    quint16 f = FOF_MULTIDESTFILES;
+    if (off("Confirm Folder Creation")) f |= FOF_NOCONFIRMMKDIR;
+    if (off("Show Confrim Dialog")) f |= FOF_NOCONFIRMATION;
+    if (off("Show Progress")) f |= FOF_SILENT;
+    return f;
+}
+
+quint16 DeleteFlags(bool recycle) {
+    quint16 f = 0;
+    if (off("Show Confrim Dialog")) f |= FOF_NOCONFIRMATION;
+    if (off("Show Progress")) f |= FOF_SILENT;
+    if (recycle) f |= FOF_ALLOWUNDO;
+    return f;
+}
+
+int ShellCopy(const QByteArray& sources, const QByteArray& destinations) {
+    return call(FO_COPY, sources, destinations, CopyFlags());
+}
+
+int ShellMove(const QByteArray& sources, const QByteArray& destinations) {
+    return call(FO_MOVE, sources, destinations, MoveFlags());
+}
+
+int ShellDelete(const QByteArray& sources, bool recycle) {
+    return call(FO_DELETE, sources, {}, DeleteFlags(recycle));
+}
+
+void CopyThem(bool copymodeA) {
+    frmMain* main = frmMain::instance();
+    if (!TreeHasFocus) {
+        const int row = main->ListView1->SelectedRow();
+        if (row < 0 || main->ListView1->Model()->Item(row).Text == QLatin1String("..")) return;
+    }
+    CopyMode = copymodeA;
+    frmFileOps dialog(main);
+    dialog.Form_Load();
+    dialog.exec();
+}
+
+void CreateAFolder() {
+    frmMain* main = frmMain::instance();
+    const QString answer = InputBox(
+        QStringLiteral("Type in a name for the new folder you want to create in the \r\n") +
+            main->CurrentFolder.toUpper() + QStringLiteral("\r\n folder."),
+        QStringLiteral("Create Folder"));
+    if (!answer.isEmpty())
+        mkdir(QFile::encodeName(main->CurrentFolder + answer).constData(), 0777);  // failures ignored
+    main->FolderTreeview1->setFocus();
+}
+
+void DeleteSelected(bool recycle) {
+    frmMain* main = frmMain::instance();
+    if (TreeHasFocus) {
+        DelFolder(QFile::encodeName(main->FolderTreeview1->SelectedFolder().Path()) + '\0',
+                  recycle);
+        return;
+    }
+    const FileListModel* model = main->ListView1->Model();
+    QByteArray list;
+    int count = 0;
+    for (int row = 0; row < model->Count(); ++row) {
+        if (!main->ListView1->IsSelected(row)) continue;
+        list += model->Item(row).RawKey + '\0';
+        ++count;
+    }
+    DoEvents();
+    const int selected = main->ListView1->SelectedRow();
+    if (count == 1 && selected >= 0) ShellDelete(model->Item(selected).RawKey, recycle);
+    else ShellDelete(list, recycle);
+    main->ListFiles();
+}
+
+void DelFolder(const QByteArray& strpath, bool trashmode) {
+    frmMain* main = frmMain::instance();
+    const QString parent = main->FolderTreeview1->SelectedFolder().Parent().Path();
+    ShellDelete(strpath, trashmode);
+    main->ListFiles();
+    main->FolderTreeview1->setFocus();
+    main->FolderTreeview1->SetSelectedFolder(parent);
+}
+
+void RenameFile() {
+    frmMain* main = frmMain::instance();
+    const int row = main->ListView1->SelectedRow();
+    if (row < 0) return;
+    const ListItem item = main->ListView1->Model()->Item(row);
+    if (item.Text == QLatin1String("..")) return;
+    const QString name = item.Key.mid(item.Key.lastIndexOf('/') + 1);
+    const QString answer =
+        InputBox(QStringLiteral("Rename the file\r\n") + name + QStringLiteral("\r\nto a file named..."),
+                 QStringLiteral("Rename File"), name);
+    if (answer.isEmpty() || answer == item.Key) return;
+    // Never over another file; a name with a separator would move it.
+    if (!answer.contains(QLatin1Char('/')))
+        RenameNoReplace(item.RawKey, folderPart(item.RawKey) + QFile::encodeName(answer));
+    main->ListFiles();
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+
+// The main window's file commands and the three shell calls under them.
+// Lists are raw paths each followed by one NUL; the closing NUL is added
+// when a list is handed to the engine.
+
+// True while the destination dialog copies, false while it moves.
+inline bool CopyMode = false;
+
+// The flags each call passes, from the "File Options" settings read now.
+quint16 CopyFlags();
+quint16 MoveFlags();
+quint16 DeleteFlags(bool recycle);
+
+int ShellCopy(const QByteArray& sources, const QByteArray& destinations);
+int ShellMove(const QByteArray& sources, const QByteArray& destinations);
+int ShellDelete(const QByteArray& sources, bool recycle);
+
+void CopyThem(bool copymodeA);
+void CreateAFolder();
+void DeleteSelected(bool recycle);
+void DelFolder(const QByteArray& strpath, bool trashmode);
+void RenameFile();
