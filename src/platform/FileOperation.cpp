@@ -111,7 +111,7 @@ private:
     int transferAll(bool move);
     int deleteAll();
     void transfer(const QByteArray& src, const QByteArray& target, const struct stat& st,
-                  bool move, bool tryRename, int depth);
+                  bool move, bool tryRename, bool freshFolder, int depth);
     bool copyFile(const QByteArray& src, const struct stat& st, const QByteArray& target,
                   QByteArray* temp);
     bool placeLink(const QByteArray& src, const QByteArray& target, QByteArray* temp);
@@ -265,47 +265,49 @@ int Engine::transferAll(bool move) {
             error(verb(), src, reason(errno));
             continue;
         }
-        // Never onto itself, never a folder into its own subtree.
-        const QByteArray from = canonical(src);
-        const QByteArray into = canonical(parentOf(targets[i]));
-        struct stat tst;
-        if (!from.isEmpty() && !into.isEmpty() &&
-            (join(into, baseName(targets[i])) == from ||
-             (lstat(targets[i].constData(), &tst) == 0 && tst.st_dev == st.st_dev &&
-              tst.st_ino == st.st_ino))) {
-            error(verb(), src, QStringLiteral("The source and destination are the same."));
-            continue;
+        // Never a folder into its own subtree (onto itself is caught where
+        // the target is looked at).
+        if (S_ISDIR(st.st_mode)) {
+            const QByteArray from = canonical(src);
+            const QByteArray into = canonical(parentOf(targets[i]));
+            if (!from.isEmpty() && (into == from || into.startsWith(from + '/'))) {
+                error(verb(), src,
+                      QStringLiteral("The destination folder is inside the source folder."));
+                continue;
+            }
         }
-        if (S_ISDIR(st.st_mode) && !from.isEmpty() &&
-            (into == from || into.startsWith(from + '/'))) {
-            error(verb(), src,
-                  QStringLiteral("The destination folder is inside the source folder."));
-            continue;
-        }
-        transfer(src, targets[i], st, move, move && !opt_.forceCrossVolume, 0);
+        transfer(src, targets[i], st, move, move && !opt_.forceCrossVolume, false, 0);
         if (move) ++doneItems_;
         progress(src);
     }
     return Ok;
 }
 
+// freshFolder: the target's folder was just made, so nothing is there yet.
 void Engine::transfer(const QByteArray& src, const QByteArray& target, const struct stat& st,
-                      bool move, bool tryRename, int depth) {
+                      bool move, bool tryRename, bool freshFolder, int depth) {
     if (cancelled_) return;
     if (depth > kMaxDepth) {
         error(verb(), src, reason(ELOOP));
         return;
     }
     struct stat tst;
-    bool exists = lstat(target.constData(), &tst) == 0;
-    if (move && tryRename && !exists) {
+    bool exists = false;
+    if (move && tryRename) {
+        // A rename that never replaces settles most moves in one call.
         if (RenameNoReplace(src, target)) return;
         if (errno == EXDEV) tryRename = false;
-        else if (errno == EEXIST) exists = lstat(target.constData(), &tst) == 0;
-        else {
+        else if (errno != EEXIST) {
             error(verb(), src, reason(errno));
             return;
         }
+        exists = errno == EEXIST && lstat(target.constData(), &tst) == 0;
+    } else if (!freshFolder) {
+        exists = lstat(target.constData(), &tst) == 0;
+    }
+    if (exists && tst.st_dev == st.st_dev && tst.st_ino == st.st_ino) {
+        error(verb(), src, QStringLiteral("The source and destination are the same."));
+        return;
     }
     const bool isDir = S_ISDIR(st.st_mode);
     if (exists) {
@@ -350,7 +352,7 @@ void Engine::transfer(const QByteArray& src, const QByteArray& target, const str
                 error(verb(), child, reason(errno));
                 continue;
             }
-            transfer(child, join(target, name), cst, move, tryRename, depth + 1);
+            transfer(child, join(target, name), cst, move, tryRename, !exists, depth + 1);
         }
         if (!exists) chmod(target.constData(), st.st_mode & 07777);
         if (!move) ++doneItems_;
@@ -400,7 +402,8 @@ bool Engine::copyFile(const QByteArray& src, const struct stat& st, const QByteA
         *temp = join(parentOf(target),
                      "." + baseName(target).left(200) + ".kvo-" +
                          QByteArray::number(QRandomGenerator::global()->generate(), 16) + ".part");
-        out = open(temp->constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        out = open(temp->constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                   (st.st_mode & 0777) | S_IWUSR);
         if (out < 0 && errno != EEXIST) break;
     }
     if (out < 0) {
@@ -410,6 +413,7 @@ bool Engine::copyFile(const QByteArray& src, const struct stat& st, const QByteA
         return false;
     }
     int failure = 0;
+    qint64 copied = 0;
     bool kernelCopy = true;
     static thread_local char buffer[1 << 20];
     for (;;) {
@@ -439,11 +443,17 @@ bool Engine::copyFile(const QByteArray& src, const struct stat& st, const QByteA
             break;
         }
         if (n == 0) break;
+        // Large files start going to the disk while the rest is copied, so
+        // the flush before the rename has little left to wait for.
+        if (opt_.flush && copied >= kChunk)
+            sync_file_range(out, copied - kChunk, kChunk, SYNC_FILE_RANGE_WRITE);
+        copied += n;
         doneBytes_ += n;
         if (!progress(src)) break;
     }
     if (!failure && !cancelled_) {
-        fchmod(out, st.st_mode & 07777);
+        // The copy keeps the picture's date; its mode is the source's, less
+        // the umask, as a new file's.
         const struct timespec times[2] = {st.st_atim, st.st_mtim};
         futimens(out, times);
     }
@@ -472,16 +482,15 @@ void Engine::commit() {
     auto flushVolumes = [&] {
         if (!opt_.flush) return;
         std::set<dev_t> done;
+        QByteArray lastFolder;
         for (const Pending& p : batch) {
+            const QByteArray folder = parentOf(p.target);
+            if (folder == lastFolder) continue;  // most of a batch shares one folder
+            lastFolder = folder;
+            const int fd = open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
             struct stat st;
-            if (lstat(p.temp.constData(), &st) != 0 && lstat(p.target.constData(), &st) != 0)
-                continue;
-            if (!done.insert(st.st_dev).second) continue;
-            const int fd = open(parentOf(p.target).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            if (fd >= 0) {
-                syncfs(fd);
-                close(fd);
-            }
+            if (fd >= 0 && fstat(fd, &st) == 0 && done.insert(st.st_dev).second) syncfs(fd);
+            if (fd >= 0) close(fd);
         }
     };
     flushVolumes();
