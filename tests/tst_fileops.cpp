@@ -1,10 +1,12 @@
 // The file commands and the destination dialog, against a recording engine.
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QListView>
 #include <QTimer>
 #include <QtTest>
 
@@ -135,6 +137,11 @@ private slots:
         frmFileOps dialog(f_);
         dialog.Form_Load();
         QCOMPARE(dialog.Lines(), std::vector<QByteArray>{QFile::encodeName(folder_)});
+        // A screen reader finds the list, the destination and the tree by name.
+        for (auto [w, name] : {std::pair<QWidget*, const char*>{dialog.List1, "File Listing"},
+                               {dialog.Combo1, "Destination Folder"},
+                               {dialog.FolderTreeview1, "Folders"}})
+            QCOMPARE(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name), QString(name));
     }
 
     // Recent folders: the chosen one goes to the top, every close saves them.

@@ -126,7 +126,11 @@ void frmFileOps::GetRecentFolders() {
         const QSignalBlocker quiet(Combo1);
         for (const auto& [key, value] : entries) Combo1->addItem(value);
     }
-    if (!entries.empty()) Combo1->setEditText(entries.front().second);  // opens it in the tree
+    if (entries.empty()) return;
+    // The first item is already the text, so setting it again raises no
+    // change: open it in the tree here.
+    setComboText(entries.front().second);
+    Combo1_Change();
 }
 
 void frmFileOps::setComboText(const QString& text) {

@@ -87,21 +87,25 @@ void RealFileOpDialogs::BeginProgress(int wFunc, qint64 totalBytes, qint64 total
                                          : QStringLiteral("Deleting");
     totalBytes_ = totalBytes;
     totalItems_ = totalItems;
-    dialog_ = new QProgressDialog(action_ + QStringLiteral("..."), QStringLiteral("Cancel"), 0,
-                                  1000, QApplication::activeWindow());
-    dialog_->setWindowTitle(action_);
-    dialog_->setWindowModality(Qt::ApplicationModal);
-    dialog_->setMinimumDuration(500);
-    dialog_->setAutoClose(false);
-    dialog_->setAutoReset(false);
-    dialog_->setMinimumWidth(420);
-    dialog_->setValue(0);
+    sinceBegin_.start();
     sinceUpdate_.start();
 }
 
+// The dialog is made only once the work has taken half a second, so quick
+// operations never flash it and it never opens over a question.
 bool RealFileOpDialogs::Progress(qint64 doneBytes, qint64 doneItems, const QByteArray& current) {
-    if (!dialog_) return true;
-    if (sinceUpdate_.elapsed() < 50) return !dialog_->wasCanceled();
+    if (!sinceBegin_.isValid() || sinceBegin_.elapsed() < 500) return true;
+    if (dialog_ && sinceUpdate_.elapsed() < 50) return !dialog_->wasCanceled();
+    if (!dialog_) {
+        dialog_ = new QProgressDialog(QString(), QStringLiteral("Cancel"), 0, 1000,
+                                      QApplication::activeWindow());
+        dialog_->setWindowTitle(action_);
+        dialog_->setWindowModality(Qt::ApplicationModal);
+        dialog_->setMinimumDuration(0);
+        dialog_->setAutoClose(false);
+        dialog_->setAutoReset(false);
+        dialog_->setMinimumWidth(420);
+    }
     sinceUpdate_.restart();
     const double part = totalBytes_ > 0   ? double(doneBytes) / double(totalBytes_)
                         : totalItems_ > 0 ? double(doneItems) / double(totalItems_)
@@ -114,6 +118,7 @@ bool RealFileOpDialogs::Progress(qint64 doneBytes, qint64 doneItems, const QByte
 
 void RealFileOpDialogs::EndProgress() {
     delete dialog_;
+    sinceBegin_.invalidate();
 }
 
 ErrorAnswer RealFileOpDialogs::ShowError(const QString& text, bool moreToCome) {

@@ -24,7 +24,7 @@ public:
 
 private:
     QPointer<QProgressDialog> dialog_;
-    QElapsedTimer sinceUpdate_;
+    QElapsedTimer sinceBegin_, sinceUpdate_;
     QString action_;
     qint64 totalBytes_ = 0, totalItems_ = 0;
 };
