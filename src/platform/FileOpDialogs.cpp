@@ -1,5 +1,7 @@
 #include "platform/FileOpDialogs.h"
 
+#include "platform/FileSystem.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -7,14 +9,11 @@
 
 namespace {
 QString nameOf(const QByteArray& path) {
-    const QString p = DisplayPath(path);
-    return p.mid(p.lastIndexOf('/') + 1);
+    return DisplayPath(RawFileName(path));
 }
 
 QString folderOf(const QByteArray& path) {
-    const QString p = DisplayPath(path);
-    const int slash = p.lastIndexOf('/');
-    return slash <= 0 ? QStringLiteral("/") : p.left(slash);
+    return DisplayPath(RawParentPath(path));
 }
 
 int ask(QMessageBox::Icon icon, const QString& title, const QString& text,

@@ -4,6 +4,7 @@
 #include <QRandomGenerator>
 
 #include "platform/FileOpDialogs.h"
+#include "platform/FileSystem.h"
 #include "platform/Trash.h"
 
 #include <dirent.h>
@@ -63,27 +64,18 @@ bool RenameNoReplace(const QByteArray& from, const QByteArray& to) {
 }
 
 namespace {
-QByteArray stripSlashes(QByteArray p) {
-    while (p.size() > 1 && p.endsWith('/')) p.chop(1);
-    return p;
-}
-QByteArray baseName(const QByteArray& p) {
-    const QByteArray s = stripSlashes(p);
-    return s.mid(s.lastIndexOf('/') + 1);
-}
-QByteArray parentOf(const QByteArray& p) {
-    const QByteArray s = stripSlashes(p);
-    const int slash = s.lastIndexOf('/');
-    if (slash < 0) return ".";
-    return slash == 0 ? QByteArray("/") : s.left(slash);
-}
-QByteArray join(const QByteArray& dir, const QByteArray& name) {
-    return dir.endsWith('/') ? dir + name : dir + '/' + name;
-}
 QByteArray canonical(const QByteArray& p) {
     char buf[PATH_MAX];
     return realpath(p.constData(), buf) ? QByteArray(buf) : QByteArray();
 }
+// A hidden name beside the target that no file manager shows and that
+// stays within the longest name a folder takes.
+QByteArray tempNameFor(const QByteArray& target) {
+    return JoinRawPath(RawParentPath(target),
+                       "." + RawFileName(target).left(200) + ".kvo-" +
+                           QByteArray::number(QRandomGenerator::global()->generate(), 16) + ".part");
+}
+
 QString reason(int e) {
     return QString::fromLocal8Bit(strerror(e));
 }
@@ -172,7 +164,7 @@ void Engine::scan(const QByteArray& path, int depth) {
     if (!d) return;
     while (dirent* e = readdir(d)) {
         if (!strcmp(e->d_name, ".") || !strcmp(e->d_name, "..")) continue;
-        scan(join(path, e->d_name), depth + 1);
+        scan(JoinRawPath(path, e->d_name), depth + 1);
     }
     closedir(d);
 }
@@ -236,19 +228,19 @@ int Engine::transferAll(bool move) {
                                             (stat(dests[0].constData(), &st) == 0 &&
                                              S_ISDIR(st.st_mode)));
     for (size_t i = 0; i < sources.size(); ++i) {
-        if (pairwise) targets.push_back(stripSlashes(dests[i]));
-        else if (destIsFolder) targets.push_back(join(stripSlashes(dests[0]), baseName(sources[i])));
-        else targets.push_back(stripSlashes(dests[0]));
+        if (pairwise) targets.push_back(StripRawSlashes(dests[i]));
+        else if (destIsFolder) targets.push_back(JoinRawPath(StripRawSlashes(dests[0]), RawFileName(sources[i])));
+        else targets.push_back(StripRawSlashes(dests[0]));
     }
     std::set<QByteArray> folders;
-    for (const QByteArray& t : targets) folders.insert(parentOf(t));
+    for (const QByteArray& t : targets) folders.insert(RawParentPath(t));
     for (const QByteArray& f : folders)
         if (!ensureFolder(f)) return cancelled_ ? Cancelled : Failed;
 
     if (showProgress_) {
         // A move on one volume renames: it counts items. Anything copied
         // counts bytes.
-        const QByteArray firstFolder = parentOf(targets.front());
+        const QByteArray firstFolder = RawParentPath(targets.front());
         for (const QByteArray& s : sources) {
             struct stat from, to;
             const bool renames = move && !opt_.forceCrossVolume && lstat(s.constData(), &from) == 0 &&
@@ -260,7 +252,7 @@ int Engine::transferAll(bool move) {
     }
     for (size_t i = 0; i < sources.size() && !cancelled_; ++i) {
         moreToCome_ = i + 1 < sources.size();
-        const QByteArray src = stripSlashes(sources[i]);
+        const QByteArray src = StripRawSlashes(sources[i]);
         if (lstat(src.constData(), &st) != 0) {
             error(verb(), src, reason(errno));
             continue;
@@ -269,7 +261,7 @@ int Engine::transferAll(bool move) {
         // the target is looked at).
         if (S_ISDIR(st.st_mode)) {
             const QByteArray from = canonical(src);
-            const QByteArray into = canonical(parentOf(targets[i]));
+            const QByteArray into = canonical(RawParentPath(targets[i]));
             if (!from.isEmpty() && (into == from || into.startsWith(from + '/'))) {
                 error(verb(), src,
                       QStringLiteral("The destination folder is inside the source folder."));
@@ -346,13 +338,13 @@ void Engine::transfer(const QByteArray& src, const QByteArray& target, const str
         closedir(d);
         for (const QByteArray& name : names) {
             if (cancelled_) break;
-            const QByteArray child = join(src, name);
+            const QByteArray child = JoinRawPath(src, name);
             struct stat cst;
             if (lstat(child.constData(), &cst) != 0) {
                 error(verb(), child, reason(errno));
                 continue;
             }
-            transfer(child, join(target, name), cst, move, tryRename, !exists, depth + 1);
+            transfer(child, JoinRawPath(target, name), cst, move, tryRename, !exists, depth + 1);
         }
         if (!exists) chmod(target.constData(), st.st_mode & 07777);
         if (!move) ++doneItems_;
@@ -380,9 +372,7 @@ bool Engine::placeLink(const QByteArray& src, const QByteArray& target, QByteArr
         error(verb(), src, reason(errno));
         return false;
     }
-    *temp = join(parentOf(target), "." + baseName(target).left(200) + ".kvo-" +
-                                       QByteArray::number(QRandomGenerator::global()->generate(), 16) +
-                                       ".part");
+    *temp = tempNameFor(target);
     if (symlink(QByteArray(buf, int(n)).constData(), temp->constData()) != 0) {
         error(verb(), src, reason(errno));
         return false;
@@ -399,9 +389,7 @@ bool Engine::copyFile(const QByteArray& src, const struct stat& st, const QByteA
     }
     int out = -1;
     for (int attempt = 0; attempt < 16 && out < 0; ++attempt) {
-        *temp = join(parentOf(target),
-                     "." + baseName(target).left(200) + ".kvo-" +
-                         QByteArray::number(QRandomGenerator::global()->generate(), 16) + ".part");
+        *temp = tempNameFor(target);
         out = open(temp->constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
                    (st.st_mode & 0777) | S_IWUSR);
         if (out < 0 && errno != EEXIST) break;
@@ -484,7 +472,7 @@ void Engine::commit() {
         std::set<dev_t> done;
         QByteArray lastFolder;
         for (const Pending& p : batch) {
-            const QByteArray folder = parentOf(p.target);
+            const QByteArray folder = RawParentPath(p.target);
             if (folder == lastFolder) continue;  // most of a batch shares one folder
             lastFolder = folder;
             const int fd = open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -529,7 +517,7 @@ void Engine::removeTree(const QByteArray& path, int depth) {
             closedir(d);
             for (const QByteArray& name : names) {
                 if (cancelled_) return;
-                removeTree(join(path, name), depth + 1);
+                removeTree(JoinRawPath(path, name), depth + 1);
             }
         }
         if (rmdir(path.constData()) != 0) error(verb(), path, reason(errno));
@@ -543,7 +531,7 @@ void Engine::removeTree(const QByteArray& path, int depth) {
 int Engine::deleteAll() {
     std::vector<QByteArray> sources = SplitPathList(op_.pFrom);
     if (sources.empty()) return BadArguments;
-    for (QByteArray& s : sources) s = stripSlashes(s);
+    for (QByteArray& s : sources) s = StripRawSlashes(s);
     const bool toTrash = op_.fFlags & FOF_ALLOWUNDO;
     if (!(op_.fFlags & FOF_NOCONFIRMATION) && !ui_.AskDelete(sources, toTrash)) {
         cancelled_ = true;

@@ -112,6 +112,23 @@ QByteArray JoinRawPath(const QByteArray& dir, const QByteArray& name) {
     return dir.isEmpty() || dir.endsWith('/') ? dir + name : dir + '/' + name;
 }
 
+QByteArray StripRawSlashes(QByteArray path) {
+    while (path.size() > 1 && path.endsWith('/')) path.chop(1);
+    return path;
+}
+
+QByteArray RawFileName(const QByteArray& path) {
+    const QByteArray s = StripRawSlashes(path);
+    return s.mid(s.lastIndexOf('/') + 1);
+}
+
+QByteArray RawParentPath(const QByteArray& path) {
+    const QByteArray s = StripRawSlashes(path);
+    const int slash = s.lastIndexOf('/');
+    if (slash < 0) return ".";
+    return slash == 0 ? QByteArray("/") : s.left(slash);
+}
+
 bool PosixFileSystem::ListDirectory(const QByteArray& dir, std::vector<DirEntry>* out) const {
     out->clear();
     if (hasNul(dir)) return false;

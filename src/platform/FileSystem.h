@@ -83,6 +83,12 @@ bool IsTextPath(const QByteArray& path);
 // dir's bytes and name's joined by one '/' (none added after a trailing one,
 // nor to an empty dir).
 QByteArray JoinRawPath(const QByteArray& dir, const QByteArray& name);
+// The path without trailing separators ("/" stays "/").
+QByteArray StripRawSlashes(QByteArray path);
+// The last part of a path, and the folder above it ("/" for a top-level
+// entry, "." for a bare name).
+QByteArray RawFileName(const QByteArray& path);
+QByteArray RawParentPath(const QByteArray& path);
 
 // Wildcard match with '*' and '?', without regard to letter case, as the
 // old system matched: "dog.JPEG" matches "*.jpeg".

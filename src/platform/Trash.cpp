@@ -1,5 +1,7 @@
 #include "platform/Trash.h"
 
+#include "platform/FileSystem.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -39,17 +41,13 @@ QByteArray absolute(const QByteArray& path) {
     return QFile::encodeName(QDir::currentPath()) + '/' + path;
 }
 
-QByteArray parentOf(const QByteArray& path) {
-    const int slash = path.lastIndexOf('/');
-    return slash <= 0 ? QByteArray("/") : path.left(slash);
-}
 
 // The top folder of the mount that holds path: the highest parent still on
 // the same device.
 QByteArray mountTop(const QByteArray& path, dev_t device) {
-    QByteArray top = parentOf(path);
+    QByteArray top = RawParentPath(path);
     for (int guard = 0; guard < 4096 && top != "/"; ++guard) {
-        const QByteArray up = parentOf(top);
+        const QByteArray up = RawParentPath(top);
         struct stat st;
         if (stat(up.constData(), &st) != 0 || st.st_dev != device) break;
         top = up;
@@ -57,10 +55,6 @@ QByteArray mountTop(const QByteArray& path, dev_t device) {
     return top;
 }
 
-QByteArray stripSlashes(QByteArray path) {
-    while (path.size() > 1 && path.endsWith('/')) path.chop(1);
-    return path;
-}
 }  // namespace
 
 QByteArray HomeTrashDir() {
@@ -68,7 +62,7 @@ QByteArray HomeTrashDir() {
 }
 
 QByteArray TrashDirFor(const QByteArray& rawPath, QByteArray* topdirOut) {
-    const QByteArray path = stripSlashes(absolute(rawPath));
+    const QByteArray path = StripRawSlashes(absolute(rawPath));
     struct stat item;
     if (lstat(path.constData(), &item) != 0) return {};
     // The home trash takes items of its own volume. Its volume is that of
@@ -106,7 +100,7 @@ QByteArray TrashDirFor(const QByteArray& rawPath, QByteArray* topdirOut) {
 }
 
 TrashResult MoveToTrash(const QByteArray& rawPath, QString* error) {
-    const QByteArray path = stripSlashes(absolute(rawPath));
+    const QByteArray path = StripRawSlashes(absolute(rawPath));
     auto fail = [&](int e) {
         if (error) *error = QString::fromLocal8Bit(strerror(e));
         return TrashResult::Failed;
