@@ -25,17 +25,9 @@
 namespace {
 constexpr float kMargin = 210;  // twips kept free beside a shrunk picture
 
-// Whole-number division with both operands rounded first.
-long long intDiv(double a, double b) {
-    const long long x = std::llrint(a), y = std::llrint(b);
-    return y == 0 ? 0 : x / y;
-}
-
-// "W x H" of the picture in pixels, from its size in twips.
+// "W x H" of the picture in pixels.
 QString pixelText(const PictureHolder& pic) {
-    const ScreenMetrics& s = Platform::screen();
-    return QString::number(intDiv(pic.Width(), s.TwipsPerPixelX())) + " x " +
-           QString::number(intDiv(pic.Height(), s.TwipsPerPixelY()));
+    return PixelText(pic.Width(), pic.Height());
 }
 
 struct Layout {

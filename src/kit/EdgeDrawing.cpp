@@ -1,4 +1,5 @@
 #include "kit/EdgeDrawing.h"
+#include "kit/Twips.h"
 
 #include <QPainter>
 #include <cmath>
@@ -11,13 +12,6 @@
 namespace {
 constexpr unsigned EDGE_ETCHED = 6;  // sunken outer, raised inner
 constexpr unsigned BF_RECT = 15;
-
-// Whole-number division of two values rounded first, as the old integer
-// division operator did.
-int intDiv(float a, float b) {
-    const long long x = std::llrint(a), y = std::llrint(b);
-    return y == 0 ? 0 : int(x / y);
-}
 
 // The etched edge: an outer line in shadow on top/left and highlight on
 // bottom/right, then an inner line the other way round.
@@ -44,8 +38,8 @@ void DrawEtchedEdge(PictureBox* box) {
     if (!box) return;
     box->Cls();
     const ScreenMetrics& s = Platform::screen();
-    const int right = intDiv(box->Width(), s.TwipsPerPixelX());
-    const int bottom = intDiv(box->Height(), s.TwipsPerPixelY());
+    const int right = int(IntDiv(box->Width(), s.TwipsPerPixelX()));
+    const int bottom = int(IntDiv(box->Height(), s.TwipsPerPixelY()));
     DrawEdge(box->Canvas(), QRect(QPoint(0, 0), QPoint(right - 1, bottom - 1)), EDGE_ETCHED,
              BF_RECT);
     box->Refresh();

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QRect>
+#include <QString>
+#include <cmath>
 
 #include "platform/Platform.h"
 #include "platform/ScreenMetrics.h"
@@ -22,4 +24,18 @@ inline float TwY(int px) {
 // A rectangle given in twips, in pixels.
 inline QRect PxRect(float left, float top, float width, float height) {
     return QRect(PxX(left), PxY(top), PxX(width), PxY(height));
+}
+
+// Whole-number division with both operands rounded first, as the old integer
+// division operator did.
+inline long long IntDiv(double a, double b) {
+    const long long x = std::llrint(a), y = std::llrint(b);
+    return y == 0 ? 0 : x / y;
+}
+
+// "W x H" in pixels of a size given in twips.
+inline QString PixelText(float widthTwips, float heightTwips) {
+    const ScreenMetrics& s = Platform::screen();
+    return QString::number(IntDiv(widthTwips, s.TwipsPerPixelX())) + " x " +
+           QString::number(IntDiv(heightTwips, s.TwipsPerPixelY()));
 }

@@ -43,12 +43,6 @@ bool loadPicture(PictureHolder& pic, const QByteArray& path) {
     return true;
 }
 
-// Whole-number division with both operands rounded first.
-long long intDiv(double a, double b) {
-    const long long x = std::llrint(a), y = std::llrint(b);
-    return y == 0 ? 0 : x / y;
-}
-
 // A number in plain decimal form, up to 15 significant digits, no trailing zeros.
 QString plainNumber(double v) {
     return QString::number(v, 'g', 15).replace('.', QLocale().decimalPoint());
@@ -142,11 +136,7 @@ void frmScroll::Loadimage(const QString& strfilename, const QByteArray& rawPath)
     if (size && when)
         StatusBar1->Panels(3).SetText(FormatNumber(double(*size) / 1024, "###,###,##0.#") +
                                       " KB" + ", " + FormatGeneralDate(*when) + "  ");
-    const ScreenMetrics& s = Platform::screen();
-    StatusBar1->Panels(4).SetText(QString::number(intDiv(InnerPict->Width, s.TwipsPerPixelX())) +
-                                  " x " +
-                                  QString::number(intDiv(InnerPict->Height, s.TwipsPerPixelY())) +
-                                  "  ");
+    StatusBar1->Panels(4).SetText(PixelText(InnerPict->Width, InnerPict->Height) + "  ");
     setWindowTitle("Kvo View Viewer - " + strfilename);
     DoEvents();
     StatusBar1->Panels(1).SetText("Image loaded in " + plainNumber(stopwatch_->Elapsed() / 1000.0) +
