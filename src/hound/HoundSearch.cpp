@@ -66,7 +66,11 @@ void frmFind::SetSimpleText(const QString& text) {
 void frmFind::flushResults(bool now) {
     if (!now && painted_.isValid() && painted_.elapsed() < kPaintMs) return;
     painted_.start();
-    for (ResultListModel* m : models_) m->Flush();
+    // During the walk only the list in view is brought up to date; the
+    // others catch up when their tab is chosen or the search ends.
+    const int inView = TabStrip1->currentIndex();
+    for (int i = 0; i < 8; ++i)
+        if (now || i == inView) models_[i]->Flush();
     StatusBar1->Panels(1).SetText(simpleText_);
 }
 

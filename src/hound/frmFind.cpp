@@ -125,7 +125,9 @@ void frmFind::Picture1_Resize() {
 
 void frmFind::TabStrip1_Click() {
     const int i = TabStrip1->currentIndex();
-    if (i >= 0 && i < 8) List1[i]->raise();
+    if (i < 0 || i >= 8) return;
+    models_[i]->Flush();
+    List1[i]->raise();
 }
 
 void frmFind::List1_Click(int Index) {
