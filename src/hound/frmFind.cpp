@@ -31,7 +31,7 @@ const char* const kTabs[8] = {"BMP", "CUR", "DIB", "EMF", "GIF", "ICO", "JPG", "
 frmFind::frmFind() {
     setObjectName("frmFind");
     setWindowTitle("Image Hound");
-    resize(PxX(9600), PxY(7200));
+    resize(PxX(12000), PxY(7800));
 
     Toolbar1 = new Toolbar(this);
     Toolbar1->setObjectName("Toolbar1");
@@ -115,10 +115,12 @@ void frmFind::Form_Resize() {
 }
 
 void frmFind::Picture1_Resize() {
-    TabStrip1->setGeometry(0, 0, Picture1->width(), Picture1->height());
+    // The tabs keep their own height (a tab bar stretches its tabs to any
+    // height it is given); the lists fill the client area under them.
+    const int tabs = TabStrip1->sizeHint().height();
+    TabStrip1->setGeometry(0, 0, Picture1->width(), tabs);
     DoEvents();
-    // The tab strip's client area lies under its tabs.
-    const float top = TwY(TabStrip1->sizeHint().height());
+    const float top = TwY(tabs);
     const float w = Picture1->Width(), h = Picture1->Height() - top;
     for (QListView* l : List1) l->setGeometry(PxRect(0, top + 30, w, h));
 }
