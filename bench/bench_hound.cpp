@@ -58,9 +58,9 @@ std::vector<QByteArray> makeFolders(const QByteArray& root) {
 }
 
 bool makeTree(const QByteArray& root, int files, int* folders) {
-    static const char* const endings[] = {".bmp", ".JPG", ".jpg", ".jpeg", ".Gif", ".gif", ".ico",
-                                          ".cur", ".wmf", ".EMF", ".dib", ".txt", ".png", ".xmp",
-                                          ".db",  ".JPEG"};
+    static const char* const endings[] = {".bmp", ".JPG", ".jpg", ".jpeg", ".Gif", ".gif",
+                                          ".ico", ".cur", ".wmf", ".EMF",  ".dib", ".txt",
+                                          ".png", ".xmp", ".db",  ".JPEG"};
     const std::vector<QByteArray> dirs = makeFolders(root);
     if (dirs.empty()) return false;
     *folders = int(dirs.size());
@@ -99,8 +99,10 @@ int rawWalk(const QByteArray& dir) {
     if (!FolderReader::ReadLocal(dir, &items, &id)) return 0;
     int n = 0;
     for (const FolderItem& e : items) {
-        if (e.isFolder) n += rawWalk(dir + e.name + '/');
-        else if (ImageListOf(e.name) >= 0) ++n;
+        if (e.isFolder)
+            n += rawWalk(dir + e.name + '/');
+        else if (ImageListOf(e.name) >= 0)
+            ++n;
     }
     return n;
 }
@@ -163,8 +165,8 @@ int main(int argc, char** argv) {
     std::vector<double> hidden;
     for (int i = 0; i < kRuns; ++i) hidden.push_back(timeHound(tree, &found, false));
     std::printf("window hidden: %.1f ms\n", median(hidden));
-    std::printf("of which: bare walk %.1f ms, %d yields alone %.1f ms\n", median(raw),
-                2 * folders, median(yields));
+    std::printf("of which: bare walk %.1f ms, %d yields alone %.1f ms\n", median(raw), 2 * folders,
+                median(yields));
     std::printf("Image Hound, Find to summary: %.1f ms (%lld images)\n", a, found);
     std::printf("find -type f -iname x9:       %.1f ms\n", b);
     std::printf("ratio %.2f (target <= 1.0)\n", a / b);

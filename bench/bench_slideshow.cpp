@@ -53,9 +53,10 @@ int main(int argc, char** argv) {
         if (reader.read().isNull()) qFatal("Qt cannot read the JPEG");
     };
     const auto [mine, theirs] = compare([&] { next = 1 - next; }, ours, baseline);
-    std::printf("slide of a 6000x4000 JPEG: ours %.1f ms, Qt decode to %dx%d %.1f ms, ratio %.2f "
-                "(target <= 1.2)\n",
-                mine, fitted.width(), fitted.height(), theirs, mine / theirs);
+    std::printf(
+        "slide of a 6000x4000 JPEG: ours %.1f ms, Qt decode to %dx%d %.1f ms, ratio %.2f "
+        "(target <= 1.2)\n",
+        mine, fitted.width(), fitted.height(), theirs, mine / theirs);
     std::printf("held %dx%d, shown %dx%d\n", show.Picture1.image.width(),
                 show.Picture1.image.height(), show.Image1->width(), show.Image1->height());
     return 0;

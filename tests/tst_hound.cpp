@@ -206,8 +206,10 @@ private slots:
         QPointer<frmFind> w = w_;
         connect(w_, &frmFind::SimpleTextChanged, w_, [&](const QString& t) {
             if (!t.startsWith("Searching ") || ++announced != 6) return;
-            if (close) w->close();
-            else w->Toolbar1_ButtonClick(2);
+            if (close)
+                w->close();
+            else
+                w->Toolbar1_ButtonClick(2);
         });
         find(root_);
         if (close) {
@@ -240,10 +242,10 @@ private slots:
         find(root_ + "one");
         QCOMPARE(results(0), QStringList{"two/c.bmp"});
         QCOMPARE(results(4), QStringList());
-        QCOMPARE(tabs().mid(0, 5), (QStringList{"BMP (1)", "CUR (0)", "DIB (0)", "EMF (0)",
-                                                "GIF (0)"}));
-        QCOMPARE(w_->SimpleText(), "1 images were found for your query under the folder " +
-                                       root_ + "two.");
+        QCOMPARE(tabs().mid(0, 5),
+                 (QStringList{"BMP (1)", "CUR (0)", "DIB (0)", "EMF (0)", "GIF (0)"}));
+        QCOMPARE(w_->SimpleText(),
+                 "1 images were found for your query under the folder " + root_ + "two.");
         disconnect(w_, &frmFind::SimpleTextChanged, w_, nullptr);
         find(QString());
         QCOMPARE(results(0), QStringList{"two/c.bmp"});

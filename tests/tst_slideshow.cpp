@@ -52,9 +52,7 @@ class TestSlideshow : public QObject {
     QString shown() const { return GetFileName(s_->List1.entries.value(s_->List1.ListIndex)); }
 
 private slots:
-    void init() {
-        ShowBMP = true;
-    }
+    void init() { ShowBMP = true; }
     void cleanup() {
         if (s_) s_->close();
         QTRY_VERIFY(s_.isNull());
@@ -186,10 +184,14 @@ private slots:
         QFETCH(bool, closes);
         open("ab");
         start();
-        if (key) QTest::keyClick(s_, Qt::Key(key));
-        else QTest::mouseClick(s_, Qt::RightButton);
-        if (closes) QTRY_VERIFY(s_.isNull());
-        else QVERIFY(s_->isVisible());
+        if (key)
+            QTest::keyClick(s_, Qt::Key(key));
+        else
+            QTest::mouseClick(s_, Qt::RightButton);
+        if (closes)
+            QTRY_VERIFY(s_.isNull());
+        else
+            QVERIFY(s_->isVisible());
     }
 };
 

@@ -39,15 +39,24 @@ int ImageListOf(QByteArrayView name) {
 
 bool ImageListSwitch(int list) {
     switch (list) {
-        case 0: return ShowBMP;
-        case 1: return ShowCUR;
-        case 2: return ShowDIB;
-        case 3: return ShowEMF;
-        case 4: return ShowGIF;
-        case 5: return ShowICO;
-        case 6: return ShowJPG;
-        case 7: return ShowWMF;
-        default: return false;
+        case 0:
+            return ShowBMP;
+        case 1:
+            return ShowCUR;
+        case 2:
+            return ShowDIB;
+        case 3:
+            return ShowEMF;
+        case 4:
+            return ShowGIF;
+        case 5:
+            return ShowICO;
+        case 6:
+            return ShowJPG;
+        case 7:
+            return ShowWMF;
+        default:
+            return false;
     }
 }
 
@@ -113,8 +122,8 @@ void frmFind::findfiles(const QString& startFolder) {
         unsetCursor();
         flushResults(true);
         for (int i = 0; i < 8; ++i)
-            TabStrip1->setTabText(i, TabStrip1->tabText(i).left(3) +
-                                         QString(" (%1)").arg(models_[i]->ListCount()));
+            TabStrip1->setTabText(
+                i, TabStrip1->tabText(i).left(3) + QString(" (%1)").arg(models_[i]->ListCount()));
         SetSimpleText(QString::number(FoundCount) +
                       " images were found for your query under the folder " + startFolder + ".");
         setWindowTitle("Image Hound");

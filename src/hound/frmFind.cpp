@@ -149,8 +149,8 @@ void frmFind::Toolbar1_ButtonClick(int Index) {
     switch (Index) {
         case 1:
             Searching = false;
-            findfiles(BrowseForFolder(
-                "Choose the root folder that you wish to start finding images..."));
+            findfiles(
+                BrowseForFolder("Choose the root folder that you wish to start finding images..."));
             break;
         case 2:
             Searching = false;
@@ -186,9 +186,8 @@ void frmFind::ShowImage() {
     if (!loaded) return;
     CenterImage();
     picdest->repaint();
-    StatusBar1->Panels(2).SetText("Image loaded in " +
-                                  FormatNumber(stopwatch_.Elapsed() / 1000.0, "###.##") +
-                                  " seconds");
+    StatusBar1->Panels(2).SetText(
+        "Image loaded in " + FormatNumber(stopwatch_.Elapsed() / 1000.0, "###.##") + " seconds");
 }
 
 void frmFind::CenterImage() {

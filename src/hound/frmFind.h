@@ -107,8 +107,8 @@ private:
     ResultListModel* models_[8];
     FolderReader* reader_ = nullptr;  // during a search
     QSet<FolderId>* visited_ = nullptr;
-    int depth_ = 0;                   // searches on the stack
-    int generation_ = 0;              // the newest search
+    int depth_ = 0;       // searches on the stack
+    int generation_ = 0;  // the newest search
     bool deleteWhenDone_ = false;
     bool unloaded_ = false;
     QString simpleText_;

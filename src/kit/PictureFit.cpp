@@ -1,7 +1,7 @@
 #include "kit/PictureFit.h"
 
-#include "kit/ScreenPictures.h"
 #include "kit/Schema.h"
+#include "kit/ScreenPictures.h"
 #include "kit/Settings.h"
 #include "kit/Twips.h"
 

@@ -38,8 +38,8 @@ QByteArray unescapeMountPath(const QByteArray& s) {
 }
 
 bool isSlowType(const QByteArray& type) {
-    static const char* const slow[] = {"nfs", "nfs4", "cifs", "smb3", "smbfs", "9p", "afs",
-                                       "ceph", "glusterfs", "davfs", "ncpfs", "coda"};
+    static const char* const slow[] = {"nfs", "nfs4", "cifs",      "smb3",  "smbfs", "9p",
+                                       "afs", "ceph", "glusterfs", "davfs", "ncpfs", "coda"};
     for (const char* t : slow)
         if (type == t) return true;
     // sshfs, gvfs, rclone and the like; fusectl is the kernel's own.

@@ -54,8 +54,8 @@ public:
     void SetSlowRead(ReadFn fn) { slowRead_ = std::move(fn); }
 
 private:
-    bool readGuarded(const QByteArray& dir, const QByteArray& mount,
-                     std::vector<FolderItem>* out, FolderId* id);
+    bool readGuarded(const QByteArray& dir, const QByteArray& mount, std::vector<FolderItem>* out,
+                     FolderId* id);
 
     int timeoutMs_;
     std::vector<QByteArray> slowMounts_;

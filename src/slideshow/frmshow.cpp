@@ -160,7 +160,10 @@ void frmshow::CenterImage(const PictureHolder& pic) {
 void frmshow::doforward() {
     const int n = List1.ListCount(), i = List1.ListIndex;
     if (i == n - 1) {
-        if (Looping == 1) SetListIndex(0); else finished = true;
+        if (Looping == 1)
+            SetListIndex(0);
+        else
+            finished = true;
     } else {
         SetListIndex(i + 1);
     }
@@ -169,7 +172,10 @@ void frmshow::doforward() {
 void frmshow::doreverse() {
     const int n = List1.ListCount(), i = List1.ListIndex;
     if (i == 0) {
-        if (Looping == 1) SetListIndex(n - 1); else finished = true;
+        if (Looping == 1)
+            SetListIndex(n - 1);
+        else
+            finished = true;
     } else {
         SetListIndex(i - 1);
     }
@@ -185,27 +191,33 @@ void frmshow::Timer1_Timer() {
         close();
         return;
     }
-    if (Sequence == 0) doforward();
-    else if (Sequence == 1) doreverse();
-    else if (Sequence == 2) dorandom();
+    if (Sequence == 0)
+        doforward();
+    else if (Sequence == 1)
+        doreverse();
+    else if (Sequence == 2)
+        dorandom();
     BuildCaption();
 }
 
 void frmshow::BuildCaption() {
     const QString entry = List1.entries.value(List1.ListIndex);
     QString caption = Label1->text();
-    if (ShowFilename == 1) caption = "Filename: " + entry;
-    else if (ShowDetails == 1) caption.clear();
+    if (ShowFilename == 1)
+        caption = "Filename: " + entry;
+    else if (ShowDetails == 1)
+        caption.clear();
     if (ShowDetails == 1) {
         const ScreenMetrics& s = Platform::screen();
         const QByteArray path = List1.raw.value(List1.ListIndex);
         const FileSystem& fs = Platform::files();
         const auto size = fs.FileLen(path);
         const auto when = fs.FileDateTime(path);
-        caption += "\r\nDimensions: " + QString::number(intDiv(Picture1.Width(), s.TwipsPerPixelX())) +
-                   " x " + QString::number(intDiv(Picture1.Height(), s.TwipsPerPixelY())) +
-                   " pixels" + "\r\nFilesize: " + QString::number(size.value_or(0) / 1024) + "KB" +
-                   "\r\nDate Modified: " + (when ? FormatGeneralDate(*when) : QString());
+        caption +=
+            "\r\nDimensions: " + QString::number(intDiv(Picture1.Width(), s.TwipsPerPixelX())) +
+            " x " + QString::number(intDiv(Picture1.Height(), s.TwipsPerPixelY())) + " pixels" +
+            "\r\nFilesize: " + QString::number(size.value_or(0) / 1024) + "KB" +
+            "\r\nDate Modified: " + (when ? FormatGeneralDate(*when) : QString());
     }
     Label1->setText(caption);
     Label1->adjustSize();
@@ -246,10 +258,13 @@ void frmshow::closeEvent(QCloseEvent* e) {
 }
 
 void frmshow::keyReleaseEvent(QKeyEvent* e) {
-    if (e->key() == Qt::Key_Escape) Form_KeyUp(27, 0);
-    else QWidget::keyReleaseEvent(e);
+    if (e->key() == Qt::Key_Escape)
+        Form_KeyUp(27, 0);
+    else
+        QWidget::keyReleaseEvent(e);
 }
 
 void frmshow::mouseReleaseEvent(QMouseEvent* e) {
-    Form_MouseUp(ButtonCode(e->button()), ShiftCode(e->modifiers()), TwX(int(e->position().x())), TwY(int(e->position().y())));
+    Form_MouseUp(ButtonCode(e->button()), ShiftCode(e->modifiers()), TwX(int(e->position().x())),
+                 TwY(int(e->position().y())));
 }
