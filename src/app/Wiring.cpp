@@ -1,8 +1,11 @@
 #include "app/Wiring.h"
 
 #include "browser/Openers.h"
+#include "browser/frmMain.h"
 #include "fileops/FileCommands.h"
+#include "hound/frmFind.h"
 #include "kit/Forms.h"
+#include "slideshow/frmshow.h"
 #include "viewer/frmScroll.h"
 
 void WireWindows() {
@@ -12,4 +15,11 @@ void WireWindows() {
     o.CreateAFolder = CreateAFolder;
     o.DeleteSelected = DeleteSelected;
     o.RenameFile = RenameFile;
+    o.StartSlideshow = [] { Forms::Get<frmshow>("frmshow")->Form_Load(); };
+    o.ShowImageHound = [] {
+        frmFind* f = Forms::Get<frmFind>("frmFind");
+        if (frmMain::exists()) f->setParent(frmMain::instance(), f->windowFlags());
+        f->Form_Load();
+        f->exec();
+    };
 }

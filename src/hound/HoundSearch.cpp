@@ -1,0 +1,170 @@
+// The image search: a depth-first walk of a folder tree that sorts image
+// files into the eight result lists by the ending of their names.
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QTabBar>
+
+#include "browser/Switches.h"
+#include "hound/ResultListModel.h"
+#include "hound/frmFind.h"
+#include "kit/DoEvents.h"
+#include "kit/Helpers.h"
+#include "kit/StatusBar.h"
+
+namespace {
+// Endings in the order they are tested, and the list each one picks.
+struct Ending {
+    const char* text;
+    int list;
+};
+constexpr Ending kEndings[] = {{".bmp", 0}, {".cur", 1}, {".dib", 2}, {".emf", 3}, {".gif", 4},
+                               {".ico", 5}, {".jpg", 6}, {"jpeg", 6}, {".wmf", 7}};
+
+// The status text and the lists are shown at most this often during a walk.
+constexpr qint64 kPaintMs = 16;
+}  // namespace
+
+int ImageListOf(QByteArrayView name) {
+    if (name.size() < 4) return -1;  // no four-letter ending equals a shorter name
+    char e[4];
+    for (int i = 0; i < 4; ++i) {
+        const char c = name[name.size() - 4 + i];
+        e[i] = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+    }
+    for (const Ending& x : kEndings)
+        if (std::equal(e, e + 4, x.text)) return x.list;
+    return -1;
+}
+
+bool ImageListSwitch(int list) {
+    switch (list) {
+        case 0:
+            return ShowBMP;
+        case 1:
+            return ShowCUR;
+        case 2:
+            return ShowDIB;
+        case 3:
+            return ShowEMF;
+        case 4:
+            return ShowGIF;
+        case 5:
+            return ShowICO;
+        case 6:
+            return ShowJPG;
+        case 7:
+            return ShowWMF;
+        default:
+            return false;
+    }
+}
+
+QString frmFind::BrowseForFolder(const QString& DialogTitle) {
+    if (chooseFolder) return chooseFolder(this, DialogTitle);
+    return QFileDialog::getExistingDirectory(this, DialogTitle, QString(),
+                                             QFileDialog::ShowDirsOnly);
+}
+
+void frmFind::SetSimpleText(const QString& text) {
+    simpleText_ = text;
+    emit SimpleTextChanged(text);
+    if (depth_ == 0) StatusBar1->Panels(1).SetText(text);
+}
+
+void frmFind::flushResults(bool now) {
+    if (!now && painted_.isValid() && painted_.elapsed() < kPaintMs) return;
+    painted_.start();
+    // During the walk only the list in view is brought up to date; the
+    // others catch up when their tab is chosen or the search ends.
+    const int inView = TabStrip1->currentIndex();
+    for (int i = 0; i < 8; ++i)
+        if (now || i == inView) models_[i]->Flush();
+    StatusBar1->Panels(1).SetText(simpleText_);
+}
+
+void frmFind::yield() {
+    flushResults(false);
+    DoEvents();
+}
+
+void frmFind::findfiles(const QString& startFolder) {
+    if (startFolder.isEmpty()) return;
+    const int mine = ++generation_;
+    ++depth_;
+    SearchPattern = "*.*";
+    FoundCount = 0;
+    setCursor(Qt::BusyCursor);
+    Searching = true;
+    for (int i = 0; i < 8; ++i) {
+        models_[i]->Clear();
+        TabStrip1->setTabText(i, TabStrip1->tabText(i).left(3));
+    }
+    // Each search has its own reader and visited set; a search started inside
+    // this one's yield leaves these alone.
+    std::unique_ptr<FolderReader> reader =
+        makeReader ? makeReader() : std::make_unique<FolderReader>();
+    QSet<FolderId> visited;
+    FolderReader* const outerReader = reader_;
+    QSet<FolderId>* const outerVisited = visited_;
+    reader_ = reader.get();
+    visited_ = &visited;
+    painted_.invalidate();
+    SearchFolder(QFile::encodeName(AddBackslash(startFolder)));
+    reader_ = outerReader;
+    visited_ = outerVisited;
+    --depth_;
+
+    // A newer search started inside a yield of this one has already shown
+    // its own results: they stay.
+    if (mine == generation_) {
+        Searching = false;
+        unsetCursor();
+        flushResults(true);
+        for (int i = 0; i < 8; ++i)
+            TabStrip1->setTabText(
+                i, TabStrip1->tabText(i).left(3) + QString(" (%1)").arg(models_[i]->ListCount()));
+        SetSimpleText(QString::number(FoundCount) +
+                      " images were found for your query under the folder " + startFolder + ".");
+        setWindowTitle("Image Hound");
+    }
+    if (depth_ == 0 && deleteWhenDone_) deleteLater();
+}
+
+void frmFind::SearchFolder(const QByteArray& folder) {
+    yield();
+    SetSimpleText("Searching " + QFile::decodeName(folder));
+    yield();
+    if (!Searching || !reader_) return;
+
+    std::vector<FolderItem> entries;
+    FolderId id;
+    if (!reader_->Read(folder, &entries, &id)) return;
+    // A link back up the tree, or a second way into a folder already seen.
+    if (visited_->contains(id)) return;
+    visited_->insert(id);
+
+    std::vector<QByteArray> subfolders;
+    for (const FolderItem& e : entries)
+        if (e.isFolder && !e.name.startsWith('.')) subfolders.push_back(e.name);
+    matchEntries(folder, entries);
+    entries = {};
+    // After a stop each pending visit still announces itself, then returns.
+    for (const QByteArray& name : subfolders) SearchFolder(folder + name + '/');
+}
+
+void frmFind::MatchImageFiles(const QByteArray& folder) {
+    std::vector<FolderItem> entries;
+    FolderId id;
+    if (FolderReader::ReadLocal(folder, &entries, &id)) matchEntries(folder, entries);
+}
+
+void frmFind::matchEntries(const QByteArray& folder, const std::vector<FolderItem>& entries) {
+    for (const FolderItem& e : entries) {
+        if (!Searching) break;
+        const int list = ImageListOf(e.name);
+        if (list < 0 || !ImageListSwitch(list)) continue;
+        models_[list]->Append(folder + e.name);
+        ++FoundCount;
+    }
+}

@@ -1,0 +1,55 @@
+#include "kit/PictureFit.h"
+
+#include "kit/Schema.h"
+#include "kit/ScreenPictures.h"
+#include "kit/Settings.h"
+#include "kit/Twips.h"
+
+namespace {
+constexpr float kMargin = 210;
+
+// How many pixels to decode for a picture shown at `shown` pixels: a JPEG at
+// the whole DCT step that covers it, other pictures at twice the shown size
+// within the screen, so a later resize can reuse the copy.
+QSize decodeSize(const PictureInfo& info, QSize shown) {
+    shown = shown.expandedTo(QSize(1, 1));
+    if (info.type == PictureType::Jpeg)
+        return PictureLoader::jpegDecodeSize(info.pixels,
+                                             PictureLoader::fitWithin(info.pixels, shown));
+    const ScreenMetrics& s = Platform::screen();
+    const QSize screen(PxX(s.ScreenWidth()), PxY(s.ScreenHeight()));
+    return PictureLoader::fitWithin(info.pixels, (shown * 2).boundedTo(screen.expandedTo(shown)));
+}
+}  // namespace
+
+FitLayout FitPicture(float w, float h, float A, float B) {
+    if (w > A) {
+        h = h * A / w;
+        w = A - kMargin;
+    }
+    if (h > B) {
+        w = w * B / h;
+        h = B - kMargin;
+    }
+    return {(A - w) / 2, (B - h) / 2, w, h};
+}
+
+bool LoadForArea(PictureHolder& pic, const QByteArray& path, float areaW, float areaH,
+                 qreal deviceRatio) {
+    const PictureLoader l = ScreenPictureLoader();
+    const std::optional<PictureInfo> info = l.probe(path);
+    if (!info) return false;
+    const FitLayout at =
+        FitPicture(float(info->twips.width()), float(info->twips.height()), areaW, areaH);
+    const QSize shown = (QSizeF(PxX(at.w), PxY(at.h)) * deviceRatio).toSize();
+    std::optional<Picture> p = l.load(path, decodeSize(*info, shown), nullptr, &*info);
+    if (!p) return false;
+    pic.Take(path, std::move(*p));
+    return true;
+}
+
+void CountView() {
+    const std::optional<qint16> n = ToInt16(Schema::Read(Schema::BrowserOptions, "Odometer"));
+    const int next = n.value_or(0) + 1;
+    if (next <= 32767) WriteSetting("Browser Options", "Odometer", next);
+}

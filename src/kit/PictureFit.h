@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+
+#include "kit/PictureHolder.h"
+
+// Where a picture of w x h twips goes in an area of A x B twips.
+struct FitLayout {
+    float x, y, w, h;
+};
+
+// The fit rule shared by every preview: a picture larger than its area
+// shrinks, keeping a 210-twip margin on the side that limits it (the other
+// side scaled by the full width or height), and is centred; a smaller one
+// keeps its size.
+FitLayout FitPicture(float w, float h, float A, float B);
+
+// Reads path into pic for an area of areaW x areaH twips, decoding only what
+// the fitted picture shows on a screen of deviceRatio device pixels to a
+// logical one. pic is left as it was when the file cannot be loaded.
+bool LoadForArea(PictureHolder& pic, const QByteArray& path, float areaW, float areaH,
+                 qreal deviceRatio);
+
+// One more image viewed ("Browser Options"/"Odometer"): a 16-bit count that
+// stops at its largest value.
+void CountView();

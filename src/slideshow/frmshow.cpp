@@ -1,0 +1,270 @@
+// The slideshow window: one picture at a time, fitted to the window, on a
+// timer, with a caption in the top left corner.
+#include "slideshow/frmshow.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QTimer>
+#include <cmath>
+#include <random>
+
+#include "browser/FileListModel.h"
+#include "browser/FileListView.h"
+#include "browser/frmMain.h"
+#include "kit/DoEvents.h"
+#include "kit/Forms.h"
+#include "kit/Helpers.h"
+#include "kit/ImageControl.h"
+#include "kit/MouseCodes.h"
+#include "kit/PictureFit.h"
+#include "kit/Settings.h"
+#include "kit/Twips.h"
+#include "kit/WindowGeometry.h"
+#include "platform/FileSystem.h"
+
+namespace {
+// Whole-number division with both operands rounded first.
+long long intDiv(double a, double b) {
+    const long long x = std::llrint(a), y = std::llrint(b);
+    return y == 0 ? 0 : x / y;
+}
+
+qint16 option(const QString& key, int fallback) {
+    return ToInt16(ReadSetting("Slideshow Settings", key, fallback)).value_or(qint16(fallback));
+}
+}  // namespace
+
+double Rnd() {
+    static std::mt19937 generator;  // default seed: the same draws every run
+    return double(generator() >> 5) / double(1u << 27);
+}
+
+frmshow::frmshow() {
+    setObjectName("frmshow");
+    setWindowTitle("Slideshow");
+    setAccessibleName("Slideshow");
+    setAutoFillBackground(true);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, Qt::black);
+    p.setColor(QPalette::WindowText, Qt::white);
+    setPalette(p);
+
+    Image1 = new ImageControl(this);
+    Image1->setObjectName("Image1");
+    Image1->setAccessibleName("Picture");
+    Image1->hide();
+    Label1 = new QLabel(this);
+    Label1->setObjectName("Label1");
+    Label1->setTextFormat(Qt::PlainText);
+    Label1->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Label1->move(PxX(120), PxY(120));
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+    connect(Image1, &ImageControl::MouseUp, this, [this] { Image1_Click(); });
+}
+
+frmshow::~frmshow() = default;
+
+void frmshow::setoptions() {
+    Delay = option("Delay", 5);
+    Looping = option("Looping", 1);
+    ShowFilename = option("Show Filename", 1);
+    ShowDetails = option("Show Details", 0);
+    Sequence = option("Sequence", 0);
+    AlwaysOnTop = option("Always On Top", 1);
+    Timer1->setInterval(qint32(Delay) * 1000);
+}
+
+void frmshow::SetOnTop() {
+    if (AlwaysOnTop == 1) setWindowFlag(Qt::WindowStaysOnTopHint, true);
+}
+
+void frmshow::Form_Load() {
+    ++loading_;
+    setoptions();
+    setWindowFlag(Qt::FramelessWindowHint, true);
+    SetOnTop();
+    if (frmMain::exists()) {
+        const FileListView* list = frmMain::instance()->ListView1;
+        const FileListModel* model = list->Model();
+        for (int pass = 0; pass < 2 && List1.ListCount() == 0; ++pass)
+            for (int row = 0; row < model->Count() && List1.ListCount() < 32767; ++row)
+                if (pass == 1 || list->IsSelected(row)) {
+                    List1.entries.append(model->Item(row).Key);
+                    List1.raw.append(model->Item(row).RawKey);
+                }
+    }
+    const ScreenMetrics& s = Platform::screen();
+    setGeometry(PxRect(0, 0, s.ScreenWidth(), s.ScreenHeight()));
+    show();
+    DoEvents();
+    const int n = List1.ListCount();
+    if (!unloaded_ && n > 0) {
+        if (Sequence == 0) {
+            SetListIndex(0);
+            DoEvents();
+            doforward();
+        } else if (Sequence == 1) {
+            SetListIndex(n - 1);
+            DoEvents();
+            doreverse();
+        } else if (Sequence == 2) {
+            const int r = int(Rnd() * n);
+            DoEvents();
+            dorandom();
+            SetListIndex(r);
+        }
+    }
+    if (!unloaded_) {
+        BuildCaption();
+        Timer1->start();
+    }
+    if (--loading_ == 0 && deleteWhenLoaded_) deleteLater();
+}
+
+void frmshow::SetListIndex(int index) {
+    if (index < 0 || index >= List1.ListCount()) return;
+    List1.ListIndex = qint16(index);
+    List1_Click();
+}
+
+void frmshow::List1_Click() {
+    const QByteArray& path = List1.raw.value(List1.ListIndex);
+    // An empty name (the parent entry) is an empty picture; a file that
+    // cannot be read leaves the last picture, shown again.
+    if (path.isEmpty()) {
+        Picture1.Clear();
+    } else {
+        PictureHolder next;
+        if (LoadForArea(next, path, FrameWidth(this), FrameHeight(this), devicePixelRatioF()))
+            Picture1 = std::move(next);
+    }
+    CenterImage(Picture1);
+}
+
+void frmshow::CenterImage(const PictureHolder& pic) {
+    Image1->hide();
+    if (!pic.HasPicture()) return;
+    const float A = FrameWidth(this), B = FrameHeight(this);
+    const FitLayout at = FitPicture(pic.Width(), pic.Height(), A, B);
+    Image1->Move(at.x - 30, at.y - 30, at.w, at.h);
+    Image1->SetPicture(pic.image);
+    Image1->show();
+    Label1->raise();
+}
+
+void frmshow::doforward() {
+    const int n = List1.ListCount(), i = List1.ListIndex;
+    if (i == n - 1) {
+        if (Looping == 1)
+            SetListIndex(0);
+        else
+            finished = true;
+    } else {
+        SetListIndex(i + 1);
+    }
+}
+
+void frmshow::doreverse() {
+    const int n = List1.ListCount(), i = List1.ListIndex;
+    if (i == 0) {
+        if (Looping == 1)
+            SetListIndex(n - 1);
+        else
+            finished = true;
+    } else {
+        SetListIndex(i - 1);
+    }
+}
+
+void frmshow::dorandom() {
+    SetListIndex(int(Rnd() * List1.ListCount()));
+}
+
+void frmshow::Timer1_Timer() {
+    if (finished) {
+        Timer1->stop();
+        close();
+        return;
+    }
+    if (Sequence == 0)
+        doforward();
+    else if (Sequence == 1)
+        doreverse();
+    else if (Sequence == 2)
+        dorandom();
+    BuildCaption();
+}
+
+void frmshow::BuildCaption() {
+    const QString entry = List1.entries.value(List1.ListIndex);
+    QString caption = Label1->text();
+    if (ShowFilename == 1)
+        caption = "Filename: " + entry;
+    else if (ShowDetails == 1)
+        caption.clear();
+    if (ShowDetails == 1) {
+        const ScreenMetrics& s = Platform::screen();
+        const QByteArray path = List1.raw.value(List1.ListIndex);
+        const FileSystem& fs = Platform::files();
+        const auto size = fs.FileLen(path);
+        const auto when = fs.FileDateTime(path);
+        caption +=
+            "\r\nDimensions: " + QString::number(intDiv(Picture1.Width(), s.TwipsPerPixelX())) +
+            " x " + QString::number(intDiv(Picture1.Height(), s.TwipsPerPixelY())) + " pixels" +
+            "\r\nFilesize: " + QString::number(size.value_or(0) / 1024) + "KB" +
+            "\r\nDate Modified: " + (when ? FormatGeneralDate(*when) : QString());
+    }
+    Label1->setText(caption);
+    Label1->adjustSize();
+}
+
+void frmshow::Form_KeyUp(int KeyCode, int) {
+    if (KeyCode == 27) close();
+}
+
+void frmshow::Form_MouseUp(int, int, float, float) {
+    close();
+}
+
+void frmshow::Image1_Click() {
+    close();
+}
+
+void frmshow::Form_Unload() {
+    Timer1->stop();
+    Forms::Release("frmshow");
+}
+
+bool frmshow::event(QEvent* e) {
+    // Closed while Form_Load yields: freed once Form_Load has returned.
+    if (e->type() == QEvent::DeferredDelete && loading_ > 0) {
+        deleteWhenLoaded_ = true;
+        return true;
+    }
+    return QWidget::event(e);
+}
+
+void frmshow::closeEvent(QCloseEvent* e) {
+    if (!unloaded_) {
+        unloaded_ = true;
+        Form_Unload();
+    }
+    e->accept();
+}
+
+void frmshow::keyReleaseEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Escape)
+        Form_KeyUp(27, 0);
+    else
+        QWidget::keyReleaseEvent(e);
+}
+
+void frmshow::mouseReleaseEvent(QMouseEvent* e) {
+    Form_MouseUp(ButtonCode(e->button()), ShiftCode(e->modifiers()), TwX(int(e->position().x())),
+                 TwY(int(e->position().y())));
+}
