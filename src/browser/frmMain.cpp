@@ -20,6 +20,7 @@
 #include "kit/Schema.h"
 #include "kit/Settings.h"
 #include "kit/Splitter.h"
+#include "kit/SteadyStyle.h"
 #include "kit/StatusBar.h"
 #include "kit/Toolbar.h"
 #include "kit/Twips.h"
@@ -27,6 +28,7 @@
 #include "kit/Version.h"
 
 frmMain::frmMain() : client_(new QWidget(this)), outerSize_(new OuterSize(this)) {
+    UseSteadyLayouts();
     setObjectName("frmMain");
     setWindowTitle(kAppName);
     setCentralWidget(client_);
