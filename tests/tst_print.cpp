@@ -8,6 +8,10 @@
 
 #include "PictureFiles.h"
 #include "TestEnv.h"
+#include "app/Wiring.h"
+#include "browser/FileListView.h"
+#include "browser/Openers.h"
+#include "browser/frmMain.h"
 #include "kit/Forms.h"
 #include "platform/Platform.h"
 #include "platform/Printers.h"
@@ -40,8 +44,36 @@ private slots:
         Platform::setPrinters(std::move(fake));
     }
     void cleanup() {
+        Openers::table() = Openers();
         if (Forms::Loaded("frmPrint")) Forms::Close("frmPrint");
         QTRY_VERIFY(!Forms::Loaded("frmPrint"));
+        if (frmMain::exists()) {
+            frmMain::instance()->close();
+            QTRY_VERIFY(!frmMain::exists());
+        }
+    }
+
+    // "&Print" shows the dialog modal on the selected file; OK prints it.
+    void fromTheMenu() {
+        fake_->name = "Laser";
+        UseFakeSystem(dir_);
+        picture({64, 48});
+        WireWindows();
+        frmMain* m = frmMain::instance();
+        m->Form_Load();
+        m->CurrentFolder = dir_;
+        m->ListFiles();
+        m->ListView1->SetSelectedRow(1);
+        bool shown = false;
+        QTimer::singleShot(0, [&] {
+            auto* f = qobject_cast<frmPrint*>(Forms::Find("frmPrint"));
+            shown = f && f->isModal() && f->isVisible();
+            if (f) f->Command1_Click(0);
+        });
+        m->mnufilea_Click(5);
+        QVERIFY(shown);
+        QCOMPARE(fake_->printed.size(), 1);
+        QCOMPARE(fake_->printed[0].picture.size(), QSize(64, 48));
     }
 
     void description_data() {
