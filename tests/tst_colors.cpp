@@ -119,11 +119,12 @@ private slots:
         QCOMPARE(frmColors::PaletteChart().size(), QSize(100, 151));
         const QPoint at(37, 60);
         const QColor under = frmColors::PaletteChart().pixelColor(at);
-        QMouseEvent move(QEvent::MouseMove, at, f_->Picture1->mapToGlobal(at), Qt::NoButton,
+        const QPoint inside = at + f_->Picture1->contentsRect().topLeft();
+        QMouseEvent move(QEvent::MouseMove, inside, f_->Picture1->mapToGlobal(inside), Qt::NoButton,
                          Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(f_->Picture1, &move);
         QCOMPARE(f_->Picture4->BackColor(), under);
-        QMouseEvent up(QEvent::MouseButtonRelease, at, f_->Picture1->mapToGlobal(at),
+        QMouseEvent up(QEvent::MouseButtonRelease, inside, f_->Picture1->mapToGlobal(inside),
                        Qt::MouseButton(button), Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(f_->Picture1, &up);
         QCOMPARE(f_->Picture3->BackColor(), under);

@@ -9,14 +9,16 @@
 #include <QVBoxLayout>
 
 #include "kit/Forms.h"
+#include "kit/Twips.h"
 #include "platform/Platform.h"
 
 OpenWithDialog::OpenWithDialog() : model_(new QStandardItemModel(this)) {
     setObjectName("OpenWithDialog");
     setWindowTitle("Open With");
     auto* col = new QVBoxLayout(this);
-    auto* label = new QLabel("Choose the program you want to use to open this file:", this);
-    col->addWidget(label);
+    Prompt = new QLabel(this);
+    Prompt->setWordWrap(true);
+    col->addWidget(Prompt);
     Apps = new QListView(this);
     Apps->setModel(model_);
     Apps->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -39,6 +41,10 @@ OpenWithDialog::OpenWithDialog() : model_(new QStandardItemModel(this)) {
 void OpenWithDialog::Choose(const QByteArray& path) {
     auto* d = Forms::Get<OpenWithDialog>("OpenWithDialog");
     d->fill(path);
+    d->adjustSize();
+    const ScreenMetrics& s = Platform::screen();
+    d->move(PxX(s.ScreenWidth() / 2 - TwX(d->width()) / 2),
+            PxY(s.ScreenHeight() / 2 - TwY(d->height()) / 2));
     d->show();
     d->raise();
     d->activateWindow();
@@ -51,6 +57,9 @@ void OpenWithDialog::fill(const QByteArray& path) {
     for (const DesktopApp& a : apps_) model_->appendRow(new QStandardItem(a.name));
     if (!apps_.isEmpty()) Apps->setCurrentIndex(model_->index(0, 0));
     OK->setEnabled(!apps_.isEmpty());
+    Prompt->setText(apps_.isEmpty()
+                        ? "No program on this computer is registered to open this type of file."
+                        : "Choose the program you want to use to open this file:");
     setWindowTitle("Open With - " + QFile::decodeName(path));
 }
 

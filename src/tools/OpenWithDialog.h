@@ -6,6 +6,7 @@
 
 #include "platform/Launchers.h"
 
+class QLabel;
 class QListView;
 class QPushButton;
 class QStandardItemModel;
@@ -21,6 +22,7 @@ public:
     // Opens the file with the chosen application and closes.
     void Confirm();
 
+    QLabel* Prompt;
     QListView* Apps;
     QPushButton* OK;
     QPushButton* Cancel;

@@ -103,14 +103,16 @@ frmColors::frmColors() : palette_(PaletteChart()) {
     Picture1 = new QLabel(pick);
     Picture1->setObjectName("Picture1");
     Picture1->setPixmap(QPixmap::fromImage(palette_));
-    Picture1->setFixedSize(palette_.size());
+    Picture1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Picture1->setLineWidth(1);
+    Picture1->setFixedSize(palette_.size() + QSize(2, 2));
     Picture1->setMouseTracking(true);
     Picture1->setAccessibleName("Palette");
     Picture1->installEventFilter(this);
     Picture4 = new ColorSwatch(pick);
     Picture4->setFixedSize(32, 32);
     Picture4->setAccessibleName("Color under the mouse");
-    pl->addWidget(Picture1);
+    pl->addWidget(Picture1, 0, Qt::AlignTop);
     pl->addWidget(Picture4, 0, Qt::AlignTop);
     grid->addWidget(pick, 0, 1, 2, 1);
 
@@ -262,7 +264,8 @@ bool frmColors::eventFilter(QObject* watched, QEvent* e) {
     if (watched == Picture1 &&
         (e->type() == QEvent::MouseMove || e->type() == QEvent::MouseButtonRelease)) {
         auto* m = static_cast<QMouseEvent*>(e);
-        const QPoint p = m->position().toPoint();
+        // From the picture's own top left, inside the frame.
+        const QPoint p = m->position().toPoint() - Picture1->contentsRect().topLeft();
         if (e->type() == QEvent::MouseMove)
             Picture1_MouseMove(m->buttons() == Qt::NoButton ? 0 : ButtonCode(m->buttons() & Qt::LeftButton ? Qt::LeftButton : Qt::RightButton),
                                ShiftCode(m->modifiers()), TwX(p.x()), TwY(p.y()));
