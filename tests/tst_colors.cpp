@@ -67,12 +67,24 @@ private slots:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("given");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("first opening") << "" << "" << "808080 128,128,128 8421504";
-        QTest::newRow("blue 10 alone") << "0" << "655360" << "00000A 0,0,10 655360";
-        QTest::newRow("orange") << "" << "33023" << "FF8000 255,128,0 33023";
-        QTest::newRow("negative keeps red") << "" << "-1" << "800000 128,0,0 128";
-        QTest::newRow("too large keeps blue") << "" << "16777216" << "000080 0,0,128 8388608";
-        QTest::newRow("stored negative") << "-65536" << "" << "000000 0,0,0 0";
+        QTest::newRow("first opening") << ""
+                                       << ""
+                                       << "808080 128,128,128 8421504";
+        QTest::newRow("blue 10 alone") << "0"
+                                       << "655360"
+                                       << "00000A 0,0,10 655360";
+        QTest::newRow("orange") << ""
+                                << "33023"
+                                << "FF8000 255,128,0 33023";
+        QTest::newRow("negative keeps red") << ""
+                                            << "-1"
+                                            << "800000 128,0,0 128";
+        QTest::newRow("too large keeps blue") << ""
+                                              << "16777216"
+                                              << "000080 0,0,128 8388608";
+        QTest::newRow("stored negative") << "-65536"
+                                         << ""
+                                         << "000000 0,0,0 0";
     }
     void display() {
         QFETCH(QString, stored);

@@ -1,11 +1,11 @@
 // The Shell menu: what each item asks of the desktop, through a recording
 // stand-in, and our own Run, Shut Down and Open With dialogs.
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QLabel>
 #include <QtTest>
 
 #include "PictureFiles.h"
@@ -73,11 +73,17 @@ private slots:
         QTest::addColumn<bool>("available");  // the portal, the disk utility
         QTest::addColumn<QString>("calls");
         QTest::addColumn<QString>("message");
-        QTest::newRow("default open") << "mnulaunch" << 0 << 1 << false << "open:file://$a b.bmp" << "";
-        QTest::newRow("default open of ..") << "mnulaunch" << 0 << 0 << false << "open:file://" << "";
-        QTest::newRow("open with, unquoted path") << "mnulaunch" << 1 << 1 << true << "portal:$a b.bmp" << "";
-        QTest::newRow("find in the listed folder") << "mnushell" << 3 << 1 << false << "find:$" << "";
-        QTest::newRow("copy disk") << "mnushell" << 5 << 1 << true << "disks:" << "";
+        QTest::newRow("default open") << "mnulaunch" << 0 << 1 << false << "open:file://$a b.bmp"
+                                      << "";
+        QTest::newRow("default open of ..") << "mnulaunch" << 0 << 0 << false << "open:file://"
+                                            << "";
+        QTest::newRow("open with, unquoted path")
+            << "mnulaunch" << 1 << 1 << true << "portal:$a b.bmp"
+            << "";
+        QTest::newRow("find in the listed folder") << "mnushell" << 3 << 1 << false << "find:$"
+                                                   << "";
+        QTest::newRow("copy disk") << "mnushell" << 5 << 1 << true << "disks:"
+                                   << "";
         QTest::newRow("copy disk, no utility")
             << "mnushell" << 5 << 1 << false << "disks:"
             << "Copy Disk: Copying disks is not available here: no disk utility is installed.";
@@ -85,7 +91,8 @@ private slots:
             << "mnushell" << 6 << 1 << false << "disks:"
             << "Format Disk: Formatting disks is not available here: no disk utility is installed.";
         for (int i : {0, 1, 4, 7, 9})
-            QTest::addRow("shell %d does nothing", i) << "mnushell" << i << 1 << false << "" << "";
+            QTest::addRow("shell %d does nothing", i) << "mnushell" << i << 1 << false << ""
+                                                      << "";
     }
     void items() {
         QFETCH(QString, menu);
@@ -106,7 +113,8 @@ private slots:
 
     void openWithOurChooser() {
         open(1);
-        fake_->apps = {{"viewer.desktop", "Viewer", "viewer %f"}, {"paint.desktop", "Paint", "paint %U"}};
+        fake_->apps = {{"viewer.desktop", "Viewer", "viewer %f"},
+                       {"paint.desktop", "Paint", "paint %U"}};
         frmMain::instance()->mnulaunch_Click(1);
         auto* d = qobject_cast<OpenWithDialog*>(Forms::Find("OpenWithDialog"));
         QVERIFY(d && d->isVisible());
@@ -119,10 +127,14 @@ private slots:
     void runDialog_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("call");
-        QTest::newRow("command") << "xterm -e top" << "run:xterm -e top";
-        QTest::newRow("folder") << "$" << "open:file://$";
-        QTest::newRow("address") << "https://example.org/" << "open:https://example.org/";
-        QTest::newRow("nothing") << "  " << "";
+        QTest::newRow("command") << "xterm -e top"
+                                 << "run:xterm -e top";
+        QTest::newRow("folder") << "$"
+                                << "open:file://$";
+        QTest::newRow("address") << "https://example.org/"
+                                 << "open:https://example.org/";
+        QTest::newRow("nothing") << "  "
+                                 << "";
     }
     void runDialog() {
         QFETCH(QString, typed);

@@ -81,11 +81,14 @@ private slots:
         QTest::addColumn<QString>("port");
         QTest::addColumn<int>("dpi");  // 0: cannot be read
         QTest::addColumn<QString>("text");
-        QTest::newRow("no printer") << "" << "" << 0 << "No printer is installed.";
-        QTest::newRow("all three") << "Laser" << "usb://Acme/Laser" << 600
-                                   << "Printer: Laser\r\nPort: usb://Acme/Laser\r\nResolution: 600 dpi";
-        QTest::newRow("port unreadable") << "Laser" << "" << 300
-                                         << "Printer: Laser\r\nResolution: 300 dpi";
+        QTest::newRow("no printer") << ""
+                                    << "" << 0 << "No printer is installed.";
+        QTest::newRow("all three")
+            << "Laser"
+            << "usb://Acme/Laser" << 600
+            << "Printer: Laser\r\nPort: usb://Acme/Laser\r\nResolution: 600 dpi";
+        QTest::newRow("port unreadable") << "Laser"
+                                         << "" << 300 << "Printer: Laser\r\nResolution: 300 dpi";
     }
     void description() {
         QFETCH(QString, name);

@@ -42,7 +42,8 @@ void WireWindows() {
         // holds a copy decoded smaller.
         QImage picture = m->picsrc.image;
         if (m->picsrc.HasPicture() && picture.size() != m->picsrc.pixels)
-            if (std::optional<Picture> p = ScreenPictureLoader().load(m->picsrc.path, QSize(8000, 8000)))
+            if (std::optional<Picture> p =
+                    ScreenPictureLoader().load(m->picsrc.path, QSize(8000, 8000)))
                 picture = p->image;
         f->Picture1.Picture = picture;
         TilePicture(f->Picture1, nullptr, *f);

@@ -1,5 +1,7 @@
 #include "platform/Launchers.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusUnixFileDescriptor>
@@ -10,8 +12,6 @@
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QStandardPaths>
-#include <fcntl.h>
-#include <unistd.h>
 #include <optional>
 
 #include "platform/Shell.h"
@@ -41,7 +41,8 @@ QStringList ids(const QString& list) {
 }
 
 std::optional<DesktopApp> readApp(const QString& id) {
-    for (const QString& dir : QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation)) {
+    for (const QString& dir :
+         QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation)) {
         const QString file = dir + '/' + id;
         if (!QFileInfo::exists(file)) continue;
         const QHash<QString, QString> e = readGroup(file, "Desktop Entry");
@@ -90,9 +91,9 @@ bool DesktopLaunchers::OpenWithPortal(const QByteArray& path) {
     if (!bus.isConnected()) return false;
     const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
-    QDBusMessage m = QDBusMessage::createMethodCall(
-        "org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop",
-        "org.freedesktop.portal.OpenURI", "OpenFile");
+    QDBusMessage m = QDBusMessage::createMethodCall("org.freedesktop.portal.Desktop",
+                                                    "/org/freedesktop/portal/desktop",
+                                                    "org.freedesktop.portal.OpenURI", "OpenFile");
     QVariantMap options{{"ask", true}};
     m.setArguments({QString(), QVariant::fromValue(QDBusUnixFileDescriptor(fd)), options});
     ::close(fd);  // the descriptor object holds its own copy
@@ -116,7 +117,8 @@ QList<DesktopApp> DesktopLaunchers::ApplicationsFor(const QByteArray& path) {
             removed += ids(readGroup(list, "Removed Associations").value(t));
         }
     }
-    for (const QString& dir : QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation))
+    for (const QString& dir :
+         QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation))
         for (const QString& t : types)
             order += ids(readGroup(dir + "/mimeinfo.cache", "MIME Cache").value(t));
     QList<DesktopApp> apps;
@@ -163,9 +165,9 @@ bool DesktopLaunchers::RequestPower(Power what) {
                                            "/org/freedesktop/login1/session/auto",
                                            "org.freedesktop.login1.Session", "Terminate");
     } else {
-        m = QDBusMessage::createMethodCall(
-            "org.freedesktop.login1", "/org/freedesktop/login1", "org.freedesktop.login1.Manager",
-            what == Power::PowerOff ? "PowerOff" : "Reboot");
+        m = QDBusMessage::createMethodCall("org.freedesktop.login1", "/org/freedesktop/login1",
+                                           "org.freedesktop.login1.Manager",
+                                           what == Power::PowerOff ? "PowerOff" : "Reboot");
         m.setArguments({true});  // interactive: the login manager asks for authorisation
     }
     // Not waited for: the authorisation prompt may take as long as the user does.

@@ -44,8 +44,8 @@ std::optional<QString> SystemPrinters::Port() const {
     const QPrinterInfo p = chosenPrinter();
     if (p.isNull()) return std::nullopt;
     // CUPS keeps the printer's connection as its device address.
-    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, p.printerName().toUtf8().constData(),
-                                         nullptr);
+    cups_dest_t* dest =
+        cupsGetNamedDest(CUPS_HTTP_DEFAULT, p.printerName().toUtf8().constData(), nullptr);
     if (!dest) return std::nullopt;
     std::optional<QString> port;
     if (const char* uri = cupsGetOption("device-uri", dest->num_options, dest->options))

@@ -62,7 +62,8 @@ void RunDialog::Start(const QString& title, const QString& prompt) {
     OK->setEnabled(!Command->text().trimmed().isEmpty());
     adjustSize();
     const ScreenMetrics& s = Platform::screen();
-    move(PxX(s.ScreenWidth() / 2 - TwX(width()) / 2), PxY(s.ScreenHeight() / 2 - TwY(height()) / 2));
+    move(PxX(s.ScreenWidth() / 2 - TwX(width()) / 2),
+         PxY(s.ScreenHeight() / 2 - TwY(height()) / 2));
     show();
     raise();
     activateWindow();

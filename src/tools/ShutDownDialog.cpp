@@ -43,7 +43,8 @@ ShutDownDialog::ShutDownDialog() {
 void ShutDownDialog::Start() {
     adjustSize();
     const ScreenMetrics& s = Platform::screen();
-    move(PxX(s.ScreenWidth() / 2 - TwX(width()) / 2), PxY(s.ScreenHeight() / 2 - TwY(height()) / 2));
+    move(PxX(s.ScreenWidth() / 2 - TwX(width()) / 2),
+         PxY(s.ScreenHeight() / 2 - TwY(height()) / 2));
     show();
     raise();
     activateWindow();
@@ -51,7 +52,7 @@ void ShutDownDialog::Start() {
 
 void ShutDownDialog::Confirm() {
     using P = Launchers::Power;
-    const P what = Option[1]->isChecked() ? P::Reboot
+    const P what = Option[1]->isChecked()   ? P::Reboot
                    : Option[2]->isChecked() ? P::LogOut
                                             : P::PowerOff;
     Platform::launchers().RequestPower(what);

@@ -26,8 +26,7 @@
 namespace {
 // The number a text starts with, as far as it reads as one.
 double leadingNumber(const QString& text) {
-    static const QRegularExpression number(
-        R"(^\s*[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?)");
+    static const QRegularExpression number(R"(^\s*[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?)");
     const QRegularExpressionMatch m = number.match(text);
     if (!m.hasMatch()) return 0;
     const double v = m.captured(0).trimmed().toDouble();
@@ -163,7 +162,8 @@ void frmColors::Form_Load() {
     GetRGBColor(Schema::Read(Schema::GeneralOptions, "Last Color"));
     adjustSize();
     const ScreenMetrics& s = Platform::screen();
-    move(PxX(s.ScreenWidth() / 2 - TwX(width()) / 2), PxY(s.ScreenHeight() / 2 - TwY(height()) / 2));
+    move(PxX(s.ScreenWidth() / 2 - TwX(width()) / 2),
+         PxY(s.ScreenHeight() / 2 - TwY(height()) / 2));
     Slider1_Change(0);
     // Kept above the main window, but not closed with it.
     if (frmMain::exists()) {
@@ -267,8 +267,11 @@ bool frmColors::eventFilter(QObject* watched, QEvent* e) {
         // From the picture's own top left, inside the frame.
         const QPoint p = m->position().toPoint() - Picture1->contentsRect().topLeft();
         if (e->type() == QEvent::MouseMove)
-            Picture1_MouseMove(m->buttons() == Qt::NoButton ? 0 : ButtonCode(m->buttons() & Qt::LeftButton ? Qt::LeftButton : Qt::RightButton),
-                               ShiftCode(m->modifiers()), TwX(p.x()), TwY(p.y()));
+            Picture1_MouseMove(
+                m->buttons() == Qt::NoButton
+                    ? 0
+                    : ButtonCode(m->buttons() & Qt::LeftButton ? Qt::LeftButton : Qt::RightButton),
+                ShiftCode(m->modifiers()), TwX(p.x()), TwY(p.y()));
         else
             Picture1_MouseUp(ButtonCode(m->button()), ShiftCode(m->modifiers()), TwX(p.x()),
                              TwY(p.y()));
