@@ -4,7 +4,9 @@
 #include <QDir>
 #include <QtGlobal>
 
+#include "platform/Launchers.h"
 #include "platform/Platform.h"
+#include "platform/Printers.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/SettingsBackend.h"
 #include "platform/SystemInfo.h"
@@ -48,6 +50,9 @@ QString TestEnv::makeDir(const QString& name) const {
 void InstallTestPlatform() {
     Platform::installDefaults();
     Platform::setScreen(std::make_unique<FixedScreenMetrics>(1024, 768, 15.0f));
+    // No test prints, launches a program or asks for a power-off.
+    Platform::setPrinters(std::make_unique<FakePrinters>());
+    Platform::setLaunchers(std::make_unique<FakeLaunchers>());
 }
 
 QString UseFreshSettings() {

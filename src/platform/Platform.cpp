@@ -2,6 +2,8 @@
 
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
+#include "platform/Launchers.h"
+#include "platform/Printers.h"
 #include "platform/Registry.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/SettingsBackend.h"
@@ -19,6 +21,8 @@ struct Services {
     std::unique_ptr<SettingsBackend> settings;
     std::unique_ptr<Volumes> volumes;
     std::unique_ptr<Shell> shell;
+    std::unique_ptr<Printers> printers;
+    std::unique_ptr<Launchers> launchers;
 };
 
 Services& services() {
@@ -46,6 +50,12 @@ SystemInfo& Platform::system() {
 }
 Shell& Platform::shell() {
     return getOrMake<Shell, DesktopShell>(services().shell);
+}
+Printers& Platform::printers() {
+    return getOrMake<Printers, SystemPrinters>(services().printers);
+}
+Launchers& Platform::launchers() {
+    return getOrMake<Launchers, DesktopLaunchers>(services().launchers);
 }
 Volumes& Platform::volumes() {
     return getOrMake<Volumes, LinuxVolumes>(services().volumes);
@@ -76,6 +86,8 @@ void Platform::installDefaults() {
     s.files = std::make_unique<PosixFileSystem>();
     s.volumes = std::make_unique<LinuxVolumes>();
     s.shell = std::make_unique<DesktopShell>();
+    s.printers = std::make_unique<SystemPrinters>();
+    s.launchers = std::make_unique<DesktopLaunchers>();
     s.settings = std::make_unique<IniSettingsBackend>(IniSettingsBackend::DefaultPath());
 }
 
@@ -102,4 +114,10 @@ void Platform::setVolumes(std::unique_ptr<Volumes> p) {
 }
 void Platform::setShell(std::unique_ptr<Shell> p) {
     services().shell = std::move(p);
+}
+void Platform::setPrinters(std::unique_ptr<Printers> p) {
+    services().printers = std::move(p);
+}
+void Platform::setLaunchers(std::unique_ptr<Launchers> p) {
+    services().launchers = std::move(p);
 }

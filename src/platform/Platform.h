@@ -10,6 +10,8 @@ class FileSystem;
 class SettingsBackend;
 class Volumes;
 class Shell;
+class Printers;
+class Launchers;
 
 // The operating-system services the program uses, one instance each.
 // main() installs the real ones; tests install fakes where they need them.
@@ -23,6 +25,8 @@ public:
     static SettingsBackend& settings();
     static Volumes& volumes();
     static Shell& shell();
+    static Printers& printers();
+    static Launchers& launchers();
 
     // The Linux services, settings in the default per-user file. Services
     // already installed are replaced.
@@ -35,4 +39,6 @@ public:
     static void setSettings(std::unique_ptr<SettingsBackend> s);
     static void setVolumes(std::unique_ptr<Volumes> v);
     static void setShell(std::unique_ptr<Shell> s);
+    static void setPrinters(std::unique_ptr<Printers> p);
+    static void setLaunchers(std::unique_ptr<Launchers> l);
 };

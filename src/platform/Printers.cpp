@@ -1,0 +1,82 @@
+#include "platform/Printers.h"
+
+#include <cups/cups.h>
+
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+namespace {
+// The default printer; with printers installed but none chosen as the
+// default, the first of them, which is where the system would print.
+QPrinterInfo chosenPrinter() {
+    QPrinterInfo p = QPrinterInfo::defaultPrinter();
+    if (p.isNull()) {
+        const QList<QPrinterInfo> all = QPrinterInfo::availablePrinters();
+        if (!all.isEmpty()) p = all.first();
+    }
+    return p;
+}
+}  // namespace
+
+bool PrintPictureOn(QPrinter& printer, const QImage& picture, QSizeF twips) {
+    printer.setFullPage(false);
+    QPainter p;
+    if (!p.begin(&printer)) return false;
+    // An empty line of text is what starts the job and its first page.
+    p.drawText(QPointF(0, p.fontMetrics().ascent()), QString());
+    if (!picture.isNull() && twips.isValid()) {
+        const QRectF where(0, 0, twips.width() / 1440.0 * printer.logicalDpiX(),
+                           twips.height() / 1440.0 * printer.logicalDpiY());
+        p.setClipRect(QRectF(QPointF(0, 0), printer.pageRect(QPrinter::DevicePixel).size()));
+        p.drawImage(where, picture);
+    }
+    return p.end();
+}
+
+std::optional<QString> SystemPrinters::DeviceName() const {
+    const QPrinterInfo p = chosenPrinter();
+    if (p.isNull()) return std::nullopt;
+    return p.printerName();
+}
+
+std::optional<QString> SystemPrinters::Port() const {
+    const QPrinterInfo p = chosenPrinter();
+    if (p.isNull()) return std::nullopt;
+    // CUPS keeps the printer's connection as its device address.
+    cups_dest_t* dest =
+        cupsGetNamedDest(CUPS_HTTP_DEFAULT, p.printerName().toUtf8().constData(), nullptr);
+    if (!dest) return std::nullopt;
+    std::optional<QString> port;
+    if (const char* uri = cupsGetOption("device-uri", dest->num_options, dest->options))
+        port = QString::fromUtf8(uri);
+    cupsFreeDests(1, dest);
+    return port;
+}
+
+std::optional<qint16> SystemPrinters::PrintQuality() const {
+    const QPrinterInfo p = chosenPrinter();
+    if (p.isNull()) return std::nullopt;
+    QPrinter printer(p, QPrinter::HighResolution);
+    const int dpi = printer.resolution();
+    if (dpi <= 0 || dpi > 32767) return std::nullopt;
+    return qint16(dpi);
+}
+
+bool SystemPrinters::PrintPicture(const QImage& picture, QSizeF twips) {
+    const QPrinterInfo p = chosenPrinter();
+    if (p.isNull()) return false;
+    QPrinter printer(p, QPrinter::HighResolution);
+    // Never the PDF file Qt would quietly put in a printer's place.
+    if (printer.outputFormat() != QPrinter::NativeFormat) return false;
+    return PrintPictureOn(printer, picture, twips);
+}
+
+bool PdfPrinters::PrintPicture(const QImage& picture, QSizeF twips) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file_);
+    printer.setResolution(dpi_);
+    ++jobs;
+    return PrintPictureOn(printer, picture, twips);
+}

@@ -1,0 +1,193 @@
+// The Shell menu: what each item asks of the desktop, through a recording
+// stand-in, and our own Run, Shut Down and Open With dialogs.
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+
+#include "PictureFiles.h"
+#include "TestEnv.h"
+#include "app/Wiring.h"
+#include "browser/FileListView.h"
+#include "browser/Openers.h"
+#include "browser/frmMain.h"
+#include "kit/Forms.h"
+#include "kit/MsgBox.h"
+#include "platform/Launchers.h"
+#include "platform/Platform.h"
+#include "tools/OpenWithDialog.h"
+#include "tools/RunDialog.h"
+#include "tools/ShutDownDialog.h"
+
+class TestLaunchers : public QObject {
+    Q_OBJECT
+    QString pics_;
+    FakeLaunchers* fake_ = nullptr;
+    QStringList messages_;
+
+    // The main window on a folder holding "a b.bmp", that row (0 "..", 1 the file) selected.
+    frmMain* open(int row) {
+        pics_ = UseFreshSettings() + "my pics/";
+        QDir().mkpath(pics_);
+        UseFakeSystem(pics_);
+        QFile out(pics_ + "a b.bmp");
+        if (!out.open(QIODevice::WriteOnly) || !out.write(encoded(halves({8, 8}), "bmp")))
+            qFatal("cannot write");
+        out.close();
+        auto fake = std::make_unique<FakeLaunchers>();
+        fake_ = fake.get();
+        Platform::setLaunchers(std::move(fake));
+        SetMsgBoxHandler([this](const QString& text, int, const QString& title) {
+            messages_ << title + ": " + text;
+            return 1;
+        });
+        WireWindows();
+        frmMain* f = frmMain::instance();
+        f->Form_Load();
+        f->CurrentFolder = pics_;
+        f->ListFiles();
+        f->ListView1->SetSelectedRow(row);
+        return f;
+    }
+
+private slots:
+    void cleanup() {
+        SetMsgBoxHandler(nullptr);
+        messages_.clear();
+        Openers::table() = Openers();
+        for (const char* n : {"RunDialog", "ShutDownDialog", "OpenWithDialog"}) Forms::Close(n);
+        if (frmMain::exists()) {
+            frmMain::instance()->close();
+            QTRY_VERIFY(!frmMain::exists());
+        }
+    }
+
+    // $ stands for the listed folder.
+    void items_data() {
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("available");  // the portal, the disk utility
+        QTest::addColumn<QString>("calls");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("default open") << "mnulaunch" << 0 << 1 << false << "open:file://$a b.bmp"
+                                      << "";
+        QTest::newRow("default open of ..") << "mnulaunch" << 0 << 0 << false << "open:file://"
+                                            << "";
+        QTest::newRow("open with, unquoted path")
+            << "mnulaunch" << 1 << 1 << true << "portal:$a b.bmp"
+            << "";
+        QTest::newRow("find in the listed folder") << "mnushell" << 3 << 1 << false << "find:$"
+                                                   << "";
+        QTest::newRow("copy disk") << "mnushell" << 5 << 1 << true << "disks:"
+                                   << "";
+        QTest::newRow("copy disk, no utility")
+            << "mnushell" << 5 << 1 << false << "disks:"
+            << "Copy Disk: Copying disks is not available here: no disk utility is installed.";
+        QTest::newRow("format, no utility")
+            << "mnushell" << 6 << 1 << false << "disks:"
+            << "Format Disk: Formatting disks is not available here: no disk utility is installed.";
+        for (int i : {0, 1, 4, 7, 9})
+            QTest::addRow("shell %d does nothing", i) << "mnushell" << i << 1 << false << ""
+                                                      << "";
+    }
+    void items() {
+        QFETCH(QString, menu);
+        QFETCH(int, index);
+        QFETCH(int, row);
+        QFETCH(bool, available);
+        QFETCH(QString, calls);
+        QFETCH(QString, message);
+        frmMain* f = open(row);
+        fake_->portal = fake_->diskUtility = available;
+        if (menu == "mnulaunch")
+            f->mnulaunch_Click(index);
+        else
+            f->mnushell_Click(index);
+        QCOMPARE(fake_->calls.join('|'), QString(calls).replace("$", pics_));
+        QCOMPARE(messages_.join('|'), message);
+    }
+
+    void openWithOurChooser() {
+        open(1);
+        fake_->apps = {{"viewer.desktop", "Viewer", "viewer %f"},
+                       {"paint.desktop", "Paint", "paint %U"}};
+        frmMain::instance()->mnulaunch_Click(1);
+        auto* d = qobject_cast<OpenWithDialog*>(Forms::Find("OpenWithDialog"));
+        QVERIFY(d && d->isVisible());
+        d->Apps->setCurrentIndex(d->Apps->model()->index(1, 0));
+        d->Confirm();
+        QCOMPARE(fake_->calls, QStringList({"portal:" + pics_ + "a b.bmp",
+                                            "with:paint.desktop " + pics_ + "a b.bmp"}));
+    }
+
+    void runDialog_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("call");
+        QTest::newRow("command") << "xterm -e top"
+                                 << "run:xterm -e top";
+        QTest::newRow("folder") << "$"
+                                << "open:file://$";
+        QTest::newRow("address") << "https://example.org/"
+                                 << "open:https://example.org/";
+        QTest::newRow("nothing") << "  "
+                                 << "";
+    }
+    void runDialog() {
+        QFETCH(QString, typed);
+        QFETCH(QString, call);
+        open(1)->mnushell_Click(2);
+        auto* d = qobject_cast<RunDialog*>(Forms::Find("RunDialog"));
+        QVERIFY(d && d->isVisible());
+        QCOMPARE(d->windowTitle(), QString("Kvo View Run..."));
+        QCOMPARE(d->Prompt->text(),
+                 QString("Type the name of a program, folder, document or Internet resource and "
+                         "Kvo View will open it for you..."));
+        d->Command->setText(typed.replace("$", pics_));
+        d->OK->click();
+        QCOMPARE(fake_->calls.join('|'), call.replace("$", pics_));
+    }
+
+    void shutDown_data() {
+        QTest::addColumn<int>("option");
+        QTest::addColumn<QString>("calls");
+        QTest::newRow("power off") << 0 << "power:0";
+        QTest::newRow("restart") << 1 << "power:1";
+        QTest::newRow("log out") << 2 << "power:2";
+        QTest::newRow("cancel") << -1 << "";
+    }
+    void shutDown() {
+        QFETCH(int, option);
+        QFETCH(QString, calls);
+        open(1)->mnushell_Click(8);
+        auto* d = qobject_cast<ShutDownDialog*>(Forms::Find("ShutDownDialog"));
+        QVERIFY(d && d->isVisible());
+        if (option < 0) {
+            d->Cancel->click();
+        } else {
+            d->Option[option]->setChecked(true);
+            d->OK->click();
+        }
+        QCOMPARE(fake_->calls.join('|'), calls);
+    }
+
+    void execArguments_data() {
+        QTest::addColumn<QString>("exec");
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("file") << "viewer --new %f" << QStringList{"viewer", "--new", "/p/a b.bmp"};
+        QTest::newRow("address") << "paint %U %i" << QStringList{"paint", "file:///p/a%20b.bmp"};
+        QTest::newRow("no file code") << "tool" << QStringList{"tool", "/p/a b.bmp"};
+        QTest::newRow("percent") << "echo 100%% %F" << QStringList{"echo", "100%", "/p/a b.bmp"};
+    }
+    void execArguments() {
+        QFETCH(QString, exec);
+        QFETCH(QStringList, args);
+        QCOMPARE(ExecArguments(exec, "/p/a b.bmp"), args);
+    }
+};
+
+KVO_TEST_MAIN(TestLaunchers)
+#include "tst_launchers.moc"
