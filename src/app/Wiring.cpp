@@ -35,7 +35,10 @@ void WireWindows() {
         const ListItem* item = frmMain::exists() ? frmMain::instance()->NeedsAFile() : nullptr;
         const QByteArray raw = item && item->Key == path ? item->RawKey : QFile::encodeName(path);
         frmPrint* f = Forms::Get<frmPrint>("frmPrint");
+        f->Form_Load();
         f->Loadimage(path, raw);
+        f->exec();
+    };
     o.ShowColors = [] {
         const bool fresh = !Forms::Loaded("frmColors");
         frmColors* f = Forms::Get<frmColors>("frmColors");
@@ -43,9 +46,11 @@ void WireWindows() {
         f->show();
         f->raise();
         f->activateWindow();
+    };
     o.ShowWebView = [] {
         const bool fresh = !Forms::Loaded("frmWebView");
         frmWebView* f = Forms::Get<frmWebView>("frmWebView");
+        if (fresh) f->Form_Load();
         frmMain* m = frmMain::instance();
         // The preview's picture at its own size: read again when the preview
         // holds a copy decoded smaller.
@@ -58,6 +63,7 @@ void WireWindows() {
         TilePicture(f->Picture1, nullptr, *f);
         const ListItem* item = m->NeedsAFile();
         f->setWindowTitle("Web Pattern Viewer - " + (item ? item->Key : QString()));
+    };
     o.mnulaunch_Click = [](int Index) { ShellLaunchers::mnulaunch_Click(Index); };
     o.mnushell_Click = [](int Index) { ShellLaunchers::mnushell_Click(Index); };
 }
