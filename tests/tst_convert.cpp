@@ -67,12 +67,21 @@ private slots:
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("path");
-        QTest::newRow("plain") << "/out" << "/pics/cat.jpg" << "/out/cat.bmp";
-        QTest::newRow("folder with separator") << "/out/" << "/pics/cat.jpg" << "/out/cat.bmp";
-        QTest::newRow("last dot only") << "/out" << "/p/holiday.photo.jpeg"
+        QTest::newRow("plain") << "/out"
+                               << "/pics/cat.jpg"
+                               << "/out/cat.bmp";
+        QTest::newRow("folder with separator") << "/out/"
+                                               << "/pics/cat.jpg"
+                                               << "/out/cat.bmp";
+        QTest::newRow("last dot only") << "/out"
+                                       << "/p/holiday.photo.jpeg"
                                        << "/out/holiday.photo.bmp";
-        QTest::newRow("lower case") << "/out" << "/p/cat.BMP" << "/out/cat.bmp";
-        QTest::newRow("no dot") << "/out" << "/p/cat" << "/out/catbmp";
+        QTest::newRow("lower case") << "/out"
+                                    << "/p/cat.BMP"
+                                    << "/out/cat.bmp";
+        QTest::newRow("no dot") << "/out"
+                                << "/p/cat"
+                                << "/out/catbmp";
     }
     void OutputPath() {
         QFETCH(QString, folder);

@@ -118,7 +118,8 @@ private slots:
         QTest::addColumn<QString>("url");
         QTest::newRow("unescaped") << "/My Pictures/a #1 100%.jpg"
                                    << "file:///My Pictures/a #1 100%.jpg";
-        QTest::newRow("drive letter") << "C:\\My Pictures\\a.jpg" << "file:///C:/My Pictures/a.jpg";
+        QTest::newRow("drive letter") << "C:\\My Pictures\\a.jpg"
+                                      << "file:///C:/My Pictures/a.jpg";
     }
     void PathToFileUrl() {
         QFETCH(QString, path);
@@ -131,12 +132,12 @@ private slots:
         QTest::addColumn<QStringList>("rows");  // "name|size text" of each row
         QTest::addColumn<QString>("total");
         QTest::newRow("nothing selected") << "0000" << QStringList() << "0 bytes";
-        QTest::newRow("all, .. too")
-            << "1111"
-            << QStringList{"a b|1,023 bytes", "c#d|1.00KB (1,024 bytes)", "e,f|2.50KB (2,560 bytes)"}
-            << "4.50KB";
-        QTest::newRow("one of three") << "0010" << QStringList{"c#d|1.00KB (1,024 bytes)"}
-                                      << "1.00KB";
+        QTest::newRow("all, .. too") << "1111"
+                                     << QStringList{"a b|1,023 bytes", "c#d|1.00KB (1,024 bytes)",
+                                                    "e,f|2.50KB (2,560 bytes)"}
+                                     << "4.50KB";
+        QTest::newRow("one of three")
+            << "0010" << QStringList{"c#d|1.00KB (1,024 bytes)"} << "1.00KB";
     }
     void createHTML() {
         QFETCH(QString, selected);
@@ -147,9 +148,8 @@ private slots:
         const QStringList ext{"a b.jpg", "c#d.gif", "e,f.bmp"};
         for (const QString& r : rows) {
             const QString name = r.section('|', 0, 0);
-            const QString full = *std::find_if(ext.begin(), ext.end(), [&](const QString& e) {
-                return e.startsWith(name + '.');
-            });
+            const QString full = *std::find_if(
+                ext.begin(), ext.end(), [&](const QString& e) { return e.startsWith(name + '.'); });
             expected += row("file://" + dir_ + full, name, r.section('|', 1));
         }
         expected += tail("3", total);
@@ -160,12 +160,11 @@ private slots:
     // total past 2 GiB is written in full.
     void vanishedAndLargeFiles() {
         fill({{"gone.jpg", -1}, {"big1.bmp", 1500000000}, {"big2.bmp", 1500000000}}, "0111");
-        QCOMPARE(html(), head("/pics") +
-                             row("file://" + dir_ + "big1.bmp", "big1",
-                                 "1.40GB (1,500,000,000 bytes)") +
-                             row("file://" + dir_ + "big2.bmp", "big2",
-                                 "1.40GB (1,500,000,000 bytes)") +
-                             tail("3", "2.79GB"));
+        QCOMPARE(html(),
+                 head("/pics") +
+                     row("file://" + dir_ + "big1.bmp", "big1", "1.40GB (1,500,000,000 bytes)") +
+                     row("file://" + dir_ + "big2.bmp", "big2", "1.40GB (1,500,000,000 bytes)") +
+                     tail("3", "2.79GB"));
     }
 
     void cancelLeavesTheClipboard() {
@@ -179,8 +178,8 @@ private slots:
 
     void createcsv() {
         // Listed in the list's order, which is not the order of selection.
-        fill({{"b.jpg", 1010}, {"a.bmp", 4096}, {"x,y.gif", 5}, {"gone.jpg", -1}},
-             "01111", {"", "640 x 480", "1 x 1", ""});
+        fill({{"b.jpg", 1010}, {"a.bmp", 4096}, {"x,y.gif", 5}, {"gone.jpg", -1}}, "01111",
+             {"", "640 x 480", "1 x 1", ""});
         const QString date = FormatGeneralDate(kModified);
         QCOMPARE(CsvListing(*lv_), "b.jpg,1,010 bytes,," + date + "\r\n" +
                                        "a.bmp,4.00KB,640 x 480," + date + "\r\n" +

@@ -19,7 +19,8 @@ DesktopCommand gset(const QString& key, const QString& value) {
     return {"gsettings", {"set", "org.gnome.desktop.background", key, value}};
 }
 DesktopCommand xset(const QString& prop, const QString& type, const QString& value) {
-    return {"xfconf-query", {"-c", "xfce4-desktop", "-p", prop, "--create", "-t", type, "-s", value}};
+    return {"xfconf-query",
+            {"-c", "xfce4-desktop", "-p", prop, "--create", "-t", type, "-s", value}};
 }
 QProcessEnvironment desktop(const QString& name) {
     QProcessEnvironment env;
@@ -65,7 +66,8 @@ private slots:
         QTest::newRow("XFCE centred, listed monitors")
             << WallpaperBackend::Xfce << 0
             << QStringList{mon + "/last-image", mon + "/color-style", "/desktop-icons/style"}
-            << Commands{xset(mon + "/image-style", "int", "1"), xset(mon + "/last-image", "string", ""),
+            << Commands{xset(mon + "/image-style", "int", "1"),
+                        xset(mon + "/last-image", "string", ""),
                         xset(mon + "/last-image", "string", kPath)};
         const QString first = "/backdrop/screen0/monitor0/workspace0";
         QTest::newRow("XFCE stretched, nothing listed")
@@ -129,13 +131,13 @@ private slots:
         QTest::newRow("GNOME without dark key")
             << "GNOME" << QStringList{"picture-uri-dark"}
             << QStringList{"gsettings", "gsettings", "gsettings", "gsettings", "gsettings"} << true;
-        QTest::newRow("no gsettings, portal") << "GNOME" << QStringList{"gsettings"}
-                                              << QStringList{"gsettings", "gdbus"} << true;
+        QTest::newRow("no gsettings, portal")
+            << "GNOME" << QStringList{"gsettings"} << QStringList{"gsettings", "gdbus"} << true;
         QTest::newRow("XFCE lists first")
             << "XFCE" << QStringList()
             << QStringList{"xfconf-query", "xfconf-query", "xfconf-query", "xfconf-query"} << true;
-        QTest::newRow("nothing answers") << "" << QStringList{"gdbus", "feh"}
-                                         << QStringList{"gdbus", "feh"} << false;
+        QTest::newRow("nothing answers")
+            << "" << QStringList{"gdbus", "feh"} << QStringList{"gdbus", "feh"} << false;
     }
     void fallsBack() {
         QFETCH(QString, desktop);

@@ -100,7 +100,9 @@ private slots:
             const QImage written = reader.read();
             QCOMPARE(written.size(), QSize(1024, 768));
             QCOMPARE(written.pixel(41, 0), (round ? kGreen : kRed).rgb());
-            QVERIFY(!QDir(GetWindowsDir()).entryList(QDir::Hidden | QDir::Files).join(' ')
+            QVERIFY(!QDir(GetWindowsDir())
+                         .entryList(QDir::Hidden | QDir::Files)
+                         .join(' ')
                          .contains(".Kvo View Wallpaper"));
         }
         QVariant tile;

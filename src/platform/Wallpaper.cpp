@@ -52,8 +52,9 @@ QList<DesktopCommand> xfce(const QString& path, int mode, QStringList properties
     for (const QString& p : properties) {
         const QString styleProp = p.left(p.size() - suffix.size()) + "/image-style";
         auto set = [&](const QString& prop, const QString& type, const QString& value) {
-            out << DesktopCommand{"xfconf-query", {"-c", "xfce4-desktop", "-p", prop, "--create",
-                                                   "-t", type, "-s", value}};
+            out << DesktopCommand{
+                "xfconf-query",
+                {"-c", "xfce4-desktop", "-p", prop, "--create", "-t", type, "-s", value}};
         };
         set(styleProp, "int", style);
         set(p, "string", "");
@@ -64,22 +65,23 @@ QList<DesktopCommand> xfce(const QString& path, int mode, QStringList properties
 
 QList<DesktopCommand> plasma(const QString& path, int mode) {
     static const int fill[] = {6, 3, 0};  // centred (pad), tiled, stretched
-    const QString script = QString(
-                               "var all = desktops();"
-                               "for (var i = 0; i < all.length; i++) {"
-                               "var d = all[i];"
-                               "d.wallpaperPlugin = \"org.kde.image\";"
-                               "d.currentConfigGroup = [\"Wallpaper\", \"org.kde.image\", \"General\"];"
-                               "d.writeConfig(\"FillMode\", %1);"
-                               "d.writeConfig(\"Image\", \"\");"
-                               "d.writeConfig(\"Image\", %2);"
-                               "}")
-                               .arg(fill[mode])
-                               .arg(scriptString(fileUri(path)));
-    return {DesktopCommand{"dbus-send",
-                           {"--session", "--type=method_call", "--dest=org.kde.plasmashell",
-                            "/PlasmaShell", "org.kde.PlasmaShell.evaluateScript",
-                            "string:" + script}}};
+    const QString script =
+        QString(
+            "var all = desktops();"
+            "for (var i = 0; i < all.length; i++) {"
+            "var d = all[i];"
+            "d.wallpaperPlugin = \"org.kde.image\";"
+            "d.currentConfigGroup = [\"Wallpaper\", \"org.kde.image\", \"General\"];"
+            "d.writeConfig(\"FillMode\", %1);"
+            "d.writeConfig(\"Image\", \"\");"
+            "d.writeConfig(\"Image\", %2);"
+            "}")
+            .arg(fill[mode])
+            .arg(scriptString(fileUri(path)));
+    return {
+        DesktopCommand{"dbus-send",
+                       {"--session", "--type=method_call", "--dest=org.kde.plasmashell",
+                        "/PlasmaShell", "org.kde.PlasmaShell.evaluateScript", "string:" + script}}};
 }
 
 QList<DesktopCommand> portal(const QString& path) {
@@ -116,9 +118,12 @@ QList<WallpaperBackend> WallpaperBackends(const QProcessEnvironment& env) {
     QList<WallpaperBackend> out;
     const QStringList desktops = env.value("XDG_CURRENT_DESKTOP").toUpper().split(':');
     for (const QString& d : desktops) {
-        if (d == "GNOME" || d == "GNOME-CLASSIC" || d == "UNITY") out << WallpaperBackend::Gnome;
-        else if (d == "XFCE") out << WallpaperBackend::Xfce;
-        else if (d == "KDE") out << WallpaperBackend::Plasma;
+        if (d == "GNOME" || d == "GNOME-CLASSIC" || d == "UNITY")
+            out << WallpaperBackend::Gnome;
+        else if (d == "XFCE")
+            out << WallpaperBackend::Xfce;
+        else if (d == "KDE")
+            out << WallpaperBackend::Plasma;
         if (!out.isEmpty()) break;
     }
     out << WallpaperBackend::Portal << WallpaperBackend::Feh;

@@ -6,8 +6,8 @@
 #include <QPainter>
 #include <QTemporaryFile>
 
-#include <cstdio>
 #include <sys/stat.h>
+#include <cstdio>
 
 QImage FlattenForBmp(const QImage& picture) {
     if (!picture.hasAlphaChannel()) return picture;

@@ -2,7 +2,6 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QItemSelectionModel>
 
 #include "browser/FileListModel.h"
 #include "browser/FileListView.h"
@@ -10,13 +9,11 @@
 #include "kit/Helpers.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
+#include "tools/ListSelection.h"
 
 QString CsvListing(const FileListView& lv) {
     const FileListModel& model = *lv.Model();
-    // The selection read once, as rows in the list's order.
-    std::vector<bool> selected(model.Count(), false);
-    for (const QModelIndex& i : lv.Selection()->selectedRows())
-        if (i.row() >= 0 && i.row() < model.Count()) selected[i.row()] = true;
+    const std::vector<bool> selected = SelectedRows(lv);
 
     QString out;
     for (int row = 0; row < model.Count(); ++row) {

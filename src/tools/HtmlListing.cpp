@@ -43,14 +43,14 @@ QString Head(const QString& folder) {
 }
 
 QString FileRow(const QString& text, const QString& key, qint64 size) {
-    return "<tr><td width=50% align=left valign=top>" + kFont + "<a href=\"" +
-           PathToFileUrl(key) + "\">" + text +
-           "</a></font></td><td width=50% align=right valign=top>" + kFont + FormatSize(size) +
-           "</font></td></tr>" + kCrLf;
+    return "<tr><td width=50% align=left valign=top>" + kFont + "<a href=\"" + PathToFileUrl(key) +
+           "\">" + text + "</a></font></td><td width=50% align=right valign=top>" + kFont +
+           FormatSize(size) + "</font></td></tr>" + kCrLf;
 }
 
 QString Tail(int items, qint64 total) {
-    return ruleRow() + boldRow(QString::number(items) + " Item(s)", FormatFileSize(total) + " Total") +
+    return ruleRow() +
+           boldRow(QString::number(items) + " Item(s)", FormatFileSize(total) + " Total") +
            ruleRow() + "</table>";
 }
 

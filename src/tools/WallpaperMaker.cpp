@@ -58,7 +58,8 @@ void MakeWallpaper(const PictureHolder& source, int mode) {
         if (std::optional<Picture> p = ScreenPictureLoader().load(source.path, kMaxWallpaper))
             picture = std::move(p->image);
     if (picture.isNull()) picture = source.image;
-    if (!picture.isNull()) SaveBmpAtomically(TileWallpaper(picture, ScreenPixels()), WallpaperFile());
+    if (!picture.isNull())
+        SaveBmpAtomically(TileWallpaper(picture, ScreenPixels()), WallpaperFile());
     ApplyWallpaper(mode);
 }
 

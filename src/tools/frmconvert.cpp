@@ -17,13 +17,14 @@
 #include "browser/frmMain.h"
 #include "kit/DoEvents.h"
 #include "kit/Helpers.h"
+#include "kit/Schema.h"
 #include "kit/ScreenPictures.h"
 #include "kit/Settings.h"
-#include "kit/Schema.h"
 #include "kit/Twips.h"
 #include "platform/Platform.h"
 #include "platform/ScreenMetrics.h"
 #include "tools/BmpFile.h"
+#include "tools/ListSelection.h"
 
 namespace {
 constexpr float kWidth = 7200, kHeight = 5460;
@@ -79,9 +80,7 @@ void frmconvert::Form_Load() {
 void frmconvert::addtfiles(FileListView* lv) {
     if (!lv) return;
     const FileListModel& model = *lv->Model();
-    std::vector<bool> selected(model.Count(), false);
-    for (const QModelIndex& i : lv->Selection()->selectedRows())
-        if (i.row() >= 0 && i.row() < model.Count()) selected[i.row()] = true;
+    const std::vector<bool> selected = SelectedRows(*lv);
     QStringList keys = paths_->stringList();
     for (int row = 0; row < model.Count(); ++row) {
         const ListItem& item = model.Item(row);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
@@ -17,19 +18,13 @@
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "tools/HtmlListing.h"
+#include "tools/ListSelection.h"
 
 namespace {
 // The window's designed size, that of its face, in twips.
 constexpr float kWidth = 5235, kHeight = 1215;
+constexpr int kRedrawMs = 20;
 
-// Which rows of lv are selected, read once: asking the selection row by row
-// would cost a walk of its ranges for every row.
-std::vector<bool> selectedRows(FileListView* lv) {
-    std::vector<bool> out(lv->Model()->Count(), false);
-    for (const QModelIndex& i : lv->Selection()->selectedRows())
-        if (i.row() >= 0 && i.row() < int(out.size())) out[i.row()] = true;
-    return out;
-}
 }  // namespace
 
 frmprogress::frmprogress(QWidget* owner) : QWidget(owner, Qt::Window | Qt::FramelessWindowHint) {
@@ -86,7 +81,8 @@ void frmprogress::createHTML(FileListView* lv, const QString& folder) {
     if (!self || !list) return;
 
     QString html = HtmlListing::Head(folder);
-    const std::vector<bool> selected = selectedRows(list);
+    const std::vector<bool> selected = SelectedRows(*list);
+    QElapsedTimer shown;
     // The list may change under a yield (the main window stays usable): a
     // row gone since is the end of the run.
     for (int i = 0; i < int(selected.size()) && list && i < list->Model()->Count(); ++i) {
@@ -97,8 +93,13 @@ void frmprogress::createHTML(FileListView* lv, const QString& folder) {
             size = Platform::files().FileLen(item.RawKey);
             if (size) html += HtmlListing::FileRow(item.Text, item.Key, *size);
         }
-        if (i <= ProgressBar1->maximum()) ProgressBar1->setValue(i);
-        Picture1->setText("Adding " + GetFileName(item.Key) + "...");
+        // Shown at most once a frame: redrawing the line and the bar for
+        // every one of thousands of files would take most of the run.
+        if (!shown.isValid() || shown.hasExpired(kRedrawMs) || i + 1 == int(selected.size())) {
+            if (i <= ProgressBar1->maximum()) ProgressBar1->setValue(i);
+            Picture1->setText("Adding " + GetFileName(item.Key) + "...");
+            shown.start();
+        }
         if (size) total += *size;
         DoEvents();
         if (!self) return;
