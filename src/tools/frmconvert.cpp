@@ -31,7 +31,10 @@ constexpr float kWidth = 7200, kHeight = 5460;
 const QString kLastFolder = QStringLiteral("Last Convert Folder");
 }  // namespace
 
-frmconvert::frmconvert(QWidget* owner) : QWidget(owner, Qt::Window) {
+// A tool window of fixed size: a title and a close box, nothing to maximise.
+frmconvert::frmconvert(QWidget* owner)
+    : QWidget(owner, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowCloseButtonHint) {
     setObjectName("frmconvert");
     setWindowTitle("Convert to BMP");
     paths_ = new QStringListModel(this);
