@@ -138,14 +138,6 @@ private slots:
                      QFileDevice::WriteUser);
         QCOMPARE(QDir(src_).entryList(QDir::Files | QDir::Hidden), QStringList{"a.bmp"});
     }
-
-    void transparentPartsOnWhite() {
-        QImage image(4, 4, QImage::Format_ARGB32);
-        image.fill(Qt::transparent);
-        QVERIFY(SaveBmpAtomically(image, out_ + "/t.bmp"));
-        QCOMPARE(output("t.bmp").pixel(0, 0), qRgb(255, 255, 255));
-        QVERIFY(!SaveBmpAtomically(image, out_ + "/no/such/folder/t.bmp"));
-    }
 };
 
 KVO_TEST_MAIN(TestConvert)

@@ -185,11 +185,6 @@ private slots:
                                        "a.bmp,4.00KB,640 x 480," + date + "\r\n" +
                                        "x,y.gif,5 bytes,1 x 1," + date + "\r\n");
     }
-
-    void createcsvWithNothingSelected() {
-        fill({{"a.bmp", 10}}, "10");
-        QCOMPARE(CsvListing(*lv_), QString());
-    }
 };
 
 KVO_TEST_MAIN(TestListings)

@@ -113,16 +113,6 @@ private slots:
         Platform::registry().RegCloseKey(key);
         QCOMPARE(tile.toString(), QString::number(mode));
     }
-
-    // A file gone since it was shown: the held copy serves.
-    void MakeWallpaperFromHeldCopy() {
-        PictureHolder holder;
-        holder.path = "/nonexistent/a.bmp";
-        holder.image = QImage(2, 3, QImage::Format_RGB32);
-        holder.image.fill(Qt::blue);
-        ::MakeWallpaper(holder, 1);
-        QCOMPARE(QImage(WallpaperFile()).pixel(1023, 767), QColor(Qt::blue).rgb());
-    }
 };
 
 KVO_TEST_MAIN(TestWallpaper)
