@@ -1,0 +1,86 @@
+#include "app/Wiring.h"
+
+#include <QFile>
+#include <QPointer>
+
+#include "browser/FileListModel.h"
+#include "browser/Openers.h"
+#include "browser/frmMain.h"
+#include "kit/Forms.h"
+#include "kit/ScreenPictures.h"
+#include "tools/CsvListing.h"
+#include "tools/ShellLaunchers.h"
+#include "tools/WallpaperMaker.h"
+#include "tools/frmColors.h"
+#include "tools/frmPrint.h"
+#include "tools/frmWebView.h"
+#include "tools/frmconvert.h"
+#include "tools/frmprogress.h"
+
+namespace {
+// The window's instance, owned by the main window (kept above it).
+template <class T>
+T* ownedBy(const QString& name) {
+    T* w = Forms::Get<T>(name);
+    if (frmMain::exists() && w->parentWidget() != frmMain::instance())
+        w->setParent(frmMain::instance(), w->windowFlags());
+    return w;
+}
+}  // namespace
+
+// The Tools menu's windows, the listings, wallpaper, printing and launchers.
+void WireTools(Openers& o) {
+    o.CreateHtmlListing = [] {
+        // The window does the whole run while it loads and goes when it
+        // ends; a second listing is not started while one runs.
+        if (Forms::Loaded("frmprogress")) return;
+        QPointer<frmprogress> p = ownedBy<frmprogress>("frmprogress");
+        p->Form_Load();
+        if (p) p->close();
+    };
+    o.CreateCsvListing = [] { createcsv(); };
+    o.ShowConvert = [] {
+        if (Forms::Loaded("frmconvert")) {
+            Forms::Find("frmconvert")->raise();
+            return;
+        }
+        ownedBy<frmconvert>("frmconvert")->Form_Load();
+    };
+    o.MakeWallpaper = [](const PictureHolder& source, int mode) { MakeWallpaper(source, mode); };
+    o.PrintFile = [](const QString& path) {
+        // The list's bytes name the file when its name is not valid text.
+        const ListItem* item = frmMain::exists() ? frmMain::instance()->NeedsAFile() : nullptr;
+        const QByteArray raw = item && item->Key == path ? item->RawKey : QFile::encodeName(path);
+        frmPrint* f = Forms::Get<frmPrint>("frmPrint");
+        f->Form_Load();
+        f->Loadimage(path, raw);
+        f->exec();
+    };
+    o.ShowColors = [] {
+        const bool fresh = !Forms::Loaded("frmColors");
+        frmColors* f = Forms::Get<frmColors>("frmColors");
+        if (fresh) f->Form_Load();
+        f->show();
+        f->raise();
+        f->activateWindow();
+    };
+    o.ShowWebView = [] {
+        const bool fresh = !Forms::Loaded("frmWebView");
+        frmWebView* f = Forms::Get<frmWebView>("frmWebView");
+        if (fresh) f->Form_Load();
+        frmMain* m = frmMain::instance();
+        // The preview's picture at its own size: read again when the preview
+        // holds a copy decoded smaller.
+        QImage picture = m->picsrc.image;
+        if (m->picsrc.HasPicture() && picture.size() != m->picsrc.pixels)
+            if (std::optional<Picture> p =
+                    ScreenPictureLoader().load(m->picsrc.path, QSize(8000, 8000)))
+                picture = p->image;
+        f->Picture1.Picture = picture;
+        TilePicture(f->Picture1, nullptr, *f);
+        const ListItem* item = m->NeedsAFile();
+        f->setWindowTitle("Web Pattern Viewer - " + (item ? item->Key : QString()));
+    };
+    o.mnulaunch_Click = [](int Index) { ShellLaunchers::mnulaunch_Click(Index); };
+    o.mnushell_Click = [](int Index) { ShellLaunchers::mnushell_Click(Index); };
+}

@@ -1,0 +1,37 @@
+#include "tools/CsvListing.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+
+#include "browser/FileListModel.h"
+#include "browser/FileListView.h"
+#include "browser/frmMain.h"
+#include "kit/Helpers.h"
+#include "platform/FileSystem.h"
+#include "platform/Platform.h"
+#include "tools/ListSelection.h"
+
+QString CsvListing(const FileListView& lv) {
+    const FileListModel& model = *lv.Model();
+    const std::vector<bool> selected = SelectedRows(lv);
+
+    QString out;
+    for (int row = 0; row < model.Count(); ++row) {
+        if (!selected[row]) continue;
+        const ListItem& item = model.Item(row);
+        if (item.Text == "..") continue;
+        const std::optional<QDateTime> when = Platform::files().FileDateTime(item.RawKey);
+        if (!when) continue;
+        out += GetFileName(item.Key) + ',' + item.SubItems[0] + ',' + item.SubItems[1] + ',' +
+               FormatGeneralDate(*when) + "\r\n";
+    }
+    return out;
+}
+
+void createcsv() {
+    if (!frmMain::exists()) return;
+    const QString text = CsvListing(*frmMain::instance()->ListView1);
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(text);
+}

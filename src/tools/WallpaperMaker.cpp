@@ -1,0 +1,69 @@
+#include "tools/WallpaperMaker.h"
+
+#include <QPainter>
+#include <cmath>
+
+#include "kit/Helpers.h"
+#include "kit/PictureHolder.h"
+#include "kit/ScreenPictures.h"
+#include "platform/Platform.h"
+#include "platform/ScreenMetrics.h"
+#include "platform/Wallpaper.h"
+#include "tools/BmpFile.h"
+
+namespace {
+// A wallpaper needs no more than this a side; a larger picture is read
+// scaled down to fit, which keeps a huge photo from taking the memory.
+const QSize kMaxWallpaper(8000, 8000);
+
+long long intDiv(double a, double b) {
+    const long long x = std::llrint(a), y = std::llrint(b);
+    return y == 0 ? 0 : x / y;
+}
+}  // namespace
+
+QString WallpaperFile() {
+    return GetWindowsDir() + "Kvo View Wallpaper.bmp";
+}
+
+QSize ScreenPixels() {
+    const ScreenMetrics& s = Platform::screen();
+    return QSize(int(intDiv(s.ScreenWidth(), s.TwipsPerPixelX())),
+                 int(intDiv(s.ScreenHeight(), s.TwipsPerPixelY())));
+}
+
+QImage TileWallpaper(const QImage& picture, QSize screen) {
+    if (picture.isNull()) return {};
+    const int w = picture.width();
+    const int h = picture.height() - 1;
+    const int sw = std::max(screen.width(), 0), sh = std::max(screen.height(), 0);
+    QImage surface(std::max(sw, w), std::max(sh, picture.height()), QImage::Format_RGB32);
+    surface.fill(Qt::black);
+    QPainter p(&surface);
+    p.drawImage(0, 0, picture);
+    // First row: the tile copied along, up to the screen's right edge.
+    if (h > 0)
+        for (int x = w; x <= sw; x += w) p.drawImage(x, 0, surface, 0, 0, w, h);
+    // Further rows: the whole first row copied down. With no tile height
+    // there is nothing to copy and no step to advance by.
+    if (h > 0)
+        for (int y = h; y <= sh; y += h) p.drawImage(0, y, surface, 0, 0, sw, h);
+    p.end();
+    return surface;
+}
+
+void MakeWallpaper(const PictureHolder& source, int mode) {
+    QImage picture;
+    if (!source.path.isEmpty())
+        if (std::optional<Picture> p = ScreenPictureLoader().load(source.path, kMaxWallpaper))
+            picture = std::move(p->image);
+    if (picture.isNull()) picture = source.image;
+    if (!picture.isNull())
+        SaveBmpAtomically(TileWallpaper(picture, ScreenPixels()), WallpaperFile());
+    ApplyWallpaper(mode);
+}
+
+void ApplyWallpaper(int mode) {
+    WriteUserRegValue("Control Panel\\Desktop", "TileWallpaper", QString::number(mode), REG_SZ);
+    Wallpaper().SetWallpaper(WallpaperFile(), mode);
+}
