@@ -13,6 +13,7 @@
 #include "kit/ImageControl.h"
 #include "kit/NumberFormat.h"
 #include "kit/PictureBox.h"
+#include "kit/PictureFit.h"
 #include "kit/Schema.h"
 #include "kit/ScreenPictures.h"
 #include "kit/Settings.h"
@@ -23,70 +24,11 @@
 #include "platform/Platform.h"
 
 namespace {
-constexpr float kMargin = 210;  // twips kept free beside a shrunk picture
-
 // "W x H" of the picture in pixels.
 QString pixelText(const PictureHolder& pic) {
     return PixelText(pic.Width(), pic.Height());
 }
 
-struct Layout {
-    float x, y, w, h;
-};
-
-// The fit rule: a picture larger than the area A x B shrinks, keeping a
-// 210-twip margin on the side that limits it, and is centred; a smaller one
-// keeps its size.
-Layout fitPicture(float w, float h, float A, float B) {
-    if (w > A) {
-        h = h * A / w;
-        w = A - kMargin;
-    }
-    if (h > B) {
-        w = w * B / h;
-        h = B - kMargin;
-    }
-    return {(A - w) / 2, (B - h) / 2, w, h};
-}
-
-// How many pixels to decode for a picture shown at `shown` pixels. Later
-// layouts reuse this copy and never read the file again, so it keeps some
-// room to grow: a JPEG decodes at the whole DCT step that covers the shown
-// size (up to twice as large); other pictures, whose readers decode whole
-// anyway, are kept at twice the shown size, within the screen.
-QSize decodeSize(const PictureInfo& info, QSize shown) {
-    shown = shown.expandedTo(QSize(1, 1));
-    if (info.type == PictureType::Jpeg)
-        return PictureLoader::jpegDecodeSize(info.pixels,
-                                             PictureLoader::fitWithin(info.pixels, shown));
-    const ScreenMetrics& s = Platform::screen();
-    const QSize screen(PxX(s.ScreenWidth()), PxY(s.ScreenHeight()));
-    return PictureLoader::fitWithin(info.pixels, (shown * 2).boundedTo(screen.expandedTo(shown)));
-}
-
-// Reads path for the given preview area, decoding only what it will show on
-// a screen of deviceRatio device pixels to a logical one.
-bool loadInto(PictureHolder& pic, const QByteArray& path, float areaW, float areaH,
-              qreal deviceRatio) {
-    const PictureLoader l = ScreenPictureLoader();
-    const std::optional<PictureInfo> info = l.probe(path);
-    if (!info) return false;
-    const Layout at =
-        fitPicture(float(info->twips.width()), float(info->twips.height()), areaW, areaH);
-    const QSize shown = (QSizeF(PxX(at.w), PxY(at.h)) * deviceRatio).toSize();
-    std::optional<Picture> p = l.load(path, decodeSize(*info, shown), nullptr, &*info);
-    if (!p) return false;
-    pic.Take(path, std::move(*p));
-    return true;
-}
-
-// One more image viewed: a 16-bit count that stops at its largest value and
-// starts again when the stored text is no count.
-void countView() {
-    const std::optional<qint16> n = ToInt16(Schema::Read(Schema::BrowserOptions, "Odometer"));
-    const int next = n.value_or(0) + 1;
-    if (next <= 32767) WriteSetting("Browser Options", "Odometer", next);
-}
 }  // namespace
 
 void frmMain::ShowImage() {
@@ -111,7 +53,7 @@ void frmMain::ShowImage() {
 
     setCursor(Qt::WaitCursor);
     PictureHolder next;
-    if (!loadInto(next, path, picdest->Width(), picdest->Height(), picdest->devicePixelRatioF())) {
+    if (!LoadForArea(next, path, picdest->Width(), picdest->Height(), picdest->devicePixelRatioF())) {
         unsetCursor();
         return;
     }
@@ -133,11 +75,11 @@ void frmMain::CenterImage() {
     DoEvents();
     if (!picsrc.HasPicture()) return;
 
-    countView();
+    CountView();
     StatusBar1->Panels(5).SetText(pixelText(picsrc) + " pixels");
 
-    const Layout at =
-        fitPicture(picsrc.Width(), picsrc.Height(), picdest->Width(), picdest->Height());
+    const FitLayout at =
+        FitPicture(picsrc.Width(), picsrc.Height(), picdest->Width(), picdest->Height());
     Image1->Move(at.x, at.y, at.w, at.h);
     Image1->SetPicture(picsrc.image);
     DoEvents();
@@ -162,11 +104,7 @@ void frmMain::CenterImage() {
 }
 
 void frmMain::Set3d() {
-    const float L = Image1->Left, T = Image1->Top, W = Image1->Width, H = Image1->Height;
-    Line1[0]->SetPoints(L, T + H, L, T);
-    Line1[1]->SetPoints(L, T, L + W, T);
-    Line1[2]->SetPoints(L + W, T, L + W, T + H);
-    Line1[3]->SetPoints(L, T + H, L + W + 10, T + H);
+    FrameLines(Line1, *Image1);
 }
 
 void frmMain::picdest_Resize() {

@@ -209,11 +209,7 @@ void frmFind::CenterImage() {
 }
 
 void frmFind::Set3d() {
-    const float L = Image1->Left, T = Image1->Top, W = Image1->Width, H = Image1->Height;
-    Line1[0]->SetPoints(L, T + H, L, T);
-    Line1[1]->SetPoints(L, T, L + W, T);
-    Line1[2]->SetPoints(L + W, T, L + W, T + H);
-    Line1[3]->SetPoints(L, T + H, L + W + 10, T + H);
+    FrameLines(Line1, *Image1);
 }
 
 bool frmFind::event(QEvent* e) {

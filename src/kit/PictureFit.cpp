@@ -1,5 +1,6 @@
 #include "kit/PictureFit.h"
 
+#include "kit/ImageControl.h"
 #include "kit/Schema.h"
 #include "kit/ScreenPictures.h"
 #include "kit/Settings.h"
@@ -52,4 +53,12 @@ void CountView() {
     const std::optional<qint16> n = ToInt16(Schema::Read(Schema::BrowserOptions, "Odometer"));
     const int next = n.value_or(0) + 1;
     if (next <= 32767) WriteSetting("Browser Options", "Odometer", next);
+}
+
+void FrameLines(LineControl* const (&lines)[4], const ImageControl& image) {
+    const float L = image.Left, T = image.Top, W = image.Width, H = image.Height;
+    lines[0]->SetPoints(L, T + H, L, T);
+    lines[1]->SetPoints(L, T, L + W, T);
+    lines[2]->SetPoints(L + W, T, L + W, T + H);
+    lines[3]->SetPoints(L, T + H, L + W + 10, T + H);
 }

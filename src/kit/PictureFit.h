@@ -4,6 +4,9 @@
 
 #include "kit/PictureHolder.h"
 
+class ImageControl;
+class LineControl;
+
 // Where a picture of w x h twips goes in an area of A x B twips.
 struct FitLayout {
     float x, y, w, h;
@@ -24,3 +27,6 @@ bool LoadForArea(PictureHolder& pic, const QByteArray& path, float areaW, float 
 // One more image viewed ("Browser Options"/"Odometer"): a 16-bit count that
 // stops at its largest value.
 void CountView();
+
+// The four lines of a preview's raised frame, round the picture.
+void FrameLines(LineControl* const (&lines)[4], const ImageControl& image);
