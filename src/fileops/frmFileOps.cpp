@@ -17,6 +17,7 @@
 #include "browser/frmMain.h"
 #include "fileops/FileCommands.h"
 #include "kit/DoEvents.h"
+#include "kit/Forms.h"
 #include "kit/Helpers.h"
 #include "kit/Schema.h"
 #include "kit/Settings.h"
@@ -61,10 +62,6 @@ frmFileOps::frmFileOps(QWidget* parent) : QDialog(parent) {
     Command3 = new QPushButton(QStringLiteral("&OK"), this);
     Command4 = new QPushButton(QStringLiteral("&Cancel"), this);
     Command3->setDefault(true);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Command3);
-    buttons->addWidget(Command4);
 
     top->addWidget(Label2[0]);
     top->addWidget(Label1);
@@ -72,7 +69,7 @@ frmFileOps::frmFileOps(QWidget* parent) : QDialog(parent) {
     top->addWidget(Label2[1]);
     top->addLayout(row);
     top->addWidget(Frame2, 3);
-    top->addLayout(buttons);
+    top->addLayout(ButtonRow({Command3, Command4}));
     resize(480, 540);
 
     connect(Combo1, &QComboBox::editTextChanged, this, [this] { Combo1_Change(); });
@@ -87,9 +84,7 @@ frmFileOps::frmFileOps(QWidget* parent) : QDialog(parent) {
 
 void frmFileOps::Form_Load() {
     // Centred on the screen, each half taken separately.
-    const ScreenMetrics& s = Platform::screen();
-    move((s.ToPixelsX(s.ScreenWidth()) - width()) / 2,
-         (s.ToPixelsY(s.ScreenHeight()) - height()) / 2);
+    CentreOnScreen(*this);
     if (!ShowHidden) FolderTreeview1->SetShowHidden(false);
     setWindowTitle(CopyMode ? QStringLiteral("Copy file(s)...") : QStringLiteral("Move file(s)..."));
     Label2[1]->setText(CopyMode ? QStringLiteral("Copy file(s) to...")

@@ -1,5 +1,10 @@
 #include "kit/Forms.h"
 
+#include <QHBoxLayout>
+#include <QPushButton>
+
+#include "kit/Twips.h"
+
 QHash<QString, QPointer<QWidget>>& Forms::table() {
     static QHash<QString, QPointer<QWidget>> t;
     return t;
@@ -28,4 +33,17 @@ void Forms::Release(const QString& name) {
     QWidget* w = Find(name);
     table().remove(name);
     if (w && !w->isVisible()) w->deleteLater();
+}
+
+void CentreOnScreen(QWidget& w) {
+    const ScreenMetrics& s = Platform::screen();
+    w.move(PxX(s.ScreenWidth() / 2 - TwX(w.width()) / 2),
+           PxY(s.ScreenHeight() / 2 - TwY(w.height()) / 2));
+}
+
+QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons) {
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    for (QPushButton* b : buttons) row->addWidget(b);
+    return row;
 }

@@ -5,6 +5,10 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <initializer_list>
+
+class QHBoxLayout;
+class QPushButton;
 
 // The program's windows are single process-wide instances: created on first
 // use, forgotten when they close, so the next use starts afresh.
@@ -31,3 +35,9 @@ private:
     static void Register(const QString& name, QWidget* w);
     static QHash<QString, QPointer<QWidget>>& table();
 };
+
+// Moves a window so that it is centred on the screen (in twips, each half
+// taken separately, as the program's windows always were).
+void CentreOnScreen(QWidget& w);
+// A row of buttons at the right-hand side of a dialog.
+QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons);

@@ -25,14 +25,10 @@ OpenWithDialog::OpenWithDialog() : model_(new QStandardItemModel(this)) {
     Apps->setAccessibleName("Programs");
     Apps->setMinimumSize(320, 200);
     col->addWidget(Apps);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
     OK = new QPushButton("OK", this);
     Cancel = new QPushButton("Cancel", this);
     OK->setDefault(true);
-    buttons->addWidget(OK);
-    buttons->addWidget(Cancel);
-    col->addLayout(buttons);
+    col->addLayout(ButtonRow({OK, Cancel}));
     connect(OK, &QPushButton::clicked, this, &OpenWithDialog::Confirm);
     connect(Cancel, &QPushButton::clicked, this, &QWidget::close);
     connect(Apps, &QListView::doubleClicked, this, &OpenWithDialog::Confirm);
@@ -42,9 +38,7 @@ void OpenWithDialog::Choose(const QByteArray& path) {
     auto* d = Forms::Get<OpenWithDialog>("OpenWithDialog");
     d->fill(path);
     d->adjustSize();
-    const ScreenMetrics& s = Platform::screen();
-    d->move(PxX(s.ScreenWidth() / 2 - TwX(d->width()) / 2),
-            PxY(s.ScreenHeight() / 2 - TwY(d->height()) / 2));
+    CentreOnScreen(*d);
     d->show();
     d->raise();
     d->activateWindow();

@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QStyle>
 
+#include "kit/Forms.h"
 #include "kit/Twips.h"
 #include "platform/Launchers.h"
 #include "platform/Platform.h"
@@ -33,14 +34,11 @@ RunDialog::RunDialog() {
     grid->addWidget(Prompt, 0, 1, 1, 2);
     grid->addWidget(label, 1, 0);
     grid->addWidget(Command, 1, 1, 1, 2);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
     OK = new QPushButton("OK", this);
     Cancel = new QPushButton("Cancel", this);
     Browse = new QPushButton("&Browse...", this);
     OK->setDefault(true);
-    for (QPushButton* b : {OK, Cancel, Browse}) buttons->addWidget(b);
-    grid->addLayout(buttons, 2, 0, 1, 3);
+    grid->addLayout(ButtonRow({OK, Cancel, Browse}), 2, 0, 1, 3);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(OK, &QPushButton::clicked, this, [this] {
@@ -61,9 +59,7 @@ void RunDialog::Start(const QString& title, const QString& prompt) {
     Prompt->setText(prompt);
     OK->setEnabled(!Command->text().trimmed().isEmpty());
     adjustSize();
-    const ScreenMetrics& s = Platform::screen();
-    move(PxX(s.ScreenWidth() / 2 - TwX(width()) / 2),
-         PxY(s.ScreenHeight() / 2 - TwY(height()) / 2));
+    CentreOnScreen(*this);
     show();
     raise();
     activateWindow();

@@ -7,6 +7,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "kit/Forms.h"
 #include "kit/Twips.h"
 #include "platform/Launchers.h"
 #include "platform/Platform.h"
@@ -26,14 +27,10 @@ ShutDownDialog::ShutDownDialog() {
         col->addWidget(Option[i]);
     }
     Option[0]->setChecked(true);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
     OK = new QPushButton("OK", this);
     Cancel = new QPushButton("Cancel", this);
     OK->setDefault(true);
-    buttons->addWidget(OK);
-    buttons->addWidget(Cancel);
-    col->addLayout(buttons);
+    col->addLayout(ButtonRow({OK, Cancel}));
     top->addLayout(col);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     connect(OK, &QPushButton::clicked, this, &ShutDownDialog::Confirm);
@@ -42,9 +39,7 @@ ShutDownDialog::ShutDownDialog() {
 
 void ShutDownDialog::Start() {
     adjustSize();
-    const ScreenMetrics& s = Platform::screen();
-    move(PxX(s.ScreenWidth() / 2 - TwX(width()) / 2),
-         PxY(s.ScreenHeight() / 2 - TwY(height()) / 2));
+    CentreOnScreen(*this);
     show();
     raise();
     activateWindow();

@@ -161,9 +161,7 @@ frmColors::frmColors() : palette_(PaletteChart()) {
 void frmColors::Form_Load() {
     GetRGBColor(Schema::Read(Schema::GeneralOptions, "Last Color"));
     adjustSize();
-    const ScreenMetrics& s = Platform::screen();
-    move(PxX(s.ScreenWidth() / 2 - TwX(width()) / 2),
-         PxY(s.ScreenHeight() / 2 - TwY(height()) / 2));
+    CentreOnScreen(*this);
     Slider1_Change(0);
     // Kept above the main window, but not closed with it.
     if (frmMain::exists()) {

@@ -46,9 +46,7 @@ frmPrint::frmPrint() {
 
 void frmPrint::Form_Load() {
     adjustSize();
-    const ScreenMetrics& s = Platform::screen();
-    move(PxX(s.ScreenWidth() / 2 - TwX(width()) / 2),
-         PxY(s.ScreenHeight() / 2 - TwY(height()) / 2));
+    CentreOnScreen(*this);
     // Each line whose value cannot be read is left out.
     const Printers& printer = Platform::printers();
     QString text = Label2->text();
