@@ -10,10 +10,15 @@
 #include "platform/ScreenMetrics.h"
 #include "platform/SettingsBackend.h"
 
-inline void InstallBenchPlatform(const QString& folder) {
+// The real services, with the settings in the bench's own folder.
+inline void InstallBenchSettings(const QString& folder) {
     Platform::installDefaults();
-    Platform::setScreen(std::make_unique<FixedScreenMetrics>(1920, 1080, 15.0f));
     Platform::setSettings(std::make_unique<IniSettingsBackend>(folder + "/settings.ini"));
+}
+
+inline void InstallBenchPlatform(const QString& folder) {
+    InstallBenchSettings(folder);
+    Platform::setScreen(std::make_unique<FixedScreenMetrics>(1920, 1080, 15.0f));
     for (bool* b : {&ShowBMP, &ShowDIB, &ShowGIF, &ShowJPG, &ShowJPEG, &ShowICO, &ShowCUR, &ShowWMF,
                     &ShowEMF, &ShowHidden, &ToolbarVisible, &StatusBarVisible})
         *b = true;

@@ -25,6 +25,7 @@
 #include "tools/frmconvert.h"
 
 #include "BenchUtil.h"
+#include "BenchWindow.h"
 
 namespace {
 constexpr int kFiles = 200;
@@ -56,8 +57,7 @@ void empty(const QString& dir) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QTemporaryDir tmp;
-    Platform::installDefaults();
-    Platform::setSettings(std::make_unique<IniSettingsBackend>(tmp.path() + "/settings.ini"));
+    InstallBenchSettings(tmp.path());
 
     const QString src = tmp.path() + "/src/", out = tmp.path() + "/out",
                   base = tmp.path() + "/base";

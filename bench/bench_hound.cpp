@@ -34,6 +34,7 @@
 #include "platform/SettingsBackend.h"
 
 #include "BenchUtil.h"
+#include "BenchWindow.h"
 
 namespace {
 constexpr int kRuns = 5;
@@ -125,8 +126,7 @@ double timeHound(const QString& tree, qint64* found, bool shown = true) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QTemporaryDir tmp;
-    Platform::installDefaults();
-    Platform::setSettings(std::make_unique<IniSettingsBackend>(tmp.path() + "/settings.ini"));
+    InstallBenchSettings(tmp.path());
     ShowBMP = ShowCUR = ShowDIB = ShowEMF = ShowGIF = ShowICO = ShowJPG = ShowWMF = true;
 
     const int files = argc > 1 ? QByteArray(argv[1]).toInt() : 100000;

@@ -27,6 +27,7 @@
 #include "tools/frmprogress.h"
 
 #include "BenchUtil.h"
+#include "BenchWindow.h"
 
 namespace {
 constexpr int kRuns = 5;
@@ -89,8 +90,7 @@ Figures measure(const QString& dir, int count) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QTemporaryDir tmp;
-    Platform::installDefaults();
-    Platform::setSettings(std::make_unique<IniSettingsBackend>(tmp.path() + "/settings.ini"));
+    InstallBenchSettings(tmp.path());
     std::printf("%-8s %12s %12s %8s %12s %8s\n", "files", "stat ms", "HTML ms", "ratio", "CSV ms",
                 "ratio");
     Figures small{}, large{};
