@@ -1,0 +1,152 @@
+// The settings dialog: what it shows for stored values, what OK and Apply
+// write back, and what the main window takes from it.
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QRadioButton>
+#include <QSlider>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QtTest>
+
+#include "TestEnv.h"
+#include "browser/FolderTreeview.h"
+#include "browser/Switches.h"
+#include "browser/frmMain.h"
+#include "kit/Forms.h"
+#include "kit/Settings.h"
+#include "kit/Toolbar.h"
+#include "tools/frmSettings.h"
+
+class TestSettingsDialog : public QObject {
+    Q_OBJECT
+
+    QString root_;
+
+    frmMain* loadMain() {
+        root_ = UseFreshSettings() + "root/";
+        QDir().mkpath(root_ + "photos");
+        UseFakeSystem(root_);
+        frmMain* f = frmMain::instance();
+        f->Form_Load();
+        // Let the window take its stored size before the dialog opens.
+        QTest::qWait(50);
+        return f;
+    }
+
+    frmSettings* open() {
+        auto* d = Forms::Get<frmSettings>("frmSettings");
+        d->Form_Load();
+        d->show();
+        return d;
+    }
+
+private slots:
+    void cleanup() {
+        Forms::Close("frmSettings");
+        if (frmMain::exists()) {
+            frmMain::instance()->close();
+            QTRY_VERIFY(!frmMain::exists());
+        }
+    }
+
+    void emptyStoreShowsDesignedState() {
+        loadMain();
+        frmSettings* d = open();
+        for (QCheckBox* b : d->Check1)
+            if (b) QVERIFY2(b->isChecked(), qPrintable(b->text()));
+        QVERIFY(d->Check1[3] == nullptr && d->Check3[1] == nullptr);
+        QVERIFY(d->Option1[0]->isChecked());
+        QCOMPARE(d->Slider1->value(), 5);
+        QCOMPARE(d->Label2[2]->text(), "5 second(s)");
+        QCOMPARE(d->Check4[0]->isChecked(), true);
+        QCOMPARE(d->Check4[1]->isChecked(), true);
+        QCOMPARE(d->Check4[2]->isChecked(), false);
+        QCOMPARE(d->Check4[3]->isChecked(), true);
+        QVERIFY(d->Option2[0]->isChecked());
+        QCOMPARE(d->Picture1->currentIndex(), 0);
+        d->TabStrip1->setCurrentIndex(2);
+        QCOMPARE(d->Picture1->currentIndex(), 2);
+    }
+
+    // A stored value goes through the dialog's controls and back out on OK.
+    void roundTrip_data() {
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("written");
+        const QString b = "Browser Options", s = "Slideshow Settings", f = "File Options";
+        QTest::newRow("double click off") << b << "Double Click" << "False" << "False";
+        QTest::newRow("lower-case false") << b << "Grid Lines" << "false" << "False";
+        QTest::newRow("not a boolean") << b << "Full Row Select" << "maybe" << "True";
+        QTest::newRow("icons off (box 11)") << b << "Show ICO" << "0" << "False";
+        QTest::newRow("cursors off (box 9)") << b << "Show CUR" << "False" << "False";
+        QTest::newRow("window state off") << b << "Window State" << "False" << "False";
+        QTest::newRow("preview bottom") << b << "Preview Position" << "Bottom" << "Bottom";
+        QTest::newRow("preview other") << b << "Preview Position" << "bottom" << "Right";
+        QTest::newRow("confrim off") << f << "Show Confrim Dialog" << "False" << "False";
+        QTest::newRow("progress off") << f << "Show Progress" << "False" << "False";
+        QTest::newRow("delay 60") << s << "Delay" << "60" << "60";
+        QTest::newRow("delay out of range") << s << "Delay" << "61" << "5";
+        QTest::newRow("delay no number") << s << "Delay" << "soon" << "5";
+        QTest::newRow("random") << s << "Sequence" << "2" << "2";
+        QTest::newRow("reverse") << s << "Sequence" << "1" << "1";
+        QTest::newRow("no such sequence") << s << "Sequence" << "3" << "0";
+        QTest::newRow("details on") << s << "Show Details" << "1" << "1";
+        QTest::newRow("not on top") << s << "Always On Top" << "0" << "0";
+        QTest::newRow("looping no check value") << s << "Looping" << "5" << "1";
+    }
+
+    void roundTrip() {
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, stored);
+        QFETCH(QString, written);
+        loadMain();
+        WriteSetting(section, key, stored);
+        open()->Command1_Click(0);
+        QTRY_VERIFY(!Forms::Loaded("frmSettings"));
+        QCOMPARE(ReadSetting(section, key, "missing"), written);
+    }
+
+    // Apply writes at once; the bars follow only when the dialog closes,
+    // and Cancel keeps what Apply wrote.
+    void applyThenCancel() {
+        frmMain* f = loadMain();
+        frmSettings* d = open();
+        d->Check1[0]->click();
+        d->Slider1->setValue(d->Slider1->maximum());
+        QCOMPARE(d->Label2[2]->text(), "60 second(s)");
+        d->Command1_Click(1);
+        QVERIFY(Forms::Loaded("frmSettings"));
+        QCOMPARE(ReadSetting("Browser Options", "Toolbar Visible"), "False");
+        QCOMPARE(ReadSetting("Slideshow Settings", "Delay"), "60");
+        QVERIFY(!ToolbarVisible);
+        QVERIFY(f->Toolbar1->isVisible());
+        d->Command1_Click(2);
+        QTRY_VERIFY(!Forms::Loaded("frmSettings"));
+        QVERIFY(!f->Toolbar1->isVisible());
+        QCOMPARE(ReadSetting("Browser Options", "Toolbar Visible"), "False");
+    }
+
+    // OK makes the main window take the switches and go to its start folder.
+    void okAppliesToMainWindow() {
+        frmMain* f = loadMain();
+        QVERIFY(f->FolderTreeview1->SetSelectedFolder(root_ + "photos"));
+        QCOMPARE(f->CurrentFolder, root_ + "photos/");
+        WriteSetting("Browser Options", "Use Previous Folder", "False");
+        frmSettings* d = open();
+        d->Check1[20]->setChecked(false);  // hidden files
+        d->Check1[4]->setChecked(false);   // BMP
+        d->Check1[15]->setChecked(false);  // path in title
+        d->Command1_Click(0);
+        QCOMPARE(f->CurrentFolder, root_);
+        QVERIFY(!ShowBMP && ShowJPG && !PathInTitlebar && !ShowHidden);
+        QVERIFY(!f->mnuviewa()(7)->isChecked());
+        QVERIFY(!f->FolderTreeview1->ShowHidden());
+        QCOMPARE(f->windowTitle(), "Kvo View 1.0.53");
+    }
+};
+
+KVO_TEST_MAIN(TestSettingsDialog)
+#include "tst_settings_dialog.moc"
