@@ -20,6 +20,7 @@ KvoAbout::KvoAbout() {
     setObjectName("KvoAbout");
     setWindowTitle("About...");
     setModal(true);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
     Image2 = new QLabel(this);
     Image2->setObjectName("Image2");

@@ -28,6 +28,7 @@ frmOrganize::frmOrganize() {
     setObjectName("frmOrganize");
     setWindowTitle("Orgainze Favorites");
     setModal(true);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     resize(PxX(7800), PxY(5400));
 
     Label1[0] = new QLabel("Favorite Folders", this);

@@ -85,6 +85,7 @@ frmSettings::frmSettings() {
     setObjectName("frmSettings");
     setWindowTitle("Settings");
     setModal(true);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
     TabStrip1 = new QTabBar(this);
     TabStrip1->setObjectName("TabStrip1");
