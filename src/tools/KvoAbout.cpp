@@ -67,7 +67,7 @@ KvoAbout::KvoAbout() {
     for (int i = 0; i < 4; ++i) l->addWidget(Label2[i], 3 + i, 1);
     l->addWidget(Command1, 7, 1, Qt::AlignRight);
     l->setColumnStretch(1, 1);
-    setMinimumWidth(PxX(6600));
+    setMinimumWidth(PxX(7800));
 }
 
 QString KvoAbout::UsageLine(const QString& counter) {
@@ -80,13 +80,15 @@ QString KvoAbout::UsageLine(const QString& counter) {
 }
 
 void KvoAbout::Form_Load() {
-    adjustSize();
-    const ScreenMetrics& s = Platform::screen();
-    move(PxX(s.ScreenWidth() / 2 - TwX(width()) / 2), PxY(s.ScreenHeight() / 2 - TwY(height()) / 2));
     Label1[1]->setText("Kvo View v." + VersionText());
     if (frmMain::exists())
         Image2->setPixmap(frmMain::instance()->windowIcon().pixmap(Image2->size()));
     Label2[3]->setText(UsageLine(ReadSetting(Schema::BrowserOptions, "Odometer", 0)));
+    // Sized for the wrapped lines at the window's width, then centred.
+    adjustSize();
+    resize(width(), qMax(height(), layout()->totalHeightForWidth(width())));
+    const ScreenMetrics& s = Platform::screen();
+    move(PxX(s.ScreenWidth() / 2 - TwX(width()) / 2), PxY(s.ScreenHeight() / 2 - TwY(height()) / 2));
 }
 
 void KvoAbout::Label1_Click(int Index) {
