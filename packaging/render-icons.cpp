@@ -34,8 +34,8 @@ int main(int argc, char** argv) {
         const QString dir = QString("%1/%2x%2/apps").arg(args[2]).arg(size);
         // Written beside and renamed, so a build stopped halfway leaves no torn file.
         const QString out = dir + "/kvoview.png", tmp = out + ".tmp";
-        if (!QDir().mkpath(dir) || !image.save(tmp, "PNG") || (QFile::exists(out) && !QFile::remove(out)) ||
-            !QFile::rename(tmp, out)) {
+        if (!QDir().mkpath(dir) || !image.save(tmp, "PNG") ||
+            (QFile::exists(out) && !QFile::remove(out)) || !QFile::rename(tmp, out)) {
             std::fprintf(stderr, "render-icons: cannot write %s\n", qPrintable(out));
             return 1;
         }

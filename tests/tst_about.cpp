@@ -19,12 +19,18 @@ private slots:
     void usageLine_data() {
         QTest::addColumn<QString>("stored");  // empty: not stored
         QTest::addColumn<QString>("number");
-        QTest::newRow("missing") << "" << "";
-        QTest::newRow("zero") << "0" << "";
-        QTest::newRow("12345") << "12345" << "12,345";
-        QTest::newRow("at its stop") << "32767" << "32,767";
-        QTest::newRow("millions") << "123456789" << "123,456,789";
-        QTest::newRow("no number") << "lots" << "lots";
+        QTest::newRow("missing") << ""
+                                 << "";
+        QTest::newRow("zero") << "0"
+                              << "";
+        QTest::newRow("12345") << "12345"
+                               << "12,345";
+        QTest::newRow("at its stop") << "32767"
+                                     << "32,767";
+        QTest::newRow("millions") << "123456789"
+                                  << "123,456,789";
+        QTest::newRow("no number") << "lots"
+                                   << "lots";
     }
 
     void usageLine() {

@@ -19,9 +19,9 @@ class TestOrganizer : public QObject {
     Q_OBJECT
 
     QString root_;
-    QStringList asked_;      // message boxes, as "title|text|style"
-    int answer_ = vbYes;     // what the message boxes answer
-    QString name_;           // what the input box answers
+    QStringList asked_;   // message boxes, as "title|text|style"
+    int answer_ = vbYes;  // what the message boxes answer
+    QString name_;        // what the input box answers
 
     frmMain* loadMain(const QList<std::pair<QString, QString>>& favourites = {}) {
         root_ = UseFreshSettings() + "root/";
@@ -67,7 +67,8 @@ private slots:
             asked_ << title + "|" + text + "|" + QString::number(style);
             return answer_;
         });
-        SetInputBoxHandler([this](const QString&, const QString&, const QString&) { return name_; });
+        SetInputBoxHandler(
+            [this](const QString&, const QString&, const QString&) { return name_; });
     }
     void cleanup() {
         SetMsgBoxHandler(nullptr);
@@ -145,8 +146,9 @@ private slots:
         o->Command1_Click(2);
         QCOMPARE(asked_.size(), asked);
         if (asked)
-            QCOMPARE(asked_[0],
-                     "Delete Favorite Folder|Are you sure you want to delete the select folder?|36");
+            QCOMPARE(
+                asked_[0],
+                "Delete Favorite Folder|Are you sure you want to delete the select folder?|36");
         QCOMPARE(names(o), left);
         // The title bar's close box saves too.
         o->close();

@@ -74,25 +74,63 @@ private slots:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("written");
         const QString b = "Browser Options", s = "Slideshow Settings", f = "File Options";
-        QTest::newRow("double click off") << b << "Double Click" << "False" << "False";
-        QTest::newRow("lower-case false") << b << "Grid Lines" << "false" << "False";
-        QTest::newRow("not a boolean") << b << "Full Row Select" << "maybe" << "True";
-        QTest::newRow("icons off (box 11)") << b << "Show ICO" << "0" << "False";
-        QTest::newRow("cursors off (box 9)") << b << "Show CUR" << "False" << "False";
-        QTest::newRow("window state off") << b << "Window State" << "False" << "False";
-        QTest::newRow("preview bottom") << b << "Preview Position" << "Bottom" << "Bottom";
-        QTest::newRow("preview other") << b << "Preview Position" << "bottom" << "Right";
-        QTest::newRow("confrim off") << f << "Show Confrim Dialog" << "False" << "False";
-        QTest::newRow("progress off") << f << "Show Progress" << "False" << "False";
-        QTest::newRow("delay 60") << s << "Delay" << "60" << "60";
-        QTest::newRow("delay out of range") << s << "Delay" << "61" << "5";
-        QTest::newRow("delay no number") << s << "Delay" << "soon" << "5";
-        QTest::newRow("random") << s << "Sequence" << "2" << "2";
-        QTest::newRow("reverse") << s << "Sequence" << "1" << "1";
-        QTest::newRow("no such sequence") << s << "Sequence" << "3" << "0";
-        QTest::newRow("details on") << s << "Show Details" << "1" << "1";
-        QTest::newRow("not on top") << s << "Always On Top" << "0" << "0";
-        QTest::newRow("looping no check value") << s << "Looping" << "5" << "1";
+        QTest::newRow("double click off") << b << "Double Click"
+                                          << "False"
+                                          << "False";
+        QTest::newRow("lower-case false") << b << "Grid Lines"
+                                          << "false"
+                                          << "False";
+        QTest::newRow("not a boolean") << b << "Full Row Select"
+                                       << "maybe"
+                                       << "True";
+        QTest::newRow("icons off (box 11)") << b << "Show ICO"
+                                            << "0"
+                                            << "False";
+        QTest::newRow("cursors off (box 9)") << b << "Show CUR"
+                                             << "False"
+                                             << "False";
+        QTest::newRow("window state off") << b << "Window State"
+                                          << "False"
+                                          << "False";
+        QTest::newRow("preview bottom") << b << "Preview Position"
+                                        << "Bottom"
+                                        << "Bottom";
+        QTest::newRow("preview other") << b << "Preview Position"
+                                       << "bottom"
+                                       << "Right";
+        QTest::newRow("confrim off") << f << "Show Confrim Dialog"
+                                     << "False"
+                                     << "False";
+        QTest::newRow("progress off") << f << "Show Progress"
+                                      << "False"
+                                      << "False";
+        QTest::newRow("delay 60") << s << "Delay"
+                                  << "60"
+                                  << "60";
+        QTest::newRow("delay out of range") << s << "Delay"
+                                            << "61"
+                                            << "5";
+        QTest::newRow("delay no number") << s << "Delay"
+                                         << "soon"
+                                         << "5";
+        QTest::newRow("random") << s << "Sequence"
+                                << "2"
+                                << "2";
+        QTest::newRow("reverse") << s << "Sequence"
+                                 << "1"
+                                 << "1";
+        QTest::newRow("no such sequence") << s << "Sequence"
+                                          << "3"
+                                          << "0";
+        QTest::newRow("details on") << s << "Show Details"
+                                    << "1"
+                                    << "1";
+        QTest::newRow("not on top") << s << "Always On Top"
+                                    << "0"
+                                    << "0";
+        QTest::newRow("looping no check value") << s << "Looping"
+                                                << "5"
+                                                << "1";
     }
 
     void roundTrip() {

@@ -88,7 +88,8 @@ void KvoAbout::Form_Load() {
     adjustSize();
     resize(width(), qMax(height(), layout()->totalHeightForWidth(width())));
     const ScreenMetrics& s = Platform::screen();
-    move(PxX(s.ScreenWidth() / 2 - TwX(width()) / 2), PxY(s.ScreenHeight() / 2 - TwY(height()) / 2));
+    move(PxX(s.ScreenWidth() / 2 - TwX(width()) / 2),
+         PxY(s.ScreenHeight() / 2 - TwY(height()) / 2));
 }
 
 void KvoAbout::Label1_Click(int Index) {

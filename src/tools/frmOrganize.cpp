@@ -88,7 +88,8 @@ void frmOrganize::Form_Load() {
             FolderTreeview1->SelectedFolder().SetExpanded(true);
     }
     const ScreenMetrics& s = Platform::screen();
-    move(PxX(s.ScreenWidth() / 2 - TwX(width()) / 2), PxY(s.ScreenHeight() / 2 - TwY(height()) / 2));
+    move(PxX(s.ScreenWidth() / 2 - TwX(width()) / 2),
+         PxY(s.ScreenHeight() / 2 - TwY(height()) / 2));
     GetFolders();
 }
 

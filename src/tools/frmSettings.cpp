@@ -133,29 +133,30 @@ QWidget* frmSettings::browserTab() {
     Option1[0]->setChecked(true);
 
     auto* left = new QVBoxLayout;
-    left->addWidget(frame(
-        "Double Clicking",
-        {check(Check1, 1, "Use the KvoSee internal viewer to view the image when double clicking")}));
+    left->addWidget(
+        frame("Double Clicking",
+              {check(Check1, 1,
+                     "Use the KvoSee internal viewer to view the image when double clicking")}));
     auto* row = new QHBoxLayout;
     row->addWidget(frame("Preview", {Option1[0], Option1[1]}));
     row->addWidget(frame("View", {check(Check1, 0, "Toolbar"), check(Check1, 2, "Status Bar")}));
     left->addLayout(row);
     left->addWidget(frame("Folders", {check(Check1, 14, "Start in previous folder"),
                                       check(Check1, 15, "Display path in titlebar")}));
-    left->addWidget(frame("Window", {check(Check1, 16, "Save window position"),
-                                     check(Check1, 17, "Save window size"),
-                                     check(Check1, 18, "Save window state")}));
+    left->addWidget(frame(
+        "Window", {check(Check1, 16, "Save window position"), check(Check1, 17, "Save window size"),
+                   check(Check1, 18, "Save window state")}));
     left->addWidget(frame("File Listing", {check(Check1, 20, "Show hidden files"),
                                            check(Check1, 13, "Show grid lines"),
                                            check(Check1, 19, "Full row selection")}));
     left->addStretch();
 
-    auto* types = frame("File Types", {check(Check1, 4, "BMP Image"), check(Check1, 5, "DIB Images"),
-                                       check(Check1, 6, "GIF Images"), check(Check1, 7, "JPG Images"),
-                                       check(Check1, 8, "JPEG Images"),
-                                       check(Check1, 9, "Cursor Files"),
-                                       check(Check1, 10, "WMF Images"), check(Check1, 11, "Icon Files"),
-                                       check(Check1, 12, "EMF Images")});
+    auto* types =
+        frame("File Types", {check(Check1, 4, "BMP Image"), check(Check1, 5, "DIB Images"),
+                             check(Check1, 6, "GIF Images"), check(Check1, 7, "JPG Images"),
+                             check(Check1, 8, "JPEG Images"), check(Check1, 9, "Cursor Files"),
+                             check(Check1, 10, "WMF Images"), check(Check1, 11, "Icon Files"),
+                             check(Check1, 12, "EMF Images")});
     auto* right = new QVBoxLayout;
     right->addWidget(types);
     right->addStretch();
@@ -208,11 +209,12 @@ QWidget* frmSettings::miscTab() {
     auto* page = new QWidget;
     page->setObjectName("Picture1_2");
     auto* l = new QVBoxLayout(page);
-    l->addWidget(frame(
-        "File Operations",
-        {check(Check3, 0, "Always confirm folder creation"),
-         check(Check3, 2, "Always show confirmation dialog for deleting, moving or recycling files"),
-         check(Check3, 3, "Always show progress dialog for file operations")}));
+    l->addWidget(
+        frame("File Operations",
+              {check(Check3, 0, "Always confirm folder creation"),
+               check(Check3, 2,
+                     "Always show confirmation dialog for deleting, moving or recycling files"),
+               check(Check3, 3, "Always show progress dialog for file operations")}));
     l->addStretch();
     return page;
 }
@@ -220,7 +222,8 @@ QWidget* frmSettings::miscTab() {
 void frmSettings::Form_Load() {
     adjustSize();
     const ScreenMetrics& s = Platform::screen();
-    move(PxX(s.ScreenWidth() / 2 - TwX(width()) / 2), PxY(s.ScreenHeight() / 2 - TwY(height()) / 2));
+    move(PxX(s.ScreenWidth() / 2 - TwX(width()) / 2),
+         PxY(s.ScreenHeight() / 2 - TwY(height()) / 2));
     GetFileOps();
     GetBrowser();
     GetSS();
@@ -240,7 +243,8 @@ void frmSettings::GetFileOps() {
 
 void frmSettings::GetSS() {
     const QString& sec = Schema::SlideshowSettings;
-    if (auto d = ToInt16(Schema::Read(sec, "Delay")); d && *d >= 1 && *d <= 60) Slider1->setValue(*d);
+    if (auto d = ToInt16(Schema::Read(sec, "Delay")); d && *d >= 1 && *d <= 60)
+        Slider1->setValue(*d);
     auto setCheck = [&](int i) {
         const auto v = ToInt16(Schema::Read(sec, kSlideshowChecks[i]));
         if (v == 0 || v == 1) Check4[i]->setChecked(*v == 1);
@@ -295,7 +299,10 @@ void frmSettings::SaveSS() {
     WriteSetting(sec, "Delay", QString::number(Slider1->value()));
     for (int i = 0; i < 4; ++i)
         WriteSetting(sec, kSlideshowChecks[i], Check4[i]->isChecked() ? "1" : "0");
-    WriteSetting(sec, "Sequence", Option2[0]->isChecked() ? "0" : Option2[1]->isChecked() ? "1" : "2");
+    WriteSetting(sec, "Sequence",
+                 Option2[0]->isChecked()   ? "0"
+                 : Option2[1]->isChecked() ? "1"
+                                           : "2");
 }
 
 void frmSettings::Command1_Click(int Index) {
