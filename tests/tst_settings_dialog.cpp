@@ -73,64 +73,38 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("written");
-        const QString b = "Browser Options", s = "Slideshow Settings", f = "File Options";
-        QTest::newRow("double click off") << b << "Double Click"
-                                          << "False"
-                                          << "False";
-        QTest::newRow("lower-case false") << b << "Grid Lines"
-                                          << "false"
-                                          << "False";
-        QTest::newRow("not a boolean") << b << "Full Row Select"
-                                       << "maybe"
-                                       << "True";
-        QTest::newRow("icons off (box 11)") << b << "Show ICO"
-                                            << "0"
-                                            << "False";
-        QTest::newRow("cursors off (box 9)") << b << "Show CUR"
-                                             << "False"
-                                             << "False";
-        QTest::newRow("window state off") << b << "Window State"
-                                          << "False"
-                                          << "False";
-        QTest::newRow("preview bottom") << b << "Preview Position"
-                                        << "Bottom"
-                                        << "Bottom";
-        QTest::newRow("preview other") << b << "Preview Position"
-                                       << "bottom"
-                                       << "Right";
-        QTest::newRow("confrim off") << f << "Show Confrim Dialog"
-                                     << "False"
-                                     << "False";
-        QTest::newRow("progress off") << f << "Show Progress"
-                                      << "False"
-                                      << "False";
-        QTest::newRow("delay 60") << s << "Delay"
-                                  << "60"
-                                  << "60";
-        QTest::newRow("delay out of range") << s << "Delay"
-                                            << "61"
-                                            << "5";
-        QTest::newRow("delay no number") << s << "Delay"
-                                         << "soon"
-                                         << "5";
-        QTest::newRow("random") << s << "Sequence"
-                                << "2"
-                                << "2";
-        QTest::newRow("reverse") << s << "Sequence"
-                                 << "1"
-                                 << "1";
-        QTest::newRow("no such sequence") << s << "Sequence"
-                                          << "3"
-                                          << "0";
-        QTest::newRow("details on") << s << "Show Details"
-                                    << "1"
-                                    << "1";
-        QTest::newRow("not on top") << s << "Always On Top"
-                                    << "0"
-                                    << "0";
-        QTest::newRow("looping no check value") << s << "Looping"
-                                                << "5"
-                                                << "1";
+        QTest::addColumn<int>("box");
+        // Section by first letter: Browser, File, Slideshow; box: the check
+        // box the stored value unticks (-1 none).
+        struct Row {
+            const char *name, *section, *key, *stored, *written;
+            int box;
+        };
+        static const Row rows[] = {
+            // clang-format off
+            {"double click off",    "B", "Double Click",        "False",  "False", 1},
+            {"lower-case false",    "B", "Grid Lines",          "false",  "False", 13},
+            {"not a boolean",       "B", "Full Row Select",     "maybe",  "True", -1},
+            {"icons off (box 11)",  "B", "Show ICO",            "0",      "False", 11},
+            {"cursors off (box 9)", "B", "Show CUR",            "False",  "False", 9},
+            {"window state off",    "B", "Window State",        "False",  "False", 18},
+            {"preview bottom",      "B", "Preview Position",    "Bottom", "Bottom", -1},
+            {"preview other",       "B", "Preview Position",    "bottom", "Right", -1},
+            {"confrim off",         "F", "Show Confrim Dialog", "False",  "False", -1},
+            {"delay 60",            "S", "Delay",               "60",     "60", -1},
+            {"delay out of range",  "S", "Delay",               "61",     "5", -1},
+            {"delay no number",     "S", "Delay",               "soon",   "5", -1},
+            {"random",              "S", "Sequence",            "2",      "2", -1},
+            {"no such sequence",    "S", "Sequence",            "3",      "0", -1},
+            {"details on",          "S", "Show Details",        "1",      "1", -1},
+            {"not on top",          "S", "Always On Top",       "0",      "0", -1},
+            {"looping no check",    "S", "Looping",             "5",      "1", -1},
+            // clang-format on
+        };
+        const QHash<QString, QString> sections = {
+            {"B", "Browser Options"}, {"F", "File Options"}, {"S", "Slideshow Settings"}};
+        for (const Row& r : rows)
+            QTest::newRow(r.name) << sections[r.section] << r.key << r.stored << r.written << r.box;
     }
 
     void roundTrip() {
@@ -138,9 +112,13 @@ private slots:
         QFETCH(QString, key);
         QFETCH(QString, stored);
         QFETCH(QString, written);
+        QFETCH(int, box);
         loadMain();
         WriteSetting(section, key, stored);
-        open()->Command1_Click(0);
+        frmSettings* d = open();
+        for (int i = 0; i < 21; ++i)
+            if (d->Check1[i]) QCOMPARE(d->Check1[i]->isChecked(), i != box);
+        d->Command1_Click(0);
         QTRY_VERIFY(!Forms::Loaded("frmSettings"));
         QCOMPARE(ReadSetting(section, key, "missing"), written);
     }
