@@ -2,6 +2,7 @@
 
 #include "app/Wiring.h"
 #include "app/frmspash.h"
+#include "browser/Icons.h"
 #include "kit/Version.h"
 #include "platform/Platform.h"
 
@@ -9,7 +10,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(kAppName);
     QApplication::setApplicationVersion(VersionText());
-    QApplication::setDesktopFileName("kvoview");
+    QApplication::setDesktopFileName("org.example.kvoview");
+    QApplication::setWindowIcon(Icons::Program());
     Platform::installDefaults();
     WireWindows();
     frmspash::instance()->Form_Load();

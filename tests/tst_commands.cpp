@@ -158,6 +158,7 @@ private slots:
         row("mnuabouta", 0, "", qPrintable("open " + QString(kVendorWebSite)));
         row("mnuabouta", 2, "", "ShowAbout");
         row("toolbar", 2, "", "ShowOrganize");
+        row("mnuorgan", 0, "", "ShowOrganize");
         row("toolbar", 3, "a", "");
         row("toolbar", 6, "a", "ShowViewer|hidden");
         row("toolbar", 7, "a", "StartSlideshow");

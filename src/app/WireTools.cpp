@@ -9,10 +9,13 @@
 #include "kit/Forms.h"
 #include "kit/ScreenPictures.h"
 #include "tools/CsvListing.h"
+#include "tools/KvoAbout.h"
 #include "tools/ShellLaunchers.h"
 #include "tools/WallpaperMaker.h"
 #include "tools/frmColors.h"
+#include "tools/frmOrganize.h"
 #include "tools/frmPrint.h"
+#include "tools/frmSettings.h"
 #include "tools/frmWebView.h"
 #include "tools/frmconvert.h"
 #include "tools/frmprogress.h"
@@ -26,10 +29,22 @@ T* ownedBy(const QString& name) {
         w->setParent(frmMain::instance(), w->windowFlags());
     return w;
 }
+
+// Opens a modal window afresh.
+template <class T>
+void showModal(const QString& name) {
+    T* f = Forms::Get<T>(name);
+    f->Form_Load();
+    f->exec();
+}
 }  // namespace
 
-// The Tools menu's windows, the listings, wallpaper, printing and launchers.
+// The Tools menu's windows, the listings, wallpaper, printing and launchers,
+// the settings, the organizer and the about box.
 void WireTools(Openers& o) {
+    o.ShowSettings = [] { showModal<frmSettings>("frmSettings"); };
+    o.ShowOrganize = [] { showModal<frmOrganize>("frmOrganize"); };
+    o.ShowAbout = [] { showModal<KvoAbout>("KvoAbout"); };
     o.CreateHtmlListing = [] {
         // The window does the whole run while it loads and goes when it
         // ends; a second listing is not started while one runs.

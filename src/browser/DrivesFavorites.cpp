@@ -4,6 +4,7 @@
 
 #include "browser/FolderTreeview.h"
 #include "browser/Icons.h"
+#include "browser/Openers.h"
 #include "browser/Switches.h"
 #include "browser/frmMain.h"
 #include "kit/Helpers.h"
@@ -106,7 +107,8 @@ void frmMain::SetMenus() {
 }
 
 void frmMain::mnuorgan_Click(int Index) {
-    if (Index < 2) return;  // the organizer arrives with its own window
+    if (Index == 0) Open(Openers::table().ShowOrganize);
+    if (Index < 2) return;
     QAction* a = mnuorgan()(Index);
     if (!a) return;
     const QString path = ReadSetting("Favorite Folders", a->text(), QString());

@@ -327,3 +327,14 @@ QPixmap Icons::SplashArt() {
     p.drawText(QRect(92, 58, 340, 20), Qt::AlignLeft, "image browser");
     return pm;
 }
+
+// The resources live in a static library: nothing would pull them in.
+static void initProgramResources() {
+    Q_INIT_RESOURCE(kvoview);
+}
+
+QIcon Icons::Program() {
+    static const bool loaded = (initProgramResources(), true);
+    Q_UNUSED(loaded);
+    return QIcon(":/icons/kvoview.svg");
+}

@@ -20,4 +20,6 @@ QIcon Drive(int image);
 QIcon ListImage(int image);
 // The product artwork of the splash window (437 x 87 pixels).
 QPixmap SplashArt();
+// The program's own icon, for its windows (and, rendered, for the desktop).
+QIcon Program();
 }  // namespace Icons

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QInputDialog>
+#include <QLabel>
 
 #include "kit/Version.h"
 
@@ -24,5 +25,7 @@ QString InputBox(const QString& prompt, const QString& title, const QString& def
     box.setLabelText(QString(prompt).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     box.setTextValue(defaultText);
     box.setMinimumWidth(380);
+    // Long prompts wrap rather than stretch the dialog across the screen.
+    for (QLabel* l : box.findChildren<QLabel*>()) l->setWordWrap(true);
     return box.exec() == QDialog::Accepted ? box.textValue() : QString();
 }

@@ -37,7 +37,11 @@ int MsgBox(const QString& prompt, int buttons, const QString& title) {
         default:
             break;
     }
+    if ((buttons & 7) == vbYesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        return box.exec() == QMessageBox::Yes ? vbYes : vbNo;
+    }
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
-    return 1;
+    return vbOK;
 }

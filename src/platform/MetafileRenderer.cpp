@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -26,8 +27,14 @@ void stop(QProcess& process) {
 
 QString MetafileRenderer::findHelper() {
     QStringList candidates;
-    if (QCoreApplication::instance())
-        candidates << QCoreApplication::applicationDirPath() + '/' + kHelperName;
+    if (QCoreApplication::instance()) {
+        const QString bin = QCoreApplication::applicationDirPath();
+        candidates << bin + '/' + kHelperName;
+#ifdef KVO_HELPER_FROM_BIN
+        // Installed: the helper's folder under the same prefix as the program's.
+        candidates << QDir::cleanPath(bin + '/' + KVO_HELPER_FROM_BIN + '/' + kHelperName);
+#endif
+    }
     const QString buildDir = qEnvironmentVariable("KVO_BUILD_DIR");
     if (!buildDir.isEmpty()) candidates << buildDir + '/' + kHelperName;
     for (const QString& path : candidates)

@@ -1,0 +1,334 @@
+#include "tools/frmSettings.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QVBoxLayout>
+
+#include "browser/FolderTreeview.h"
+#include "browser/Options.h"
+#include "browser/Switches.h"
+#include "browser/frmMain.h"
+#include "kit/Schema.h"
+#include "kit/Settings.h"
+#include "kit/Twips.h"
+
+namespace {
+// One check box of the Browser tab: its index, its key, and the main-window
+// switch that follows it (null when none does).
+struct BrowserBox {
+    int index;
+    const char* key;
+    bool* flag;
+};
+
+// In the order they are written back.
+const BrowserBox kBrowserBoxes[] = {
+    {0, "Toolbar Visible", &ToolbarVisible},
+    {2, "StatusBar Visible", &StatusBarVisible},
+    {14, "Use Previous Folder", &UsePreviousFolder},
+    {15, "Path in Titlebar", &PathInTitlebar},
+    {1, "Double Click", nullptr},
+    {16, "Window Position", nullptr},
+    {17, "Window Size", nullptr},
+    {18, "Window State", nullptr},
+    {4, "Show BMP", &ShowBMP},
+    {5, "Show DIB", &ShowDIB},
+    {6, "Show GIF", &ShowGIF},
+    {7, "Show JPG", &ShowJPG},
+    {8, "Show JPEG", &ShowJPEG},
+    {9, "Show CUR", &ShowCUR},
+    {10, "Show WMF", &ShowWMF},
+    {11, "Show ICO", &ShowICO},
+    {12, "Show EMF", &ShowEMF},
+    {20, "Show Hidden Files", &ShowHidden},
+    {19, "Full Row Select", nullptr},
+    {13, "Grid Lines", nullptr},
+};
+
+struct FileOpsBox {
+    int index;
+    const char* key;
+};
+const FileOpsBox kFileOpsBoxes[] = {
+    {0, "Confirm Folder Creation"}, {2, "Show Confrim Dialog"}, {3, "Show Progress"}};
+
+const char* const kSlideshowChecks[] = {"Looping", "Show Filename", "Show Details",
+                                        "Always On Top"};
+
+// A stored true/false that is false unticks the box; anything else leaves it.
+void untickWhenFalse(QCheckBox* box, const QString& section, const char* key) {
+    if (box && ToBool(Schema::Read(section, key)) == false) box->setChecked(false);
+}
+
+// "True" for a box that is not unticked.
+QString checkText(const QCheckBox* box) {
+    return box->checkState() != Qt::Unchecked ? "True" : "False";
+}
+
+QGroupBox* frame(const QString& title, const QList<QWidget*>& controls) {
+    auto* g = new QGroupBox(title);
+    auto* l = new QVBoxLayout(g);
+    for (QWidget* w : controls) l->addWidget(w);
+    return g;
+}
+}  // namespace
+
+frmSettings::frmSettings() {
+    setObjectName("frmSettings");
+    setWindowTitle("Settings");
+    setModal(true);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+
+    TabStrip1 = new QTabBar(this);
+    TabStrip1->setObjectName("TabStrip1");
+    TabStrip1->setAccessibleName("Settings pages");
+    for (const char* t : {"Browser", "Slideshow", "Miscellaneous"}) TabStrip1->addTab(t);
+    Picture1 = new QStackedWidget(this);
+    Picture1->setObjectName("Picture1");
+    Picture1->addWidget(browserTab());
+    Picture1->addWidget(slideshowTab());
+    Picture1->addWidget(miscTab());
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    const char* captions[] = {"&OK", "&Apply", "&Cancel"};
+    for (int i = 0; i < 3; ++i) {
+        Command1[i] = new QPushButton(captions[i], this);
+        Command1[i]->setAutoDefault(false);
+        connect(Command1[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
+        buttons->addWidget(Command1[i]);
+    }
+    Command1[0]->setDefault(true);
+
+    auto* l = new QVBoxLayout(this);
+    l->addWidget(TabStrip1);
+    l->addWidget(Picture1, 1);
+    l->addLayout(buttons);
+
+    connect(TabStrip1, &QTabBar::currentChanged, this, [this] { TabStrip1_Click(); });
+    connect(Slider1, &QSlider::valueChanged, this, [this] { Slider1_Click(); });
+    Slider1_Click();
+}
+
+QCheckBox* frmSettings::check(QCheckBox** array, int index, const QString& caption) {
+    auto* box = new QCheckBox(caption);
+    box->setChecked(true);
+    array[index] = box;
+    return box;
+}
+
+QWidget* frmSettings::browserTab() {
+    auto* page = new QWidget;
+    page->setObjectName("Picture1_0");
+    Option1[0] = new QRadioButton("Right");
+    Option1[1] = new QRadioButton("Bottom");
+    Option1[0]->setChecked(true);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(
+        frame("Double Clicking",
+              {check(Check1, 1,
+                     "Use the KvoSee internal viewer to view the image when double clicking")}));
+    auto* row = new QHBoxLayout;
+    row->addWidget(frame("Preview", {Option1[0], Option1[1]}));
+    row->addWidget(frame("View", {check(Check1, 0, "Toolbar"), check(Check1, 2, "Status Bar")}));
+    left->addLayout(row);
+    left->addWidget(frame("Folders", {check(Check1, 14, "Start in previous folder"),
+                                      check(Check1, 15, "Display path in titlebar")}));
+    left->addWidget(frame(
+        "Window", {check(Check1, 16, "Save window position"), check(Check1, 17, "Save window size"),
+                   check(Check1, 18, "Save window state")}));
+    left->addWidget(frame("File Listing", {check(Check1, 20, "Show hidden files"),
+                                           check(Check1, 13, "Show grid lines"),
+                                           check(Check1, 19, "Full row selection")}));
+    left->addStretch();
+
+    auto* types =
+        frame("File Types", {check(Check1, 4, "BMP Image"), check(Check1, 5, "DIB Images"),
+                             check(Check1, 6, "GIF Images"), check(Check1, 7, "JPG Images"),
+                             check(Check1, 8, "JPEG Images"), check(Check1, 9, "Cursor Files"),
+                             check(Check1, 10, "WMF Images"), check(Check1, 11, "Icon Files"),
+                             check(Check1, 12, "EMF Images")});
+    auto* right = new QVBoxLayout;
+    right->addWidget(types);
+    right->addStretch();
+
+    auto* l = new QHBoxLayout(page);
+    l->addLayout(left, 1);
+    l->addLayout(right);
+    return page;
+}
+
+QWidget* frmSettings::slideshowTab() {
+    auto* page = new QWidget;
+    page->setObjectName("Picture1_1");
+    auto* l = new QVBoxLayout(page);
+    l->addWidget(check(Check4, 0, "Loop continuously"));
+    l->addWidget(check(Check4, 1, "Show filename in slideshow window"));
+    l->addWidget(check(Check4, 2, "Show file information in slideshow window"));
+    l->addWidget(check(Check4, 3, "Make the slideshow screen the topmost window"));
+    Option2[0] = new QRadioButton("Show images in order");
+    Option2[1] = new QRadioButton("Show images in reverse order");
+    Option2[2] = new QRadioButton("Show images randomly (loop continously only)");
+    Option2[0]->setChecked(true);
+    l->addWidget(frame("Sequence", {Option2[0], Option2[1], Option2[2]}));
+
+    Slider1 = new QSlider(Qt::Horizontal);
+    Slider1->setObjectName("Slider1");
+    Slider1->setAccessibleName("Delay");
+    Slider1->setRange(1, 60);
+    Slider1->setValue(5);
+    Slider1->setTickPosition(QSlider::TicksBelow);
+    Slider1->setTickInterval(5);
+    Label2[0] = new QLabel("1");
+    Label2[1] = new QLabel("60");
+    Label2[2] = new QLabel;
+    Label2[2]->setAlignment(Qt::AlignCenter);
+    auto* delay = new QGroupBox("Delay");
+    auto* dl = new QVBoxLayout(delay);
+    auto* ends = new QHBoxLayout;
+    ends->addWidget(Label2[0]);
+    ends->addWidget(Slider1, 1);
+    ends->addWidget(Label2[1]);
+    dl->addLayout(ends);
+    dl->addWidget(Label2[2]);
+    l->addWidget(delay);
+    l->addStretch();
+    return page;
+}
+
+QWidget* frmSettings::miscTab() {
+    auto* page = new QWidget;
+    page->setObjectName("Picture1_2");
+    auto* l = new QVBoxLayout(page);
+    l->addWidget(
+        frame("File Operations",
+              {check(Check3, 0, "Always confirm folder creation"),
+               check(Check3, 2,
+                     "Always show confirmation dialog for deleting, moving or recycling files"),
+               check(Check3, 3, "Always show progress dialog for file operations")}));
+    l->addStretch();
+    return page;
+}
+
+void frmSettings::Form_Load() {
+    adjustSize();
+    const ScreenMetrics& s = Platform::screen();
+    move(PxX(s.ScreenWidth() / 2 - TwX(width()) / 2),
+         PxY(s.ScreenHeight() / 2 - TwY(height()) / 2));
+    GetFileOps();
+    GetBrowser();
+    GetSS();
+}
+
+void frmSettings::GetBrowser() {
+    for (const BrowserBox& b : kBrowserBoxes)
+        untickWhenFalse(Check1[b.index], Schema::BrowserOptions, b.key);
+    if (Schema::Read(Schema::BrowserOptions, "Preview Position") == "Bottom")
+        Option1[1]->setChecked(true);
+}
+
+void frmSettings::GetFileOps() {
+    for (const FileOpsBox& b : kFileOpsBoxes)
+        untickWhenFalse(Check3[b.index], Schema::FileOptions, b.key);
+}
+
+void frmSettings::GetSS() {
+    const QString& sec = Schema::SlideshowSettings;
+    if (auto d = ToInt16(Schema::Read(sec, "Delay")); d && *d >= 1 && *d <= 60)
+        Slider1->setValue(*d);
+    auto setCheck = [&](int i) {
+        const auto v = ToInt16(Schema::Read(sec, kSlideshowChecks[i]));
+        if (v == 0 || v == 1) Check4[i]->setChecked(*v == 1);
+    };
+    for (int i = 0; i < 3; ++i) setCheck(i);
+    if (auto q = ToInt16(Schema::Read(sec, "Sequence")); q && *q >= 0 && *q <= 2)
+        Option2[*q]->setChecked(true);
+    setCheck(3);
+    Slider1_Click();
+}
+
+void frmSettings::Slider1_Click() {
+    Label2[2]->setText(QString::number(Slider1->value()) + " second(s)");
+}
+
+void frmSettings::TabStrip1_Click() {
+    Picture1->setCurrentIndex(TabStrip1->currentIndex());
+}
+
+void frmSettings::SaveBrowser() {
+    {
+        SettingsBatch batch;
+        for (const BrowserBox& b : kBrowserBoxes) {
+            const QString text = checkText(Check1[b.index]);
+            WriteSetting(Schema::BrowserOptions, b.key, text);
+            if (b.flag) *b.flag = text == "True";
+        }
+        WriteSetting(Schema::BrowserOptions, "Preview Position",
+                     Option1[0]->isChecked() ? "Right" : "Bottom");
+    }
+    if (!frmMain::exists()) return;
+    frmMain& main = *frmMain::instance();
+    DoFileTypes();
+    DoGeneral();
+    DoListview(main);
+    GetOptions(main);
+    main.Titleit();
+    ShowHidden = ToBool(Schema::Read(Schema::BrowserOptions, "Show Hidden Files")).value_or(true);
+    if (QAction* item = main.mnuviewa()(7)) item->setChecked(ShowHidden);
+    main.FolderTreeview1->SetShowHidden(ShowHidden);
+}
+
+void frmSettings::SaveFileOps() {
+    SettingsBatch batch;
+    for (const FileOpsBox& b : kFileOpsBoxes)
+        WriteSetting(Schema::FileOptions, b.key, checkText(Check3[b.index]));
+}
+
+void frmSettings::SaveSS() {
+    SettingsBatch batch;
+    const QString& sec = Schema::SlideshowSettings;
+    WriteSetting(sec, "Delay", QString::number(Slider1->value()));
+    for (int i = 0; i < 4; ++i)
+        WriteSetting(sec, kSlideshowChecks[i], Check4[i]->isChecked() ? "1" : "0");
+    WriteSetting(sec, "Sequence",
+                 Option2[0]->isChecked()   ? "0"
+                 : Option2[1]->isChecked() ? "1"
+                                           : "2");
+}
+
+void frmSettings::Command1_Click(int Index) {
+    if (Index == 0 || Index == 1) {
+        SaveBrowser();
+        SaveFileOps();
+        SaveSS();
+    }
+    if (Index == 0 || Index == 2) close();
+}
+
+void frmSettings::Form_Unload(qint16&) {
+    if (frmMain::exists()) frmMain::instance()->SetUpSlitter();
+}
+
+// Escape closes the dialog the way its close box does.
+void frmSettings::reject() {
+    close();
+}
+
+void frmSettings::closeEvent(QCloseEvent* e) {
+    if (!unloading_) {
+        unloading_ = true;
+        qint16 cancel = 0;
+        Form_Unload(cancel);
+    }
+    // Not the dialog's own handler: it would reject, and rejecting closes.
+    e->accept();
+}
