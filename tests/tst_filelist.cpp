@@ -27,6 +27,17 @@ void touch(const QString& path, int bytes = 10) {
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(QByteArray(bytes, 'x'));
 }
+// Each type's switch, a file of that type and the image its entry shows.
+struct TypeRow {
+    const char* key;
+    const char* file;
+    int image;
+};
+constexpr TypeRow kTypes[] = {{"Show BMP", "a.bmp", 1},  {"Show GIF", "b.GIF", 2},
+                              {"Show JPG", "c.jpg", 3},  {"Show JPEG", "d.jpeg", 3},
+                              {"Show DIB", "e.Dib", 4},  {"Show CUR", "f.cur", 5},
+                              {"Show ICO", "g.ico", 6},  {"Show EMF", "h.emf", 7},
+                              {"Show WMF", "i.WMF", 8}};
 }  // namespace
 
 class TestFileList : public QObject {
@@ -108,32 +119,15 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("file");
         QTest::addColumn<int>("image");
-        QTest::newRow("bmp") << "Show BMP"
-                             << "a.bmp" << 1;
-        QTest::newRow("gif") << "Show GIF"
-                             << "b.GIF" << 2;
-        QTest::newRow("jpg") << "Show JPG"
-                             << "c.jpg" << 3;
-        QTest::newRow("jpeg") << "Show JPEG"
-                              << "d.jpeg" << 3;
-        QTest::newRow("dib") << "Show DIB"
-                             << "e.Dib" << 4;
-        QTest::newRow("cur") << "Show CUR"
-                             << "f.cur" << 5;
-        QTest::newRow("ico") << "Show ICO"
-                             << "g.ico" << 6;
-        QTest::newRow("emf") << "Show EMF"
-                             << "h.emf" << 7;
-        QTest::newRow("wmf") << "Show WMF"
-                             << "i.WMF" << 8;
+        for (const auto& [key, file, image] : kTypes) QTest::newRow(file) << key << file << image;
     }
 
     void typeSwitches() {
         QFETCH(QString, key);
         QFETCH(QString, file);
         QFETCH(int, image);
-        const QStringList all = {"a.bmp", "b.GIF", "c.jpg", "d.jpeg", "e.Dib",
-                                 "f.cur", "g.ico", "h.emf", "i.WMF"};
+        QStringList all;
+        for (const auto& type : kTypes) all << type.file;
         open("types", all, {key + "=False"});
         const QString text = file.left(1);
         QVERIFY2(rowOf(text) < 0, qPrintable(texts().join(',')));

@@ -100,46 +100,26 @@ private slots:
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("grouped rounds") << 999.5 << "#,##0"
-                                        << "C"
-                                        << "1,000";
-        QTest::newRow("fraction only") << 0.25 << "###.##"
-                                       << "C"
-                                       << ".25";
-        QTest::newRow("point always") << 2.0 << "###.##"
-                                      << "C"
-                                      << "2.";
-        QTest::newRow("rounds to nothing but the point") << 0.004 << "###.##"
-                                                         << "C"
-                                                         << ".";
-        QTest::newRow("optional rounds to zero") << 0.4 << "###,###,###"
-                                                 << "C"
-                                                 << "";
-        QTest::newRow("mixed rounds") << 1234.56 << "###,###,##0.#"
-                                      << "C"
-                                      << "1,234.6";
-        QTest::newRow("carry through") << 99.999 << "0.0"
-                                       << "C"
-                                       << "100.0";
-        QTest::newRow("decimal half 1.15") << 1.15 << "0.0"
-                                           << "C"
-                                           << "1.2";
-        QTest::newRow("negative half") << -2.5 << "0"
-                                       << "C"
-                                       << "-3";
-        QTest::newRow("negative to zero") << -0.004 << "0.00"
-                                          << "C"
-                                          << "0.00";
-        QTest::newRow("huge") << 1e20 << "#,##0"
-                              << "C"
-                              << "100,000,000,000,000,000,000";
-        QTest::newRow("German") << 1234567.891 << "###,###,##0.#"
-                                << "de_DE"
-                                << "1.234.567,9";
-        QTest::newRow("Swedish minus") << -1234.0 << "#,##0"
-                                       << "sv_SE"
-                                       << "\u22121\u00a0234";
-        // clang-format on
+        auto row = [](const char* name, double v, const char* pattern, const char* locale,
+                      const QString& expected) {
+            QTest::newRow(name) << v << QString(pattern) << QString(locale) << expected;
+        };
+        auto c = [&](const char* name, double v, const char* pattern, const QString& expected) {
+            row(name, v, pattern, "C", expected);
+        };
+        c("grouped rounds", 999.5, "#,##0", "1,000");
+        c("fraction only", 0.25, "###.##", ".25");
+        c("point always", 2.0, "###.##", "2.");
+        c("rounds to nothing but the point", 0.004, "###.##", ".");
+        c("optional rounds to zero", 0.4, "###,###,###", "");
+        c("mixed rounds", 1234.56, "###,###,##0.#", "1,234.6");
+        c("carry through", 99.999, "0.0", "100.0");
+        c("decimal half 1.15", 1.15, "0.0", "1.2");
+        c("negative half", -2.5, "0", "-3");
+        c("negative to zero", -0.004, "0.00", "0.00");
+        c("huge", 1e20, "#,##0", "100,000,000,000,000,000,000");
+        row("German", 1234567.891, "###,###,##0.#", "de_DE", "1.234.567,9");
+        row("Swedish minus", -1234.0, "#,##0", "sv_SE", "\u22121\u00a0234");
     }
 
     void formatNumber() {

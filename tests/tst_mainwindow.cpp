@@ -86,22 +86,15 @@ private slots:
         QTest::addColumn<QString>("showHidden");
         QTest::addColumn<QString>("previous");  // relative to the root
         QTest::addColumn<QString>("expected");
-        QTest::newRow("previous folder") << "True"
-                                         << "True"
-                                         << "photos"
-                                         << "photos/";
-        QTest::newRow("previous ignored") << "False"
-                                          << "True"
-                                          << "photos"
-                                          << "";
-        QTest::newRow("hidden not shown") << "True"
-                                          << "False"
-                                          << ".hidden"
-                                          << "";
-        QTest::newRow("missing folder") << "True"
-                                        << "True"
-                                        << "gone"
-                                        << "";
+        auto row = [](const char* name, const char* use, const char* hidden, const char* previous,
+                      const char* expected) {
+            QTest::newRow(name) << QString(use) << QString(hidden) << QString(previous)
+                                << QString(expected);
+        };
+        row("previous folder", "True", "True", "photos", "photos/");
+        row("previous ignored", "False", "True", "photos", "");
+        row("hidden not shown", "True", "False", ".hidden", "");
+        row("missing folder", "True", "True", "gone", "");
     }
 
     void startFolder() {
@@ -192,15 +185,10 @@ private slots:
         QCOMPARE(ReadSetting("Browser Options", "WindowState"), QString::number(state));
         QCOMPARE(ReadSetting("Browser Options", "Previous Folder"), root_);
         QCOMPARE(ReadSetting("Browser Options", "Listview View"), QString("1"));
-        if (state == 0) {
-            QCOMPARE(ReadSetting("Browser Options", "Left"), QString("600"));
-            QCOMPARE(ReadSetting("Browser Options", "Top"), QString("450"));
-            QCOMPARE(ReadSetting("Browser Options", "Width"), QString("9000"));
-            QCOMPARE(ReadSetting("Browser Options", "Height"), QString("6000"));
-        } else {
-            for (const char* key : {"Left", "Top", "Width", "Height"})
-                QCOMPARE(ReadSetting("Browser Options", key), QString("4321"));
-        }
+        const QStringList saved = state == 0 ? QStringList{"600", "450", "9000", "6000"}
+                                             : QStringList(4, "4321");
+        const char* const keys[] = {"Left", "Top", "Width", "Height"};
+        for (int i = 0; i < 4; ++i) QCOMPARE(ReadSetting("Browser Options", keys[i]), saved[i]);
     }
 
     void badGeometryLeavesWindowAlone() {

@@ -64,6 +64,11 @@ class TestPreview : public QObject {
         for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
     }
 
+    void start() {
+        freshStart();
+        load();
+    }
+
     // The main window at a known size, tree and list 2500 twips wide.
     void load() {
         f_ = frmMain::instance();
@@ -157,8 +162,7 @@ private slots:
     void geometry() {
         QFETCH(QSizeF, scale);
         QFETCH(QSize, extra);
-        freshStart();
-        load();
+        start();
         const QSize area = f_->picdest->size();
         QVERIFY(area.width() > 200 && area.height() > 200);
         const QSize size(qRound(area.width() * scale.width()) + extra.width(),
@@ -189,8 +193,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QSize, pixels);
         const QString dimensions = QString("%1 x %2").arg(pixels.width()).arg(pixels.height());
-        freshStart();
-        load();
+        start();
         const QString path = write(pics_ + name, bytes);
         write(pics_ + "other.bmp", encoded(halves({10, 10}), "bmp"));
         list(pics_);
@@ -211,8 +214,7 @@ private slots:
     }
 
     void parentEntryEmptiesPreview() {
-        freshStart();
-        load();
+        start();
         const QString path = write(pics_ + "a.bmp", encoded(halves({100, 80}), "bmp"));
         list(pics_);
         show(path);
@@ -242,8 +244,7 @@ private slots:
 
     void sameNameIsNotReloaded() {
         QFETCH(bool, otherFolder);
-        freshStart();
-        load();
+        start();
         const QString first = write(pics_ + "same.bmp", encoded(halves({100, 80}), "bmp"));
         const QString dir = otherFolder ? root_ + "other/" : pics_;
         QDir().mkpath(dir);
@@ -314,8 +315,7 @@ private slots:
 
     void resizeRefitsAndCounts() {
         QFETCH(bool, splitter);
-        freshStart();
-        load();
+        start();
         const QSize area = f_->picdest->size();
         const QSize size(area.width() + 60, area.height() / 2);  // shrunk to the width
         const QString path = write(pics_ + "wide.bmp", encoded(halves(size), "bmp"));
@@ -358,8 +358,7 @@ private slots:
     void unloadableKeepsPrevious() {
         QFETCH(QString, name);
         QFETCH(QByteArray, bytes);
-        freshStart();
-        load();
+        start();
         const QString good = write(pics_ + "good.bmp", encoded(halves({120, 90}), "bmp"));
         const QString bad = write(pics_ + name, bytes);
         list(pics_);
@@ -392,8 +391,7 @@ private slots:
     void decodesAtDevicePixels() {
         QFETCH(QString, name);
         QFETCH(QByteArray, bytes);
-        freshStart();
-        load();
+        start();
         const QString path = write(pics_ + name, bytes);
         list(pics_);
         show(path);
