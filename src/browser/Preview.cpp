@@ -78,14 +78,7 @@ void frmMain::CenterImage() {
     CountView();
     StatusBar1->Panels(5).SetText(pixelText(picsrc) + " pixels");
 
-    const FitLayout at =
-        FitPicture(picsrc.Width(), picsrc.Height(), picdest->Width(), picdest->Height());
-    Image1->Move(at.x, at.y, at.w, at.h);
-    Image1->SetPicture(picsrc.image);
-    DoEvents();
-    Image1->show();
-    Set3d();
-    for (LineControl* l : Line1) l->show();
+    ShowFitted(*Image1, Line1, picsrc, picdest->Width(), picdest->Height());
 
     const int row = ListView1->SelectedRow();
     if (row >= 0) {

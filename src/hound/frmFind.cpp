@@ -196,14 +196,7 @@ void frmFind::CenterImage() {
     DoEvents();
     if (!picsrc.HasPicture()) return;
     CountView();
-    const FitLayout at =
-        FitPicture(picsrc.Width(), picsrc.Height(), picdest->Width(), picdest->Height());
-    Image1->Move(at.x, at.y, at.w, at.h);
-    Image1->SetPicture(picsrc.image);
-    DoEvents();
-    Image1->show();
-    Set3d();
-    for (LineControl* l : Line1) l->show();
+    ShowFitted(*Image1, Line1, picsrc, picdest->Width(), picdest->Height());
     picdest->repaint();
     DoEvents();
 }

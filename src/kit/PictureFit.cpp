@@ -1,5 +1,6 @@
 #include "kit/PictureFit.h"
 
+#include "kit/DoEvents.h"
 #include "kit/ImageControl.h"
 #include "kit/Schema.h"
 #include "kit/ScreenPictures.h"
@@ -61,4 +62,15 @@ void FrameLines(LineControl* const (&lines)[4], const ImageControl& image) {
     lines[1]->SetPoints(L, T, L + W, T);
     lines[2]->SetPoints(L + W, T, L + W, T + H);
     lines[3]->SetPoints(L, T + H, L + W + 10, T + H);
+}
+
+void ShowFitted(ImageControl& image, LineControl* const (&lines)[4], const PictureHolder& pic,
+                float areaW, float areaH) {
+    const FitLayout at = FitPicture(pic.Width(), pic.Height(), areaW, areaH);
+    image.Move(at.x, at.y, at.w, at.h);
+    image.SetPicture(pic.image);
+    DoEvents();
+    image.show();
+    FrameLines(lines, image);
+    for (LineControl* l : lines) l->show();
 }

@@ -30,3 +30,8 @@ void CountView();
 
 // The four lines of a preview's raised frame, round the picture.
 void FrameLines(LineControl* const (&lines)[4], const ImageControl& image);
+
+// Shows pic fitted and centred in an area of areaW x areaH twips, with its
+// frame lines round it.
+void ShowFitted(ImageControl& image, LineControl* const (&lines)[4], const PictureHolder& pic,
+                float areaW, float areaH);
