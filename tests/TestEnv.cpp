@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QtGlobal>
+#include <filesystem>
 
 #include "platform/Launchers.h"
 #include "platform/Platform.h"
@@ -34,7 +35,12 @@ TestEnv::TestEnv() {
     qputenv("LANG", "C.UTF-8");
 }
 
-TestEnv::~TestEnv() = default;
+TestEnv::~TestEnv() {
+    // By bytes: tests leave names that are not UTF-8, which QDir cannot remove.
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::path(QFile::encodeName(root()).toStdString()),
+                                ignored);
+}
 
 QString TestEnv::settingsFile() const {
     return configHome() + "/Kvo View/settings.ini";

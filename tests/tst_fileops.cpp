@@ -18,8 +18,16 @@
 #include "fileops/FileCommands.h"
 #include "fileops/frmFileOps.h"
 #include "kit/InputBox.h"
+#include "kit/MsgBox.h"
 #include "kit/Settings.h"
 #include "platform/FileOperation.h"
+#include "platform/FileSystem.h"
+#include "platform/PathText.h"
+#include "platform/Platform.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace FileOp;
 
@@ -47,8 +55,10 @@ class TestFileCommands : public QObject {
         f_->ListView1->Selection()->clear();
         for (int r = 0, n = 0; r < m->Count(); ++r) {
             if (!select.contains(m->Item(r).Text)) continue;
-            if (n++ == 0) f_->ListView1->SetSelectedRow(r);  // the current item
-            else f_->ListView1->SetSelected(r, true);
+            if (n++ == 0)
+                f_->ListView1->SetSelectedRow(r);  // the current item
+            else
+                f_->ListView1->SetSelected(r, true);
         }
         TreeHasFocus = false;
     }
@@ -71,6 +81,7 @@ private slots:
     void cleanup() {
         SetFileOperationRecorder(nullptr);
         SetInputBoxHandler(nullptr);
+        SetMsgBoxHandler(nullptr);
         if (frmMain::exists()) {
             frmMain::instance()->close();
             QTRY_VERIFY(!frmMain::exists());
@@ -79,10 +90,11 @@ private slots:
 
     // Each setting false adds its flag; a copy never reads "Show Confrim Dialog".
     void flags_data() {
-        QTest::addColumn<QString>("falseOnes");  // of mkdir, confirm, progress
+        QTest::addColumn<QString>("falseOnes");    // of mkdir, confirm, progress
         QTest::addColumn<QList<int>>("expected");  // copy, move, delete, recycle
         QTest::newRow("all true") << "" << QList<int>{0x0001, 0x0001, 0, 0x0040};
-        QTest::newRow("all false") << "mkdir confirm progress" << QList<int>{0x0205, 0x0215, 0x0014, 0x0054};
+        QTest::newRow("all false")
+            << "mkdir confirm progress" << QList<int>{0x0205, 0x0215, 0x0014, 0x0054};
         QTest::newRow("confirm false") << "confirm" << QList<int>{0x0001, 0x0011, 0x0010, 0x0050};
     }
     void flags() {
@@ -109,7 +121,8 @@ private slots:
     void deleteList_data() {
         QTest::addColumn<QStringList>("select");
         QTest::addColumn<QStringList>("deleted");
-        QTest::newRow("three") << QStringList{"a", "b", "c"} << QStringList{"a.bmp", "b.bmp", "c.bmp"};
+        QTest::newRow("three") << QStringList{"a", "b", "c"}
+                               << QStringList{"a.bmp", "b.bmp", "c.bmp"};
         QTest::newRow("one") << QStringList{"b"} << QStringList{"b.bmp"};
         QTest::newRow("parent and files") << QStringList{"..", "b"} << QStringList{};
         QTest::newRow("parent alone") << QStringList{".."} << QStringList{};
@@ -141,7 +154,8 @@ private slots:
         for (auto [w, name] : {std::pair<QWidget*, const char*>{dialog.List1, "File Listing"},
                                {dialog.Combo1, "Destination Folder"},
                                {dialog.FolderTreeview1, "Folders"}})
-            QCOMPARE(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name), QString(name));
+            QCOMPARE(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name),
+                     QString(name));
     }
 
     // Recent folders: the chosen one goes to the top, every close saves them.
@@ -150,7 +164,8 @@ private slots:
         QTest::addColumn<QString>("chosen");  // empty: Cancel
         QTest::addColumn<QStringList>("after");
         QTest::newRow("first use") << QStringList{} << "/x/Pics" << QStringList{"/x/Pics"};
-        QTest::newRow("B to the top") << QStringList{"A", "B", "C"} << "B" << QStringList{"B", "A", "C"};
+        QTest::newRow("B to the top")
+            << QStringList{"A", "B", "C"} << "B" << QStringList{"B", "A", "C"};
         QTest::newRow("case differs") << QStringList{"A", "B"} << "a" << QStringList{"a", "A", "B"};
         QTest::newRow("cancel") << QStringList{"A", "B", "C"} << "" << QStringList{"A", "B", "C"};
     }
@@ -228,7 +243,8 @@ private slots:
             return answer;
         });
         RenameFile();
-        QCOMPARE(prompt, QString("Rename File|Rename the file\r\na.bmp\r\nto a file named...|a.bmp"));
+        QCOMPARE(prompt,
+                 QString("Rename File|Rename the file\r\na.bmp\r\nto a file named...|a.bmp"));
         QCOMPARE(QDir(folder_).entryList(QDir::Files, QDir::Name), names);
         QFile b(folder_ + "/b.bmp");
         if (b.open(QIODevice::ReadOnly)) QCOMPARE(b.readAll(), before);
@@ -243,10 +259,88 @@ private slots:
         });
         CreateAFolder();
         CreateAFolder();
-        QCOMPARE(prompts[0], "Create Folder|Type in a name for the new folder you want to create in the \r\n" +
-                                 f_->CurrentFolder.toUpper() + "\r\n folder.");
+        QCOMPARE(prompts[0],
+                 "Create Folder|Type in a name for the new folder you want to create in the \r\n" +
+                     f_->CurrentFolder.toUpper() + "\r\n folder.");
         QVERIFY(QFileInfo(f_->CurrentFolder + "made").isDir());
-        QCOMPARE(QDir(folder_).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList({"made", "sub"}));
+        QCOMPARE(QDir(folder_).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+                 QStringList({"made", "sub"}));
+    }
+
+    // A folder and a file named in Latin-1, as old archives name them: the
+    // tree shows and opens the folder by its bytes, and whatever the user
+    // types keeps the bytes of every character left alone.
+    void namesThatAreNotUtf8() {
+        const QByteArray root = PathBytes(UseFreshSettings()) + "root";
+        const QByteArray cafe = root + "/dossier caf\xE9";
+        for (const QByteArray& d : {root, cafe, cafe + "/sub"})
+            QCOMPARE(mkdir(d.constData(), 0777), 0);
+        const int fd = ::open((cafe + "/na\xEFve.bmp").constData(), O_WRONLY | O_CREAT, 0644);
+        QFile file;
+        QVERIFY(file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+        QImage(6, 4, QImage::Format_RGB32).save(&file, "BMP");
+        file.close();
+        UseFakeSystem(PathText(root) + "/");
+        WriteSetting("Browser Options", "Previous Folder", PathText(cafe));
+        f_ = frmMain::instance();
+        f_->Form_Load();
+        QCOMPARE(PathBytes(f_->CurrentFolder), cafe + '/');
+        QCOMPARE(f_->FolderTreeview1->currentIndex().data().toString(), u"dossier caf\uFFFD"_qs);
+        QVERIFY(f_->windowTitle().endsWith(u"dossier caf\uFFFD/"_qs));
+        QCOMPARE(listed(), QStringList({"..", u"na\uFFFDve"_qs}));
+        QStringList messages;
+        SetMsgBoxHandler([&](const QString& prompt, int, const QString&) {
+            messages << prompt;
+            return vbOK;
+        });
+        const auto names = [&] {
+            QList<QByteArray> n;
+            std::vector<DirEntry> entries;
+            Platform::files().ListDirectory(cafe, &entries);
+            for (const DirEntry& e : entries) n << e.rawName;
+            return n;
+        };
+
+        // Rename: a prefix added keeps the rest; a typed replacement is refused.
+        QString answer;
+        SetInputBoxHandler([&](const QString&, const QString&, const QString& def) {
+            return answer.isEmpty() ? "old_" + def : answer;
+        });
+        f_->ListView1->SetSelectedRow(1);
+        RenameFile();
+        QVERIFY(names().contains("old_na\xEFve.bmp"));
+        f_->ListView1->SetSelectedRow(1);
+        answer = u"x\uFFFD.bmp"_qs;
+        RenameFile();
+        QCOMPARE(messages.size(), 1);
+        QVERIFY(messages[0].contains(answer));
+        QVERIFY(names().contains("old_na\xEFve.bmp"));
+
+        // A new folder typed beside it lands in it, by its bytes.
+        answer = "neu";
+        CreateAFolder();
+        QVERIFY(Platform::files().GetFileAttributes(cafe + "/neu").value_or(0) &
+                FileAttr::Directory);
+        QVERIFY(f_->FolderTreeview1->IndexOf(PathText(cafe + "/neu")).isValid());
+
+        // The destination dialog: the tree's folder shows, a typed path
+        // keeps the bytes of what the user did not touch.
+        f_->ListView1->SetSelectedRow(1);
+        TreeHasFocus = false;
+        CopyMode = true;
+        frmFileOps dialog(f_);
+        dialog.Form_Load();
+        QVERIFY(dialog.FolderTreeview1->SetSelectedFolder(PathText(cafe + "/sub")));
+        QCOMPARE(dialog.Combo1->currentText(), ShownText(cafe + "/sub"));
+        dialog.Combo1->setEditText(u"\uFFFD"_qs + ShownText(cafe + "/sub"));
+        dialog.Command3_Click();
+        QCOMPARE(calls_.size(), 0);  // refused: that character stands for no known byte
+        QCOMPARE(messages.size(), 2);
+        dialog.Combo1->setEditText(ShownText(cafe + "/sub/deeper"));
+        dialog.Command3_Click();
+        QCOMPARE(calls_.size(), 1);
+        QCOMPARE(calls_[0].pTo, cafe + "/sub/deeper/old_na\xEFve.bmp" + '\0');
+        QCOMPARE(PathBytes(ReadSetting("Recent Folders", "Recent Folder 0")), cafe + "/sub/deeper");
     }
 };
 

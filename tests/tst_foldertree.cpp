@@ -1,12 +1,15 @@
 // The folder tree component on a real, generated folder structure.
 #include <QDir>
-#include <QFileSystemModel>
 #include <QItemSelectionModel>
 #include <QSignalSpy>
 #include <QtTest>
 
 #include "TestEnv.h"
+#include "browser/FolderModel.h"
 #include "browser/FolderTreeview.h"
+#include "platform/PathText.h"
+
+#include <sys/stat.h>
 
 class TestFolderTree : public QObject {
     Q_OBJECT
@@ -114,7 +117,7 @@ private slots:
         for (int i = 0; i < 4; ++i) tree.SetShowHidden(!tree.ShowHidden());
         QCOMPARE(tree.findChildren<QItemSelectionModel*>().size(),
                  1);  // the tree and header share it
-        QTRY_COMPARE(tree.findChildren<QFileSystemModel*>().size(), 1);
+        QTRY_COMPARE(tree.findChildren<FolderModel*>().size(), 1);
     }
 
     void selectionChangeCanKeepTheOldFolder() {
@@ -131,6 +134,40 @@ private slots:
         QCOMPARE(phases, QList<bool>{true});
         QCOMPARE(clicks.count(), 0);
         QCOMPARE(tree.SelectedFolder().Path(), base_ + "/a");
+    }
+
+    // Folders named in other encodings show (with U+FFFD for the bytes
+    // that are not UTF-8) and open by their bytes; folders made after a
+    // folder was read show when it is opened again or walked through.
+    void foldersByTheirBytes() {
+        const QByteArray base = PathBytes(base_);
+        const QByteArray latin = base + "/dossier caf\xE9";
+        QCOMPARE(mkdir(latin.constData(), 0777), 0);
+        FolderTreeview tree;
+        QString seen;
+        connect(&tree, &FolderTreeview::FolderClick, this,
+                [&](const Folder& f, qint32) { seen = f.Path(); });
+        QVERIFY(tree.SetSelectedFolder(PathText(latin)));
+        QCOMPARE(PathBytes(seen), latin);
+        QCOMPARE(PathBytes(tree.SelectedFolder().Path()), latin);
+        QCOMPARE(tree.currentIndex().data().toString(), u"dossier caf\uFFFD"_qs);
+        QCOMPARE(PathBytes(tree.SelectedFolder().Parent().Path()), base);
+
+        // Made after its parent was read: found when asked for, shown when
+        // the parent is opened again.
+        const QByteArray later = latin + "/sp\xE4ter";
+        tree.SelectedFolder().SetExpanded(true);
+        QCOMPARE(tree.FileModel()->rowCount(tree.currentIndex()), 0);
+        QCOMPARE(mkdir(later.constData(), 0777), 0);
+        tree.collapse(tree.currentIndex());
+        tree.expand(tree.currentIndex());
+        QCOMPARE(tree.FileModel()->rowCount(tree.currentIndex()), 1);
+        QVERIFY(tree.SetSelectedFolder(PathText(later)));
+        QCOMPARE(PathBytes(tree.SelectedFolder().Path()), later);
+        QCOMPARE(rmdir(later.constData()), 0);
+        tree.Refresh(PathText(latin));
+        QCOMPARE(tree.FileModel()->rowCount(tree.IndexOf(PathText(latin))), 0);
+        QCOMPARE(rmdir(latin.constData()), 0);
     }
 };
 

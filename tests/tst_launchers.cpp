@@ -8,6 +8,10 @@
 #include <QRadioButton>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "PictureFiles.h"
 #include "TestEnv.h"
 #include "app/Wiring.h"
@@ -17,6 +21,7 @@
 #include "kit/Forms.h"
 #include "kit/MsgBox.h"
 #include "platform/Launchers.h"
+#include "platform/PathText.h"
 #include "platform/Platform.h"
 #include "tools/OpenWithDialog.h"
 #include "tools/RunDialog.h"
@@ -28,13 +33,19 @@ class TestLaunchers : public QObject {
     FakeLaunchers* fake_ = nullptr;
     QStringList messages_;
 
-    // The main window on a folder holding "a b.bmp", that row (0 "..", 1 the file) selected.
-    frmMain* open(int row) {
-        pics_ = UseFreshSettings() + "my pics/";
-        QDir().mkpath(pics_);
+    // The main window on a folder holding one picture (by default "my pics"
+    // and "a b.bmp"), that row (0 "..", 1 the file) selected. pics_ is the
+    // folder's PathText.
+    frmMain* open(int row, const QByteArray& folder = "my pics",
+                  const QByteArray& file = "a b.bmp") {
+        const QByteArray dir = PathBytes(UseFreshSettings()) + folder + '/';
+        pics_ = PathText(dir);
+        ::mkdir(dir.constData(), 0777);
         UseFakeSystem(pics_);
-        QFile out(pics_ + "a b.bmp");
-        if (!out.open(QIODevice::WriteOnly) || !out.write(encoded(halves({8, 8}), "bmp")))
+        QFile out;
+        const int fd = ::open((dir + file).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (!out.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle) ||
+            !out.write(encoded(halves({8, 8}), "bmp")))
             qFatal("cannot write");
         out.close();
         auto fake = std::make_unique<FakeLaunchers>();
@@ -124,6 +135,24 @@ private slots:
                                             "with:paint.desktop " + pics_ + "a b.bmp"}));
     }
 
+    // A name from an old archive (Latin-1 bytes) reaches the chooser, the
+    // application and the search tool byte for byte.
+    void namesThatAreNotUtf8() {
+        const QByteArray file = "\xE9t\xE9 1.bmp";
+        frmMain* f = open(1, "caf\xE9", file);
+        const QString raw = pics_ + PathText(file);
+        fake_->apps = {{"viewer.desktop", "Viewer", "viewer %f"}};
+        f->mnulaunch_Click(1);
+        f->mnushell_Click(3);
+        auto* d = qobject_cast<OpenWithDialog*>(Forms::Find("OpenWithDialog"));
+        QVERIFY(d && d->isVisible());
+        QCOMPARE(d->windowTitle(), "Open With - " + ShownPath(raw));
+        d->Apps->setCurrentIndex(d->Apps->model()->index(0, 0));
+        d->Confirm();
+        QCOMPARE(fake_->calls,
+                 QStringList({"portal:" + raw, "find:" + pics_, "with:viewer.desktop " + raw}));
+    }
+
     void runDialog_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("call");
@@ -176,16 +205,24 @@ private slots:
 
     void execArguments_data() {
         QTest::addColumn<QString>("exec");
-        QTest::addColumn<QStringList>("args");
-        QTest::newRow("file") << "viewer --new %f" << QStringList{"viewer", "--new", "/p/a b.bmp"};
-        QTest::newRow("address") << "paint %U %i" << QStringList{"paint", "file:///p/a%20b.bmp"};
-        QTest::newRow("no file code") << "tool" << QStringList{"tool", "/p/a b.bmp"};
-        QTest::newRow("percent") << "echo 100%% %F" << QStringList{"echo", "100%", "/p/a b.bmp"};
+        QTest::addColumn<QByteArray>("path");
+        QTest::addColumn<QList<QByteArray>>("args");
+        const QByteArray ab = "/p/a b.bmp", latin = "/p/\xE9t\xE9.bmp";
+        QTest::newRow("file") << "viewer --new %f" << ab
+                              << QList<QByteArray>{"viewer", "--new", ab};
+        QTest::newRow("address") << "paint %U %i" << ab
+                                 << QList<QByteArray>{"paint", "file:///p/a%20b.bmp"};
+        QTest::newRow("no file code") << "tool" << ab << QList<QByteArray>{"tool", ab};
+        QTest::newRow("percent") << "echo 100%% %F" << ab << QList<QByteArray>{"echo", "100%", ab};
+        QTest::newRow("latin-1 file") << "viewer %f" << latin << QList<QByteArray>{"viewer", latin};
+        QTest::newRow("latin-1 address")
+            << "viewer %u" << latin << QList<QByteArray>{"viewer", "file:///p/%E9t%E9.bmp"};
     }
     void execArguments() {
         QFETCH(QString, exec);
-        QFETCH(QStringList, args);
-        QCOMPARE(ExecArguments(exec, "/p/a b.bmp"), args);
+        QFETCH(QByteArray, path);
+        QFETCH(QList<QByteArray>, args);
+        QCOMPARE(ExecArguments(exec, path), args);
     }
 };
 

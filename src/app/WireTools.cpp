@@ -8,6 +8,7 @@
 #include "browser/frmMain.h"
 #include "kit/Forms.h"
 #include "kit/ScreenPictures.h"
+#include "platform/PathText.h"
 #include "tools/CsvListing.h"
 #include "tools/KvoAbout.h"
 #include "tools/ShellLaunchers.h"
@@ -65,7 +66,7 @@ void WireTools(Openers& o) {
     o.PrintFile = [](const QString& path) {
         // The list's bytes name the file when its name is not valid text.
         const ListItem* item = frmMain::exists() ? frmMain::instance()->NeedsAFile() : nullptr;
-        const QByteArray raw = item && item->Key == path ? item->RawKey : QFile::encodeName(path);
+        const QByteArray raw = item && item->Key == path ? item->RawKey : PathBytes(path);
         frmPrint* f = Forms::Get<frmPrint>("frmPrint");
         f->Form_Load();
         f->Loadimage(path, raw);

@@ -17,6 +17,7 @@
 #include "kit/StatusBar.h"
 #include "kit/Toolbar.h"
 #include "platform/FileSystem.h"
+#include "platform/PathText.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
 
@@ -94,14 +95,15 @@ void frmMain::AddFiles(const QString& sFileType, int picindex, int flen) {
     StatusBar1->Panels(2).SetText("Scanning folder for files...  ");
     const quint32 m = ShowHidden ? 35 : 33;
     const NameMatcher matches(sFileType);
-    const QByteArray folderBytes = QFile::encodeName(CurrentFolder);
+    const QByteArray folderBytes = PathBytes(CurrentFolder);
+    const QString folderShown = ShownPath(CurrentFolder);
     for (const DirEntry& e : listing_) {
         if (!matches(e.name) || !PassesAttributeMask(e.attributes, m)) continue;
         // A file with none of the read-only, archive and (shown) hidden bits
         // is left out.
         if (!(e.attributes & m)) continue;
         ListItem item;
-        item.Key = CurrentFolder + e.name;
+        item.Key = folderShown + e.name;
         item.RawKey = JoinRawPath(folderBytes, e.rawName);
         item.Text = e.name.left(e.name.size() - flen);
         item.Image = picindex;

@@ -1,18 +1,25 @@
 #include "browser/FolderTreeview.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QFileSystemModel>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+
+#include <sys/stat.h>
+
+#include "browser/FolderModel.h"
+#include "platform/FileSystem.h"
+#include "platform/PathText.h"
 
 namespace {
 constexpr quint32 TVS_FULLROWSELECT = 0x1000;
 
-QString cleanPath(const QString& path) {
-    QString p = QDir::cleanPath(QDir::fromNativeSeparators(path));
-    if (p.length() > 1 && p.endsWith('/')) p.chop(1);
-    return p;
+QByteArray cleanPath(const QString& path) {
+    return CleanRawPath(PathBytes(path));
+}
+
+bool isFolder(const QByteArray& path) {
+    struct stat st;
+    return !path.isEmpty() && !path.contains('\0') && stat(path.constData(), &st) == 0 &&
+           S_ISDIR(st.st_mode);
 }
 }  // namespace
 
@@ -29,87 +36,86 @@ bool Folder::Expanded() const {
 void Folder::SetExpanded(bool expanded) {
     if (!tree_) return;
     const QModelIndex i = tree_->IndexOf(path_);
-    if (i.isValid()) tree_->setExpanded(i, expanded);
+    if (!i.isValid()) return;
+    if (expanded) tree_->FileModel()->fetchMore(i);
+    tree_->setExpanded(i, expanded);
 }
 
 FolderTreeview::FolderTreeview(QWidget* parent) : QTreeView(parent), model_(nullptr) {
     header()->hide();
+    // Long names scroll sideways rather than end in "...".
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     setUniformRowHeights(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setAnimated(false);
     setSortingEnabled(false);
     buildModel();
+    // Opening a folder read before shows the folders made or removed since.
+    connect(this, &QTreeView::expanded, this, [this](const QModelIndex& i) {
+        if (!model_->canFetchMore(i)) model_->Refresh(i);
+    });
 }
 
 void FolderTreeview::buildModel() {
-    // A fresh model for each show-hidden setting: the file system model
-    // keeps showing folders once asked for by path, whatever its filter says.
-    QFileSystemModel* old = model_;
+    // A fresh model for each show-hidden setting.
+    FolderModel* old = model_;
     // setModel makes a new selection model and leaves the old one to us; the
     // header makes one of its own that the tree's replaces at once.
     QItemSelectionModel* oldSelection = selectionModel();
-    model_ = new QFileSystemModel(this);
-    model_->setRootPath("/");
-    model_->setReadOnly(true);
-    model_->setResolveSymlinks(false);
-    QDir::Filters f = QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot;
-    if (showHidden_) f |= QDir::Hidden;
-    model_->setFilter(f);
-    model_->sort(0, Qt::AscendingOrder);
+    model_ = new FolderModel(showHidden_, this);
     setModel(model_);
     delete oldSelection;
     for (QItemSelectionModel* m :
          header()->findChildren<QItemSelectionModel*>(Qt::FindDirectChildrenOnly))
         if (m != header()->selectionModel()) delete m;
-    for (int c = 1; c < model_->columnCount(); ++c) hideColumn(c);
-    // Folders arrive and get sorted in the background: keep a folder chosen
-    // by the program in sight until the user takes over.
-    auto keep = [this] {
-        if (keepInSight_ && currentIndex().isValid())
-            scrollTo(currentIndex(), QAbstractItemView::PositionAtCenter);
-    };
-    connect(model_, &QFileSystemModel::directoryLoaded, this, keep);
-    connect(model_, &QFileSystemModel::layoutChanged, this, keep);
     // The root always shows its folders.
-    expand(model_->index("/"));
+    const QModelIndex root = model_->index(0, 0);
+    model_->fetchMore(root);
+    expand(root);
     if (old) old->deleteLater();
 }
 
 QModelIndex FolderTreeview::IndexOf(const QString& path) const {
-    if (path.isEmpty()) return {};
-    return model_->index(cleanPath(path));
+    const QByteArray p = cleanPath(path);
+    if (p.isEmpty()) return {};
+    return model_->IndexOf(p);
 }
 
 Folder FolderTreeview::SelectedFolder() const {
     const QModelIndex i = currentIndex();
     if (!i.isValid()) return {};
-    return Folder(const_cast<FolderTreeview*>(this), cleanPath(model_->filePath(i)));
+    return Folder(const_cast<FolderTreeview*>(this), PathText(model_->PathOf(i)));
 }
 
 bool FolderTreeview::SetSelectedFolder(const QString& path) {
     if (path.trimmed().isEmpty()) return false;
-    const QString p = cleanPath(path);
-    if (!QFileInfo(p).isDir()) return false;
+    const QByteArray p = cleanPath(path);
+    if (!isFolder(p)) return false;
     // A folder the tree does not show cannot be chosen.
     if (!showHidden_ && p.contains("/.")) return false;
-    const QModelIndex i = model_->index(p);
+    const QModelIndex i = model_->IndexOf(p);
     if (!i.isValid()) return false;
     return selectIndex(i);
+}
+
+void FolderTreeview::Refresh(const QString& path) {
+    const QModelIndex i = IndexOf(path);
+    if (i.isValid()) model_->Refresh(i);
 }
 
 bool FolderTreeview::selectIndex(const QModelIndex& index) {
     for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) expand(up);
     if (currentIndex() != index) {
         bool cancel = false;
-        emit SelectionChange(Folder(this, cleanPath(model_->filePath(index))), true, &cancel);
+        emit SelectionChange(Folder(this, PathText(model_->PathOf(index))), true, &cancel);
         if (cancel) return false;
         selecting_ = true;
         setCurrentIndex(index);
         selecting_ = false;
         emit SelectionChange(SelectedFolder(), false, &cancel);
     }
-    keepInSight_ = true;
     scrollTo(index, QAbstractItemView::PositionAtCenter);
     // A write reports the choice as a click would, also for the folder
     // already selected; listeners decide whether anything changed.
@@ -120,21 +126,22 @@ bool FolderTreeview::selectIndex(const QModelIndex& index) {
 void FolderTreeview::SetShowHidden(bool show) {
     if (show == showHidden_ && model_) return;
     showHidden_ = show;
-    const QString selected = SelectedFolder().Path();
+    const QByteArray selected = model_ ? model_->PathOf(currentIndex()) : QByteArray();
     buildModel();
     if (selected.isEmpty()) return;
     // Keep the selection where it was, or on the nearest folder still shown,
     // without reporting a new choice.
-    QString p = selected;
+    QByteArray p = selected;
     if (!show) {
-        const QStringList parts = selected.split('/', Qt::SkipEmptyParts);
-        p = "/";
-        for (const QString& part : parts) {
-            if (part.startsWith('.')) break;
-            p = QDir(p).filePath(part);
-        }
+        const qsizetype hidden = p.indexOf("/.");
+        if (hidden >= 0) p = hidden == 0 ? QByteArray("/") : p.left(hidden);
     }
-    const QModelIndex i = model_->index(p);
+    QModelIndex i = model_->IndexOf(p);
+    // Gone meanwhile: the nearest folder above that is still there.
+    for (int guard = 0; !i.isValid() && p != "/" && guard < 4096; ++guard) {
+        p = RawParentPath(p);
+        i = model_->IndexOf(p);
+    }
     for (QModelIndex up = i.parent(); up.isValid(); up = up.parent()) expand(up);
     selecting_ = true;
     setCurrentIndex(i);
@@ -149,21 +156,6 @@ void FolderTreeview::SetStyle(quint32 style) {
     viewport()->update();
 }
 
-void FolderTreeview::mousePressEvent(QMouseEvent* e) {
-    keepInSight_ = false;
-    QTreeView::mousePressEvent(e);
-}
-
-void FolderTreeview::wheelEvent(QWheelEvent* e) {
-    keepInSight_ = false;
-    QTreeView::wheelEvent(e);
-}
-
-void FolderTreeview::keyPressEvent(QKeyEvent* e) {
-    keepInSight_ = false;
-    QTreeView::keyPressEvent(e);
-}
-
 void FolderTreeview::focusInEvent(QFocusEvent* e) {
     QTreeView::focusInEvent(e);
     emit GotFocus();
@@ -172,7 +164,7 @@ void FolderTreeview::focusInEvent(QFocusEvent* e) {
 void FolderTreeview::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     bool cancel = false;
     if (!selecting_ && previous.isValid()) {
-        emit SelectionChange(Folder(this, cleanPath(model_->filePath(current))), true, &cancel);
+        emit SelectionChange(Folder(this, PathText(model_->PathOf(current))), true, &cancel);
         if (cancel) {
             // Put the old folder back without a second round of events.
             selecting_ = true;

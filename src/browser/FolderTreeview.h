@@ -3,11 +3,12 @@
 #include <QString>
 #include <QTreeView>
 
-class QFileSystemModel;
+class FolderModel;
 class FolderTreeview;
 
 // A folder of the tree. Its default value is the full path (no trailing
-// separator except at the root).
+// separator except at the root) as a PathText: any folder's bytes survive
+// it, so it must be shown through ShownPath.
 class Folder {
 public:
     Folder() = default;
@@ -28,7 +29,7 @@ private:
 
 // The file system's folders as a tree. Writing the selected folder selects
 // and shows it and raises FolderClick before the write returns, as a click
-// by the user would.
+// by the user would. Paths given and taken are PathTexts.
 class FolderTreeview : public QTreeView {
     Q_OBJECT
 public:
@@ -49,7 +50,9 @@ public:
     void SetStyle(quint32 style);
 
     QModelIndex IndexOf(const QString& path) const;
-    QFileSystemModel* FileModel() const { return model_; }
+    FolderModel* FileModel() const { return model_; }
+    // Reads the folder at path again, so folders made or removed since show.
+    void Refresh(const QString& path);
 
 signals:
     void FolderClick(const Folder& folder, qint32 location);
@@ -60,18 +63,14 @@ signals:
 
 protected:
     void focusInEvent(QFocusEvent* e) override;
-    void mousePressEvent(QMouseEvent* e) override;
-    void wheelEvent(QWheelEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
     bool selectIndex(const QModelIndex& index);
     void buildModel();
 
-    QFileSystemModel* model_;
+    FolderModel* model_;
     bool showHidden_ = false;
     bool selecting_ = false;
-    bool keepInSight_ = false;
     quint32 style_ = 0;
 };

@@ -20,6 +20,7 @@
 #include "kit/Settings.h"
 #include "kit/StatusBar.h"
 #include "kit/Toolbar.h"
+#include "platform/PathText.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
 
@@ -157,6 +158,8 @@ void frmMain::mnuviewa_Click(int Index) {
             DoHiddenFiles(mnuviewa()(7)->isChecked());
             break;
         case 9:
+            // The tree shows folders made or removed elsewhere as well.
+            FolderTreeview1->Refresh(CurrentFolder);
             ListFiles();
             break;
         case 11:
@@ -305,7 +308,7 @@ void frmMain::PopupUnderButton(int index, QMenu* menu) {
 void frmMain::Properties() {
     QByteArray path;
     if (TreeHasFocus) {
-        path = QFile::encodeName(FolderTreeview1->SelectedFolder().Path());
+        path = PathBytes(FolderTreeview1->SelectedFolder().Path());
     } else {
         const int row = ListView1->SelectedRow();
         if (row < 0) return;

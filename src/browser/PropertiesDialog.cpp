@@ -9,6 +9,7 @@
 #include "kit/Helpers.h"
 #include "kit/ScreenPictures.h"
 #include "platform/FileSystem.h"
+#include "platform/PathText.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -45,12 +46,12 @@ PropertiesDialog::PropertiesDialog(const QByteArray& rawPath, QWidget* owner)
     QByteArray path = rawPath;
     while (path.size() > 1 && path.endsWith('/')) path.chop(1);
     const qsizetype slash = path.lastIndexOf('/');
-    const QString name = QFile::decodeName(slash >= 0 ? path.mid(slash + 1) : path);
+    const QString name = ShownText(slash >= 0 ? path.mid(slash + 1) : path);
     const QString location =
-        QFile::decodeName(slash > 0 ? path.left(slash) : QByteArray(slash == 0 ? "/" : ""));
-    setWindowTitle((name.isEmpty() ? QFile::decodeName(path) : name) + " Properties");
+        ShownText(slash > 0 ? path.left(slash) : QByteArray(slash == 0 ? "/" : ""));
+    setWindowTitle((name.isEmpty() ? ShownText(path) : name) + " Properties");
 
-    addRow("Name", name.isEmpty() ? QFile::decodeName(path) : name);
+    addRow("Name", name.isEmpty() ? ShownText(path) : name);
     const std::optional<FileStatus> st = Platform::files().Status(path);
     if (!st) {
         addRow("Location", location);

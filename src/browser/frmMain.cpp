@@ -20,12 +20,13 @@
 #include "kit/Schema.h"
 #include "kit/Settings.h"
 #include "kit/Splitter.h"
-#include "kit/SteadyStyle.h"
 #include "kit/StatusBar.h"
+#include "kit/SteadyStyle.h"
 #include "kit/Toolbar.h"
 #include "kit/Twips.h"
-#include "kit/WindowGeometry.h"
 #include "kit/Version.h"
+#include "kit/WindowGeometry.h"
+#include "platform/PathText.h"
 
 frmMain::frmMain() : client_(new QWidget(this)), outerSize_(new OuterSize(this)) {
     UseSteadyLayouts();
@@ -133,7 +134,7 @@ void frmMain::Form_Load() {
 
 void frmMain::Titleit() {
     const QString title = kAppName + " " + VersionText();
-    setWindowTitle(PathInTitlebar ? title + " - " + CurrentFolder : title);
+    setWindowTitle(PathInTitlebar ? title + " - " + ShownPath(CurrentFolder) : title);
 }
 
 void frmMain::Form_QueryUnload(qint16& Cancel, qint16) {

@@ -130,6 +130,7 @@ public:
     MenuArray& mnuorgan() { return Menu("mnuorgan"); }
     MenuArray& mnutoolsa() { return Menu("mnutoolsa"); }
 
+    // The listed folder, ending in '/', as a PathText: any folder's bytes.
     QString CurrentFolder;
 
     Toolbar* Toolbar1;

@@ -9,9 +9,13 @@
 #include "fileops/frmFileOps.h"
 #include "kit/DoEvents.h"
 #include "kit/InputBox.h"
+#include "kit/MsgBox.h"
 #include "kit/Schema.h"
 #include "kit/Settings.h"
+#include "kit/Version.h"
 #include "platform/FileOperation.h"
+#include "platform/FileSystem.h"
+#include "platform/PathText.h"
 
 #include <sys/stat.h>
 
@@ -86,22 +90,39 @@ void CopyThem(bool copymodeA) {
     dialog.exec();
 }
 
+void SayNameCannotBeWritten(const QString& answer) {
+    MsgBox("\"" + answer +
+               "\" cannot be used: it holds a character (\uFFFD) that stands for bytes the "
+               "name cannot show. Type it without that character.",
+           vbInformation, kAppName);
+}
+
+std::optional<QByteArray> BytesOfAnswer(const QByteArray& original, const QString& answer) {
+    std::optional<QByteArray> bytes = MapEditedText(original, answer);
+    if (!bytes) SayNameCannotBeWritten(answer);
+    return bytes;
+}
+
 void CreateAFolder() {
     frmMain* main = frmMain::instance();
     const QString answer = InputBox(
         QStringLiteral("Type in a name for the new folder you want to create in the \r\n") +
-            main->CurrentFolder.toUpper() + QStringLiteral("\r\n folder."),
+            ShownPath(main->CurrentFolder).toUpper() + QStringLiteral("\r\n folder."),
         QStringLiteral("Create Folder"));
-    if (!answer.isEmpty())
-        mkdir(QFile::encodeName(main->CurrentFolder + answer).constData(), 0777);  // failures ignored
+    if (!answer.isEmpty()) {
+        // The folder's own bytes stay as they are, whatever its name.
+        if (const std::optional<QByteArray> name = BytesOfAnswer({}, answer)) {
+            mkdir((PathBytes(main->CurrentFolder) + *name).constData(), 0777);  // failures ignored
+            main->FolderTreeview1->Refresh(main->CurrentFolder);
+        }
+    }
     main->FolderTreeview1->setFocus();
 }
 
 void DeleteSelected(bool recycle) {
     frmMain* main = frmMain::instance();
     if (TreeHasFocus) {
-        DelFolder(QFile::encodeName(main->FolderTreeview1->SelectedFolder().Path()) + '\0',
-                  recycle);
+        DelFolder(PathBytes(main->FolderTreeview1->SelectedFolder().Path()) + '\0', recycle);
         return;
     }
     const FileListModel* model = main->ListView1->Model();
@@ -114,8 +135,10 @@ void DeleteSelected(bool recycle) {
     }
     DoEvents();
     const int selected = main->ListView1->SelectedRow();
-    if (count == 1 && selected >= 0) ShellDelete(model->Item(selected).RawKey, recycle);
-    else ShellDelete(list, recycle);
+    if (count == 1 && selected >= 0)
+        ShellDelete(model->Item(selected).RawKey, recycle);
+    else
+        ShellDelete(list, recycle);
     main->ListFiles();
 }
 
@@ -125,6 +148,7 @@ void DelFolder(const QByteArray& strpath, bool trashmode) {
     ShellDelete(strpath, trashmode);
     main->ListFiles();
     main->FolderTreeview1->setFocus();
+    main->FolderTreeview1->Refresh(parent);
     main->FolderTreeview1->SetSelectedFolder(parent);
 }
 
@@ -134,13 +158,17 @@ void RenameFile() {
     if (row < 0) return;
     const ListItem item = main->ListView1->Model()->Item(row);
     if (item.Text == QLatin1String("..")) return;
-    const QString name = item.Key.mid(item.Key.lastIndexOf('/') + 1);
-    const QString answer =
-        InputBox(QStringLiteral("Rename the file\r\n") + name + QStringLiteral("\r\nto a file named..."),
-                 QStringLiteral("Rename File"), name);
+    const QByteArray rawName = RawFileName(item.RawKey);
+    const QString name = ShownText(rawName);
+    const QString answer = InputBox(
+        QStringLiteral("Rename the file\r\n") + name + QStringLiteral("\r\nto a file named..."),
+        QStringLiteral("Rename File"), name);
     if (answer.isEmpty() || answer == item.Key) return;
+    // What the user did not touch keeps its bytes, so a name that is not
+    // UTF-8 is never rewritten with replacement characters.
+    const std::optional<QByteArray> bytes = BytesOfAnswer(rawName, answer);
+    if (!bytes) return;
     // Never over another file; a name with a separator would move it.
-    if (!answer.contains(QLatin1Char('/')))
-        RenameNoReplace(item.RawKey, folderPart(item.RawKey) + QFile::encodeName(answer));
+    if (!bytes->contains('/')) RenameNoReplace(item.RawKey, folderPart(item.RawKey) + *bytes);
     main->ListFiles();
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
+#include <optional>
 
 // The main window's file commands and the three shell calls under them.
 // Lists are raw paths each followed by one NUL; the closing NUL is added
@@ -23,3 +25,9 @@ void CreateAFolder();
 void DeleteSelected(bool recycle);
 void DelFolder(const QByteArray& strpath, bool trashmode);
 void RenameFile();
+
+// The bytes of a name the user typed in place of original (empty for a new
+// name); when it cannot be mapped back to bytes, says so and gives nothing.
+std::optional<QByteArray> BytesOfAnswer(const QByteArray& original, const QString& answer);
+// Tells the user a typed name or path cannot be mapped back to bytes.
+void SayNameCannotBeWritten(const QString& answer);

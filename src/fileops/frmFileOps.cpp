@@ -22,6 +22,7 @@
 #include "kit/Schema.h"
 #include "kit/Settings.h"
 #include "platform/FileSystem.h"
+#include "platform/PathText.h"
 #include "platform/Platform.h"
 #include "platform/ScreenMetrics.h"
 
@@ -86,10 +87,12 @@ void frmFileOps::Form_Load() {
     // Centred on the screen, each half taken separately.
     CentreOnScreen(*this);
     if (!ShowHidden) FolderTreeview1->SetShowHidden(false);
-    setWindowTitle(CopyMode ? QStringLiteral("Copy file(s)...") : QStringLiteral("Move file(s)..."));
+    setWindowTitle(CopyMode ? QStringLiteral("Copy file(s)...")
+                            : QStringLiteral("Move file(s)..."));
     Label2[1]->setText(CopyMode ? QStringLiteral("Copy file(s) to...")
                                 : QStringLiteral("Move file(s) to..."));
-    Label1->setText(AddBackslash(frmMain::instance()->FolderTreeview1->SelectedFolder().Path()));
+    Label1->setText(
+        AddBackslash(ShownPath(frmMain::instance()->FolderTreeview1->SelectedFolder().Path())));
     GetRecentFolders();
     AddFiles();
 }
@@ -101,7 +104,7 @@ void frmFileOps::addLine(const QByteArray& raw) {
 void frmFileOps::AddFiles() {
     frmMain* main = frmMain::instance();
     if (TreeHasFocus) {
-        addLine(QFile::encodeName(main->FolderTreeview1->SelectedFolder().Path()));
+        addLine(PathBytes(main->FolderTreeview1->SelectedFolder().Path()));
     } else {
         const FileListModel* model = main->ListView1->Model();
         for (int r = 0; r < model->Count(); ++r)
@@ -110,7 +113,7 @@ void frmFileOps::AddFiles() {
     }
     QStringList shown;
     shown.reserve(int(lines_.size()));
-    for (const QByteArray& l : lines_) shown << QFile::decodeName(l);
+    for (const QByteArray& l : lines_) shown << ShownText(l);
     listModel_->setStringList(shown);
 }
 
@@ -119,7 +122,7 @@ void frmFileOps::GetRecentFolders() {
     const auto entries = ReadSection(Schema::RecentFolders);
     {
         const QSignalBlocker quiet(Combo1);
-        for (const auto& [key, value] : entries) Combo1->addItem(value);
+        for (const auto& [key, value] : entries) Combo1->addItem(ShownPath(value), value);
     }
     if (entries.empty()) return;
     // The first item is already the text, so setting it again raises no
@@ -128,32 +131,46 @@ void frmFileOps::GetRecentFolders() {
     Combo1_Change();
 }
 
-void frmFileOps::setComboText(const QString& text) {
+void frmFileOps::setComboText(const QString& path) {
+    comboPath_ = path;
     const QSignalBlocker quiet(Combo1);
-    Combo1->setEditText(text);
+    Combo1->setEditText(ShownPath(path));
+}
+
+std::optional<QString> frmFileOps::ComboPath() const {
+    const QString typed = Combo1->currentText();
+    if (typed == ShownPath(comboPath_)) return comboPath_;
+    // Picked from the list.
+    for (int i = 0; i < Combo1->count(); ++i)
+        if (Combo1->itemText(i) == typed) return Combo1->itemData(i).toString();
+    // Typed: what the user left alone keeps its bytes.
+    if (std::optional<QByteArray> bytes = MapEditedText(PathBytes(comboPath_), typed))
+        return PathText(*bytes);
+    return std::nullopt;
 }
 
 void frmFileOps::AddToCombo() {
-    const QString text = Combo1->currentText();
+    const QString text = ComboPath().value_or(Combo1->currentText());
     {
         // Removing or inserting items must not change the typed text.
         const QSignalBlocker quiet(Combo1);
         const int count = Combo1->count();
         for (int i = 0; i < count; ++i)
-            if (i < Combo1->count() && Combo1->itemText(i) == text) Combo1->removeItem(i);
+            if (i < Combo1->count() && Combo1->itemData(i).toString() == text)
+                Combo1->removeItem(i);
     }
     setComboText(text);
     DoEvents();
     {
         const QSignalBlocker quiet(Combo1);
-        Combo1->insertItem(0, text);
+        Combo1->insertItem(0, ShownPath(text), text);
     }
     setComboText(text);
 }
 
 void frmFileOps::CopyFiles() {
     AddToCombo();
-    const QByteArray dest = QFile::encodeName(AddBackslash(Combo1->currentText()));
+    const QByteArray dest = PathBytes(AddBackslash(comboPath_));
     QByteArray sources;
     int count = 0;
     for (const QByteArray& line : lines_) {
@@ -164,11 +181,15 @@ void frmFileOps::CopyFiles() {
     if (count == 1) {
         const QByteArray& line = lines_.front();
         const QByteArray target = dest + line.mid(line.lastIndexOf('/') + 1);
-        if (CopyMode) ShellCopy(line, target);
-        else ShellMove(line, target);
+        if (CopyMode)
+            ShellCopy(line, target);
+        else
+            ShellMove(line, target);
     } else {
-        if (CopyMode) ShellCopy(sources, dest + '\0');
-        else ShellMove(sources, dest + '\0');
+        if (CopyMode)
+            ShellCopy(sources, dest + '\0');
+        else
+            ShellMove(sources, dest + '\0');
     }
     refresh_ = true;
 }
@@ -176,13 +197,19 @@ void frmFileOps::CopyFiles() {
 void frmFileOps::SaveRecentFolders() {
     const SettingsBatch batch;
     for (int i = 0; i < Combo1->count(); ++i)
-        WriteSetting(Schema::RecentFolders, kRecentKey + QString::number(i), Combo1->itemText(i));
+        WriteSetting(Schema::RecentFolders, kRecentKey + QString::number(i),
+                     Combo1->itemData(i).toString());
 }
 
 void frmFileOps::Combo1_Change() {
     if (syncing_) return;
     syncing_ = true;
-    FolderTreeview1->SetSelectedFolder(Combo1->currentText());
+    if (const std::optional<QString> path = ComboPath()) {
+        // The tree shows what was typed; the text keeps its bytes from now on.
+        const QString typed = Combo1->currentText();
+        if (FolderTreeview1->SetSelectedFolder(*path) && typed == ShownPath(*path))
+            comboPath_ = *path;
+    }
     syncing_ = false;
 }
 
@@ -197,6 +224,11 @@ void frmFileOps::FolderTreeview1_SelectionChange(const Folder& folder, bool preC
 }
 
 void frmFileOps::Command3_Click() {
+    // A destination that cannot be mapped back to bytes is never used.
+    if (!ComboPath()) {
+        SayNameCannotBeWritten(Combo1->currentText());
+        return;
+    }
     DeleteSection(Schema::RecentFolders);
     AddToCombo();
     DoEvents();
@@ -213,7 +245,13 @@ void frmFileOps::done(int result) {
     if (!closed_) {
         closed_ = true;
         SaveRecentFolders();
-        if (refresh_) frmMain::instance()->ListFiles();
+        if (refresh_) {
+            // Folders moved or copied show in the tree too.
+            frmMain* main = frmMain::instance();
+            main->FolderTreeview1->Refresh(main->CurrentFolder);
+            if (comboPath_ != main->CurrentFolder) main->FolderTreeview1->Refresh(comboPath_);
+            main->ListFiles();
+        }
     }
     QDialog::done(result);
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QDialog>
+#include <optional>
 #include <vector>
 
 class FolderTreeview;
@@ -37,6 +38,11 @@ public:
     // The sources as raw paths, one per line of List1.
     const std::vector<QByteArray>& Lines() const { return lines_; }
     bool RefreshFlag() const { return refresh_; }
+    // The destination as a PathText: the path last set (by the tree or a
+    // recent folder), an entry picked from the list, or the typed text with
+    // every character the user left alone keeping its bytes. Nothing when
+    // the typed text cannot be mapped back to bytes.
+    std::optional<QString> ComboPath() const;
 
     QLabel* Label2[2];
     QLabel* Label1;
@@ -55,10 +61,11 @@ public:
 
 private:
     void addLine(const QByteArray& raw);
-    void setComboText(const QString& text);
+    void setComboText(const QString& path);
 
     QStringListModel* listModel_;
     std::vector<QByteArray> lines_;
+    QString comboPath_;
     bool refresh_ = false;
     bool syncing_ = false;
     bool closed_ = false;

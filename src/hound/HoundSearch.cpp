@@ -11,6 +11,7 @@
 #include "kit/DoEvents.h"
 #include "kit/Helpers.h"
 #include "kit/StatusBar.h"
+#include "platform/PathText.h"
 
 namespace {
 // Endings in the order they are tested, and the list each one picks.
@@ -110,7 +111,7 @@ void frmFind::findfiles(const QString& startFolder) {
     reader_ = reader.get();
     visited_ = &visited;
     painted_.invalidate();
-    SearchFolder(QFile::encodeName(AddBackslash(startFolder)));
+    SearchFolder(PathBytes(AddBackslash(startFolder)));
     reader_ = outerReader;
     visited_ = outerVisited;
     --depth_;
@@ -133,7 +134,7 @@ void frmFind::findfiles(const QString& startFolder) {
 
 void frmFind::SearchFolder(const QByteArray& folder) {
     yield();
-    SetSimpleText("Searching " + QFile::decodeName(folder));
+    SetSimpleText("Searching " + ShownText(folder));
     yield();
     if (!Searching || !reader_) return;
 

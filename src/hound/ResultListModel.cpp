@@ -1,4 +1,5 @@
 #include "hound/ResultListModel.h"
+#include "platform/PathText.h"
 
 #include <QFile>
 
@@ -29,7 +30,7 @@ const QByteArray& ResultListModel::RawPath(int row) const {
 }
 
 QString ResultListModel::Text(int row) const {
-    return QFile::decodeName(RawPath(row));
+    return ShownText(RawPath(row));
 }
 
 int ResultListModel::rowCount(const QModelIndex& parent) const {

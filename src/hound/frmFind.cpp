@@ -23,6 +23,7 @@
 #include "kit/Toolbar.h"
 #include "kit/Twips.h"
 #include "kit/WindowGeometry.h"
+#include "platform/PathText.h"
 
 namespace {
 const char* const kTabs[8] = {"BMP", "CUR", "DIB", "EMF", "GIF", "ICO", "JPG", "WMF"};
@@ -179,7 +180,7 @@ void frmFind::ShowImage() {
     for (LineControl* l : Line1) l->hide();
     stopwatch_.Reset();
     setCursor(Qt::WaitCursor);
-    const QByteArray path = ShownRaw.isEmpty() ? QFile::encodeName(ShownFile) : ShownRaw;
+    const QByteArray path = ShownRaw.isEmpty() ? PathBytes(ShownFile) : ShownRaw;
     const bool loaded = LoadForArea(picsrc, path, picdest->Width(), picdest->Height(),
                                     picdest->devicePixelRatioF());
     unsetCursor();

@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include "platform/PathText.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
@@ -92,16 +94,16 @@ std::optional<struct stat> statPath(const QByteArray& path, Found* found = nullp
 }  // namespace
 
 bool FileSystem::ListDirectory(const QString& dir, std::vector<DirEntry>* out) const {
-    return ListDirectory(QFile::encodeName(dir), out);
+    return ListDirectory(PathBytes(dir), out);
 }
 std::optional<quint32> FileSystem::GetFileAttributes(const QString& path) const {
-    return GetFileAttributes(QFile::encodeName(path));
+    return GetFileAttributes(PathBytes(path));
 }
 std::optional<qint64> FileSystem::FileLen(const QString& path) const {
-    return FileLen(QFile::encodeName(path));
+    return FileLen(PathBytes(path));
 }
 std::optional<QDateTime> FileSystem::FileDateTime(const QString& path) const {
-    return FileDateTime(QFile::encodeName(path));
+    return FileDateTime(PathBytes(path));
 }
 
 bool IsTextPath(const QByteArray& path) {
@@ -129,6 +131,20 @@ QByteArray RawParentPath(const QByteArray& path) {
     return slash == 0 ? QByteArray("/") : s.left(slash);
 }
 
+QByteArray CleanRawPath(const QByteArray& path) {
+    if (!path.startsWith('/')) return {};
+    QList<QByteArray> parts;
+    for (const QByteArray& part : path.split('/')) {
+        if (part.isEmpty() || part == ".") continue;
+        if (part == "..") {
+            if (!parts.isEmpty()) parts.removeLast();
+            continue;
+        }
+        parts << part;
+    }
+    return '/' + parts.join('/');
+}
+
 bool PosixFileSystem::ListDirectory(const QByteArray& dir, std::vector<DirEntry>* out) const {
     out->clear();
     if (hasNul(dir)) return false;
@@ -154,7 +170,7 @@ bool PosixFileSystem::ListDirectory(const QByteArray& dir, std::vector<DirEntry>
                                                            : readOnlyEntry(fd, e, st, folder);
         DirEntry entry;
         entry.rawName = QByteArray(e->d_name);
-        entry.name = QFile::decodeName(entry.rawName);
+        entry.name = ShownText(entry.rawName);
         entry.attributes = attributesOf(st, e->d_name[0] == '.', readOnly);
         entry.size = st.st_size;
         entry.mtimeMs = mtimeMs(st);

@@ -38,9 +38,8 @@ struct FileStatus {
 };
 
 // Paths come in two forms. A QByteArray path is the file's bytes as the
-// system knows them and reaches any file. A QString path is encoded the way
-// Qt encodes it (QFile::encodeName, UTF-8), so it cannot name a file whose
-// name is not valid UTF-8.
+// system knows them. A QString path is a PathText (see PathText.h): UTF-8
+// text, with any byte outside UTF-8 kept as an escape. Both reach any file.
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -89,6 +88,9 @@ QByteArray StripRawSlashes(QByteArray path);
 // entry, "." for a bare name).
 QByteArray RawFileName(const QByteArray& path);
 QByteArray RawParentPath(const QByteArray& path);
+// An absolute path without empty, "." and ".." parts and without a trailing
+// separator ("/" stays "/"); a relative path comes back empty.
+QByteArray CleanRawPath(const QByteArray& path);
 
 // Wildcard match with '*' and '?', without regard to letter case, as the
 // old system matched: "dog.JPEG" matches "*.jpeg".

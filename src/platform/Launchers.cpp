@@ -1,6 +1,7 @@
 #include "platform/Launchers.h"
 
 #include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -12,7 +13,9 @@
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QStandardPaths>
+#include <cerrno>
 #include <optional>
+#include <vector>
 
 #include "platform/Shell.h"
 
@@ -52,29 +55,57 @@ std::optional<DesktopApp> readApp(const QString& id) {
     return std::nullopt;
 }
 
-bool startFirst(const QList<QStringList>& commands) {
-    for (const QStringList& c : commands)
-        if (!QStandardPaths::findExecutable(c.first()).isEmpty() &&
-            QProcess::startDetached(c.first(), c.mid(1)))
-            return true;
+// Starts a program with arguments given as bytes, so a file name that is not
+// UTF-8 reaches it as it is (QProcess would pass text). The program runs on
+// its own: a child in between exits at once and is reaped here.
+bool startDetached(const QList<QByteArray>& argv) {
+    if (argv.isEmpty()) return false;
+    const QString found = QStandardPaths::findExecutable(QString::fromUtf8(argv.first()));
+    if (found.isEmpty()) return false;
+    const QByteArray program = QFile::encodeName(found);
+    for (const QByteArray& a : argv)
+        if (a.contains('\0')) return false;
+    std::vector<char*> args;
+    for (const QByteArray& a : argv) args.push_back(const_cast<char*>(a.constData()));
+    args.push_back(nullptr);
+    const pid_t child = fork();
+    if (child < 0) return false;
+    if (child == 0) {
+        // Only calls that are safe after fork in a threaded program.
+        setsid();
+        if (fork() == 0) {
+            execv(program.constData(), args.data());
+            _exit(127);
+        }
+        _exit(0);
+    }
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool startFirst(const QList<QList<QByteArray>>& commands) {
+    for (const QList<QByteArray>& c : commands)
+        if (startDetached(c)) return true;
     return false;
 }
 }  // namespace
 
-QStringList ExecArguments(const QString& exec, const QString& path) {
-    QStringList out;
+QList<QByteArray> ExecArguments(const QString& exec, const QByteArray& path) {
+    QList<QByteArray> out;
     bool named = false;
     for (QString arg : QProcess::splitCommand(exec)) {
         if (arg == "%f" || arg == "%F") {
             out << path;
             named = true;
         } else if (arg == "%u" || arg == "%U") {
-            out << QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
+            out << FileUrl(path).toEncoded();
             named = true;
         } else if (arg.size() == 2 && arg[0] == '%' && arg[1] != '%') {
             continue;  // %i, %c, %k and the deprecated codes
         } else {
-            out << arg.replace("%%", "%");
+            out << arg.replace("%%", "%").toUtf8();
         }
     }
     if (!named && !out.isEmpty()) out << path;
@@ -104,7 +135,15 @@ bool DesktopLaunchers::OpenWithPortal(const QByteArray& path) {
 }
 
 QList<DesktopApp> DesktopLaunchers::ApplicationsFor(const QByteArray& path) {
-    const QMimeType mime = QMimeDatabase().mimeTypeForFile(QFile::decodeName(path));
+    // By the name's ending and the first bytes, read through the file's own bytes.
+    QMimeDatabase db;
+    QMimeType mime = db.mimeTypeForName("application/octet-stream");
+    QFile file;
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd >= 0 && file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        mime = db.mimeTypeForFileNameAndData(ShownText(path), &file);
+    else if (fd >= 0)
+        ::close(fd);
     QStringList types{mime.name()};
     types += mime.aliases();
     QStringList order, removed;
@@ -132,9 +171,7 @@ QList<DesktopApp> DesktopLaunchers::ApplicationsFor(const QByteArray& path) {
 }
 
 bool DesktopLaunchers::OpenWith(const DesktopApp& app, const QByteArray& path) {
-    const QStringList args = ExecArguments(app.exec, QFile::decodeName(path));
-    if (args.isEmpty()) return false;
-    return QProcess::startDetached(args.first(), args.mid(1));
+    return startDetached(ExecArguments(app.exec, path));
 }
 
 bool DesktopLaunchers::RunCommand(const QString& commandLine) {
@@ -143,11 +180,10 @@ bool DesktopLaunchers::RunCommand(const QString& commandLine) {
 }
 
 bool DesktopLaunchers::FindFiles(const QByteArray& folder) {
-    const QString dir = QFile::decodeName(folder);
-    if (startFirst({{"catfish", "--path=" + dir},
-                    {"gnome-search-tool", "--path=" + dir},
-                    {"kfind", dir},
-                    {"mate-search-tool", "--path=" + dir}}))
+    if (startFirst({{"catfish", "--path=" + folder},
+                    {"gnome-search-tool", "--path=" + folder},
+                    {"kfind", folder},
+                    {"mate-search-tool", "--path=" + folder}}))
         return true;
     return OpenDefault(FileUrl(folder));
 }

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QUrl>
 
+#include "platform/PathText.h"
+
 // An application the desktop has registered (a .desktop entry).
 struct DesktopApp {
     QString id;    // "org.gnome.eog.desktop"
@@ -53,9 +55,9 @@ public:
 };
 
 // The arguments of an application's command line for one file: %f and %F
-// become the path, %u and %U its address, other field codes go; the path is
-// appended when the line names no file at all.
-QStringList ExecArguments(const QString& exec, const QString& path);
+// become the path's bytes, %u and %U its address, other field codes go; the
+// path is appended when the line names no file at all.
+QList<QByteArray> ExecArguments(const QString& exec, const QByteArray& path);
 
 // Records every request as "what:argument" and starts nothing.
 class FakeLaunchers : public Launchers {
@@ -69,12 +71,12 @@ public:
         return true;
     }
     bool OpenWithPortal(const QByteArray& path) override {
-        calls << "portal:" + QString::fromUtf8(path);
+        calls << "portal:" + PathText(path);
         return portal;
     }
     QList<DesktopApp> ApplicationsFor(const QByteArray&) override { return apps; }
     bool OpenWith(const DesktopApp& app, const QByteArray& path) override {
-        calls << "with:" + app.id + " " + QString::fromUtf8(path);
+        calls << "with:" + app.id + " " + PathText(path);
         return true;
     }
     bool RunCommand(const QString& commandLine) override {
@@ -82,7 +84,7 @@ public:
         return true;
     }
     bool FindFiles(const QByteArray& folder) override {
-        calls << "find:" + QString::fromUtf8(folder);
+        calls << "find:" + PathText(folder);
         return true;
     }
     bool StartDiskUtility() override {

@@ -12,6 +12,7 @@
 #include <limits>
 
 #include "platform/MetafileRenderer.h"
+#include "platform/PathText.h"
 
 namespace {
 
@@ -111,12 +112,12 @@ bool PictureLoader::withinLimits(QSize size) const {
 }
 
 std::optional<PictureInfo> PictureLoader::probe(const QString& path, PictureError* error) const {
-    return probe(QFile::encodeName(path), error);
+    return probe(PathBytes(path), error);
 }
 
 std::optional<Picture> PictureLoader::load(const QString& path, QSize maxSize,
                                            PictureError* error) const {
-    return load(QFile::encodeName(path), maxSize, error);
+    return load(PathBytes(path), maxSize, error);
 }
 
 std::optional<PictureInfo> PictureLoader::probe(const QByteArray& path,

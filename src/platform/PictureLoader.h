@@ -55,8 +55,7 @@ public:
     // Another helper program than the one MetafileRenderer::findHelper finds.
     void setMetafileHelper(const QString& path) { helper_ = path; }
 
-    // Paths are the file's bytes as the system knows them (any name), or
-    // text encoded as Qt encodes it (UTF-8 names only); see FileSystem.h.
+    // Paths are the file's bytes, or their PathText; see FileSystem.h.
 
     // Type and natural size from the header only. A picture that probes
     // fine can still fail to load: damage past the header, or a size over

@@ -1,13 +1,18 @@
 #include "tools/BmpFile.h"
 
+#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QImageWriter>
 #include <QPainter>
-#include <QTemporaryFile>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <cstdio>
+#include <cstdlib>
+
+#include "platform/FileSystem.h"
+#include "platform/PathText.h"
 
 QImage FlattenForBmp(const QImage& picture) {
     if (!picture.hasAlphaChannel()) return picture;
@@ -31,22 +36,32 @@ mode_t newFileMode() {
 
 bool SaveBmpAtomically(const QImage& picture, const QString& path) {
     if (picture.isNull() || path.isEmpty()) return false;
-    const QFileInfo target(path);
+    // By its bytes: a folder or name that is not UTF-8 is written as it is.
+    QByteArray to = PathBytes(path);
+    if (!to.startsWith('/')) to = JoinRawPath(PathBytes(QDir::currentPath()), to);
+    if (to.contains('\0')) return false;
     // Hidden, beside the target: the rename stays on one file system.
-    QTemporaryFile temp(target.absolutePath() + "/." + target.fileName() + ".XXXXXX");
-    if (!temp.open()) return false;
-    QImageWriter writer(&temp, "bmp");
-    if (!writer.write(FlattenForBmp(picture)) || !temp.flush()) return false;
-
-    const QByteArray to = QFile::encodeName(target.absoluteFilePath());
-    struct stat st;
-    const mode_t mode = ::stat(to.constData(), &st) == 0 ? (st.st_mode & 07777) : newFileMode();
-    ::fchmod(temp.handle(), mode);
+    QByteArray temp = JoinRawPath(RawParentPath(to), "." + RawFileName(to) + ".XXXXXX");
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    QFile file;
+    bool written = file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
+    if (written) {
+        QImageWriter writer(&file, "bmp");
+        written = writer.write(FlattenForBmp(picture)) && file.flush();
+        struct stat st;
+        const mode_t mode = ::stat(to.constData(), &st) == 0 ? (st.st_mode & 07777) : newFileMode();
+        ::fchmod(fd, mode);
+        file.close();
+    } else {
+        ::close(fd);
+    }
     // The temporary file is not synced to disk first: a BMP is rewritten on
     // request and easily made again, and the rename alone keeps a reader from
     // ever seeing a half-written file.
-    if (std::rename(QFile::encodeName(temp.fileName()).constData(), to.constData()) != 0)
+    if (!written || std::rename(temp.constData(), to.constData()) != 0) {
+        ::unlink(temp.constData());
         return false;
-    temp.setAutoRemove(false);
+    }
     return true;
 }

@@ -10,6 +10,7 @@
 
 #include "kit/Forms.h"
 #include "kit/Twips.h"
+#include "platform/PathText.h"
 #include "platform/Platform.h"
 
 OpenWithDialog::OpenWithDialog() : model_(new QStandardItemModel(this)) {
@@ -54,7 +55,7 @@ void OpenWithDialog::fill(const QByteArray& path) {
     Prompt->setText(apps_.isEmpty()
                         ? "No program on this computer is registered to open this type of file."
                         : "Choose the program you want to use to open this file:");
-    setWindowTitle("Open With - " + QFile::decodeName(path));
+    setWindowTitle("Open With - " + ShownText(path));
 }
 
 void OpenWithDialog::Confirm() {

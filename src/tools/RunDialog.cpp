@@ -15,6 +15,7 @@
 #include "kit/Forms.h"
 #include "kit/Twips.h"
 #include "platform/Launchers.h"
+#include "platform/PathText.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
 
@@ -74,7 +75,7 @@ void RunDialog::RunTyped(const QString& typed) {
     if (path == "~" || path.startsWith("~/")) path = QDir::homePath() + path.mid(1);
     static const QRegularExpression address(R"(^[A-Za-z][A-Za-z0-9+.-]*:(//)?\S+$)");
     if (path.startsWith('/') && QFileInfo::exists(path))
-        l.OpenDefault(FileUrl(QFile::encodeName(path)));
+        l.OpenDefault(FileUrl(PathBytes(path)));
     else if (address.match(text).hasMatch() && !text.contains(' '))
         l.OpenDefault(QUrl(text));
     else

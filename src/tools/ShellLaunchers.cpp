@@ -8,6 +8,7 @@
 #include "kit/Forms.h"
 #include "kit/MsgBox.h"
 #include "platform/Launchers.h"
+#include "platform/PathText.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
 #include "tools/OpenWithDialog.h"
@@ -39,8 +40,9 @@ void mnulaunch_Click(int Index) {
             ShellExecute(f, QString(), selectedKey(), QString(), QString(), 3);
             break;
         case 1:
-            // The path goes unquoted after one space, as the shell took it.
-            Shell(kOpenAs + " " + QFile::decodeName(selectedKey()), 2);
+            // The path goes unquoted after one space, as the shell took it,
+            // as a PathText: every byte of the name comes through.
+            Shell(kOpenAs + " " + PathText(selectedKey()), 2);
             break;
         default:
             break;
@@ -57,7 +59,7 @@ void mnushell_Click(int Index) {
                        0);
             break;
         case 3:
-            ShellExecute(f, "find", QFile::encodeName(f->CurrentFolder), QString(), QString(), 0);
+            ShellExecute(f, "find", PathBytes(f->CurrentFolder), QString(), QString(), 0);
             break;
         case 5:
             Shell(kDiskCopy, 1);
@@ -85,7 +87,7 @@ void ShellExecute(QWidget*, const QString& verb, const QByteArray& file, const Q
 void Shell(const QString& commandLine, int) {
     Launchers& l = Platform::launchers();
     if (commandLine.startsWith(kOpenAs + " ")) {
-        const QByteArray path = QFile::encodeName(commandLine.mid(kOpenAs.size() + 1));
+        const QByteArray path = PathBytes(commandLine.mid(kOpenAs.size() + 1));
         if (!l.OpenWithPortal(path)) OpenWithDialog::Choose(path);
     } else if (commandLine == kDiskCopy) {
         if (!l.StartDiskUtility()) notAvailable("Copying disks", "Copy Disk");

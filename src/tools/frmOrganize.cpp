@@ -19,6 +19,7 @@
 #include "kit/Settings.h"
 #include "kit/Twips.h"
 #include "kit/Version.h"
+#include "platform/PathText.h"
 
 namespace {
 constexpr int kKeyRole = Qt::UserRole;
@@ -112,11 +113,11 @@ QTreeWidgetItem* frmOrganize::FindKey(const QString& key) const {
 }
 
 void frmOrganize::FolderTreeview1_FolderClick(const Folder& folder, qint32) {
-    Label2->setText(folder.Path());
+    Label2->setText(ShownPath(folder.Path()));
 }
 
 void frmOrganize::TreeView1_NodeClick(QTreeWidgetItem* Node) {
-    if (Node) TreeView1->setToolTip(Key(Node));
+    if (Node) TreeView1->setToolTip(ShownPath(Key(Node)));
 }
 
 void frmOrganize::AddFav() {
@@ -124,7 +125,7 @@ void frmOrganize::AddFav() {
     const QString name = InputBox(
         "Select a name for the favorite you want to add. It should be a friendly name you can "
         "associate with the selected folder.",
-        "Add Favorite", path);
+        "Add Favorite", ShownPath(path));
     if (name.isEmpty() || path.isEmpty()) return;
     if (FindKey(path)) {
         MsgBox(

@@ -11,6 +11,7 @@
 #include "kit/Forms.h"
 #include "kit/ScreenPictures.h"
 #include "kit/Twips.h"
+#include "platform/PathText.h"
 #include "platform/Printers.h"
 
 namespace {
@@ -58,7 +59,7 @@ void frmPrint::Form_Load() {
 }
 
 void frmPrint::Loadimage(const QString& strfilename, const QByteArray& rawPath) {
-    const QByteArray path = rawPath.isEmpty() ? QFile::encodeName(strfilename) : rawPath;
+    const QByteArray path = rawPath.isEmpty() ? PathBytes(strfilename) : rawPath;
     Picture1.Clear();
     if (std::optional<Picture> p = ScreenPictureLoader().load(path, kMaxHeld))
         Picture1.Take(path, std::move(*p));

@@ -21,6 +21,7 @@
 #include "kit/ScreenPictures.h"
 #include "kit/Settings.h"
 #include "kit/Twips.h"
+#include "platform/PathText.h"
 #include "platform/Platform.h"
 #include "platform/ScreenMetrics.h"
 #include "tools/BmpFile.h"
@@ -89,7 +90,7 @@ void frmconvert::addtfiles(FileListView* lv) {
         const ListItem& item = model.Item(row);
         if (!selected[row] || item.Text == "..") continue;
         keys << item.Key;
-        raw_.push_back(item.RawKey.isEmpty() ? QFile::encodeName(item.Key) : item.RawKey);
+        raw_.push_back(item.RawKey.isEmpty() ? PathBytes(item.Key) : item.RawKey);
     }
     paths_->setStringList(keys);
 }
@@ -115,7 +116,7 @@ void frmconvert::convertfiles() {
         if (std::optional<Picture> p = loader.load(raw_[i])) Image1 = std::move(p->image);
         const QString folder = FolderTreeview1->SelectedFolder().Path();
         if (!Image1.isNull() && !folder.isEmpty())
-            SaveBmpAtomically(Image1, OutputPath(folder, keys[i]));
+            SaveBmpAtomically(Image1, OutputPath(folder, PathText(raw_[i])));
         const QString name = GetFileName(keys[i]);
         const QString ext = GetExtension(name);
         Picture1->setText("Converting " + name + "\nTo " + name.left(name.size() - ext.size()) +

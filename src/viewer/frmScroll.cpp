@@ -23,6 +23,7 @@
 #include "kit/Twips.h"
 #include "kit/WindowGeometry.h"
 #include "platform/FileSystem.h"
+#include "platform/PathText.h"
 #include "platform/Platform.h"
 #include "viewer/ScrollBar.h"
 #include "viewer/ZoomSurface.h"
@@ -119,7 +120,7 @@ void frmScroll::Form_Load() {
 void frmScroll::Loadimage(const QString& strfilename, const QByteArray& rawPath) {
     if (!stopwatch_) stopwatch_.emplace();
     stopwatch_->Reset();
-    const QByteArray path = rawPath.isEmpty() ? QFile::encodeName(strfilename) : rawPath;
+    const QByteArray path = rawPath.isEmpty() ? PathBytes(strfilename) : rawPath;
     // A file that cannot be read leaves the picture as it was; the surface is
     // given that picture again, unzoomed.
     PictureHolder next;
@@ -134,8 +135,8 @@ void frmScroll::Loadimage(const QString& strfilename, const QByteArray& rawPath)
     const auto size = fs.FileLen(path);
     const auto when = fs.FileDateTime(path);
     if (size && when)
-        StatusBar1->Panels(3).SetText(FormatNumber(double(*size) / 1024, "###,###,##0.#") +
-                                      " KB" + ", " + FormatGeneralDate(*when) + "  ");
+        StatusBar1->Panels(3).SetText(FormatNumber(double(*size) / 1024, "###,###,##0.#") + " KB" +
+                                      ", " + FormatGeneralDate(*when) + "  ");
     StatusBar1->Panels(4).SetText(PixelText(InnerPict->Width, InnerPict->Height) + "  ");
     setWindowTitle("Kvo View Viewer - " + strfilename);
     DoEvents();
