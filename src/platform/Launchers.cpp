@@ -137,7 +137,7 @@ bool DesktopLaunchers::OpenWithPortal(const QByteArray& path) {
 QList<DesktopApp> DesktopLaunchers::ApplicationsFor(const QByteArray& path) {
     // By the name's ending and the first bytes, read through the file's own bytes.
     QMimeDatabase db;
-    QMimeType mime = db.mimeTypeForName("application/octet-stream");
+    QMimeType mime = db.mimeTypeForFile(ShownText(path), QMimeDatabase::MatchExtension);
     QFile file;
     const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd >= 0 && file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
