@@ -38,6 +38,34 @@ QByteArray bmpHeader(qint32 width, qint32 height) {
     return bmp.u32(0).u32(0).u32(2835).u32(2835).u32(0).u32(0).data();
 }
 
+// A GIF whose first image lies at `image` on a `screen` of red and blue (the
+// background), its compressed data `dataBytes` long: pairs of a clear code and
+// a red literal, three bits each, setting the image's first pixels red. Before
+// it, comments of commentBytes.
+QByteArray gifOnScreen(QSize screen, QRect image, int dataBytes = 4, bool interlaced = false,
+                       int commentBytes = 0) {
+    Bytes gif;
+    gif.raw("GIF89a").u16(screen.width()).u16(screen.height()).u8(0x80).u8(1).u8(0);
+    gif.raw(QByteArray("\xFF\0\0\0\0\xFF", 6));
+    if (commentBytes > 0) {
+        gif.u8(0x21).u8(0xFE);
+        for (int left = commentBytes; left > 0; left -= 255)
+            gif.u8(qMin(left, 255)).raw(QByteArray(qMin(left, 255), 'c'));
+        gif.u8(0);
+    }
+    gif.u8(',').u16(image.x()).u16(image.y()).u16(image.width()).u16(image.height());
+    gif.u8(interlaced ? 0x40 : 0).u8(2);
+    QByteArray codes;
+    quint32 bits = 0;
+    for (int bitCount = 0; codes.size() < dataBytes;) {
+        bits |= (codes.size() + 2 < dataBytes ? 0x04 : 0x05) << bitCount;  // clear, 0; at last end
+        for (bitCount += 6; bitCount >= 8; bitCount -= 8, bits >>= 8) codes.append(char(bits));
+    }
+    for (qsizetype i = 0; i < codes.size(); i += 255)
+        gif.u8(codes.mid(i, 255).size()).raw(codes.mid(i, 255));
+    return gif.u8(0).u8(';').data();
+}
+
 bool near(QColor a, QColor b) {
     if (b.alpha() == 0) return a.alpha() == 0;
     const int tolerance = 40;  // JPEG and smooth scaling move colours a little
@@ -121,6 +149,13 @@ private slots:
         QTest::newRow("cur named .ico")
             << "b.ico" << iconFile(2, {{halves({32, 32})}, {halves({64, 64})}}) << PictureType::Cur
             << QSize(64, 64) << twips({64, 64});
+        // Qt's GIF reader fills the logical screen, whatever its first image.
+        QTest::newRow("gif screen far larger than its image")
+            << "c.gif" << gifOnScreen({16000, 16000}, {0, 0, 1, 1}) << PictureType::Gif
+            << QSize(16000, 16000) << twips({16000, 16000});
+        QTest::newRow("gif screen of no size, behind 70 KB of comments")
+            << "d.gif" << gifOnScreen({0, 0}, {5, 5, 10, 10}, 4, false, 70000) << PictureType::Gif
+            << QSize(15, 15) << twips({15, 15});
         QTest::newRow("emf named .wmf")
             << "d.wmf" << emfFile(emfDrawing()) << PictureType::Emf << QSize(200, 125)
             << QSizeF(5292 * 1440.0 / 2540, 2646 * 1440.0 / 2540);
@@ -167,6 +202,16 @@ private slots:
         QTest::newRow("cur, largest entry first, scaled")
             << iconFile(2, {{halves({64, 64})}, {green}}) << QSize(16, 16) << QSize(16, 16)
             << kHalves;
+        QTest::newRow("gif image larger than its screen")
+            << gifOnScreen({100, 100}, {0, 0, 65535, 65535}) << QSize() << QSize(100, 100)
+            << Samples{};
+        QTest::newRow("gif image off its screen")
+            << gifOnScreen({100, 100}, {200, 200, 10, 10}) << QSize() << QSize(100, 100)
+            << Samples{{{0.5, 0.5}, kBlue}};
+        // 1000 bytes of codes paint at most 2.7 million pixels, interlaced eight times that.
+        QTest::newRow("gif 3000 x 3000, interlaced data can paint it")
+            << gifOnScreen({3000, 3000}, {0, 0, 3000, 3000}, 1000, true) << QSize(200, 200)
+            << QSize(200, 200) << Samples{};
         QTest::newRow("placeable wmf, fitted")
             << wmfFile(wmfDrawing()) << QSize(100, 100) << QSize(100, 63) << kDrawing;
         QTest::newRow("emf") << emfFile(emfDrawing()) << QSize() << QSize(200, 125) << kDrawing;
@@ -266,6 +311,19 @@ private slots:
             << QByteArray(bmp).replace(10, 4, "\xFF\xFF\xFF\x7F") << none << damaged;
         QTest::newRow("ico without entries")
             << icon.left(4) + QByteArray(2, '\0') << damaged << damaged;
+
+        // Each would have Qt's GIF reader fill a screen of hundreds of
+        // millions of pixels that its data never paint.
+        QTest::newRow("gif of 35 bytes, 16000 x 16000 screen, 1 x 1 image")
+            << gifOnScreen({16000, 16000}, {0, 0, 1, 1}, 2) << none << tooLarge;
+        QTest::newRow("gif 16000 x 16000 image of 4 bytes")
+            << gifOnScreen({16000, 16000}, {0, 0, 16000, 16000}) << none << tooLarge;
+        QTest::newRow("gif 4000 x 4000 screen, image off it")
+            << gifOnScreen({4000, 4000}, {5000, 5000, 3000, 3000}, 100000) << none << tooLarge;
+        QTest::newRow("gif 3000 x 3000, data cannot paint it")
+            << gifOnScreen({3000, 3000}, {0, 0, 3000, 3000}, 1000) << none << tooLarge;
+        QTest::newRow("gif 16384 x 16384, beyond Qt's reader")
+            << gifOnScreen({16384, 16384}, {0, 0, 16384, 16384}, 200000) << none << tooLarge;
 
         const QByteArray drawing = wmfDrawing();
         const QByteArray wmfRect = wmfRecord(0x041B, {0, 0, 0, 0});
