@@ -11,6 +11,7 @@
 
 Q_DECLARE_METATYPE(PictureType)
 Q_DECLARE_METATYPE(PictureError)
+Q_DECLARE_METATYPE(PictureLimits)
 
 char* toString(PictureType type) {
     return qstrdup(PictureFormat::name(type));
@@ -351,6 +352,8 @@ private slots:
         QTest::newRow("emf polygon of two billion points")
             << emfFile(emfDrawing() + emfRecord(86, {0, 0, 9, 9, 0x7FFFFFFF, 1, 2})) << none
             << helper;
+        QTest::newRow("emf glyph indices in a Hebrew font named by a lone surrogate")
+            << emfFile(emfGlyphsInBrokenFont()) << none << helper;
         QTest::newRow("emf cut short") << emfFile(emfDrawing()).chopped(40) << none << damaged;
         QTest::newRow("emf header only") << emfFile(emfDrawing()).left(60) << damaged << damaged;
     }
@@ -373,56 +376,96 @@ private slots:
 
     // The helper itself on files the loader's checks let through or never
     // see: it exits on its own, in time, and answers in full or not at all.
-    void hostileWmf_data() {
+    // Some crash the metafile libraries; that kills only the helper.
+    void hostileMetafile_data() {
         QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("options");
         QTest::addColumn<bool>("mayDraw");  // false: it must refuse
         const QByteArray drawing = wmfFile(wmfDrawing());
         QByteArray noise(4000, '\0');
         QRandomGenerator generator(7);
         for (char& c : noise) c = char(generator.bounded(256));
-        Bytes bitmap;  // a 30000 x 30000 24-bit DIB with no pixels
-        bitmap.u32(0x00CC0020).u16(0).u16(0).u16(30000).u16(30000).u16(0).u16(0).u16(100).u16(200);
-        bitmap.u32(40).u32(30000).u32(30000).u16(1).u16(24).u32(0).u32(0).u32(0).u32(0).u32(0).u32(
-            0);
-        const QByteArray stretchDib =
-            Bytes().u32(3 + bitmap.data().size() / 2).u16(0x0F43).raw(bitmap.data()).data();
+        auto stretchDib = [](int bitCount) {  // a 30000 x 30000 DIB with no pixels
+            Bytes bitmap;
+            bitmap.u32(0x00CC0020)
+                .u16(0)
+                .u16(0)
+                .u16(30000)
+                .u16(30000)
+                .u16(0)
+                .u16(0)
+                .u16(100)
+                .u16(200);
+            bitmap.u32(40).u32(30000).u32(30000).u16(1).u16(bitCount).u32(0).u32(0).u32(0).u32(0);
+            bitmap.u32(0).u32(0);
+            return Bytes().u32(3 + bitmap.data().size() / 2).u16(0x0F43).raw(bitmap.data()).data();
+        };
+        const QStringList none;
 
-        QTest::newRow("cut inside a record") << drawing.chopped(30) << false;
-        QTest::newRow("no end record") << drawing.chopped(6) << false;
-        QTest::newRow("header only") << drawing.left(40) << false;
-        QTest::newRow("random records after the header") << drawing.left(40) + noise << true;
-        QTest::newRow("polygon claiming 30000 points")
-            << wmfFile(wmfDrawing() + wmfRecord(0x0324, {30000, 0, 0, 10, 10})) << true;
-        QTest::newRow("text longer than its record")
-            << wmfFile(wmfText() + wmfRecord(0x0521, {30000, 0x4141, 10, 10})) << true;
-        QTest::newRow("bitmap of 30000 x 30000 without pixels")
-            << wmfFile(wmfDrawing() + stretchDib, true, 96, QRect(0, 0, 200, 100), 64) << true;
-        QTest::newRow("ellipse 65535 windows wide")
+        QTest::newRow("wmf cut inside a record") << drawing.chopped(30) << none << false;
+        QTest::newRow("wmf without end record") << drawing.chopped(6) << none << false;
+        QTest::newRow("wmf header only") << drawing.left(40) << none << false;
+        QTest::newRow("wmf of random records") << drawing.left(40) + noise << none << true;
+        QTest::newRow("wmf polygon claiming 30000 points")
+            << wmfFile(wmfDrawing() + wmfRecord(0x0324, {30000, 0, 0, 10, 10})) << none << true;
+        QTest::newRow("wmf text longer than its record")
+            << wmfFile(wmfText() + wmfRecord(0x0521, {30000, 0x4141, 10, 10})) << none << true;
+        for (const int bitCount : {24, 32})  // 2.7 and 3.6 GB
+            QTest::addRow("wmf bitmap of 30000 x 30000 x %d bits, no pixels", bitCount)
+                << wmfFile(wmfDrawing() + stretchDib(bitCount), true, 96, QRect(0, 0, 200, 100), 64)
+                << none << true;
+        QTest::newRow("wmf ellipse 65535 windows wide")
             << wmfFile(wmfDrawing() + wmfRecord(0x020C, {1, 1}) +
                        wmfRecord(0x0418, {32767, 32767, 0x8000, 0x8000}))
-            << true;
-        QTest::newRow("object never created") << wmfFile(wmfRecord(0x012D, {999})) << true;
+            << none << true;
+        QTest::newRow("wmf object never created")
+            << wmfFile(wmfRecord(0x012D, {999})) << none << true;
+
+        QTest::newRow("emf glyph indices in a Hebrew font named by a lone surrogate")
+            << emfFile(emfGlyphsInBrokenFont()) << none << true;
+        QTest::newRow("emf polyline claiming more points than it holds")
+            << emfFile(emfDrawing() + emfRecord(87, {0, 0, 200, 100, 1000, 0x00100010, 0x00500050}))
+            << none << true;
+        QByteArray unended = emfFile(emfDrawing()).chopped(20);  // records run to the very end
+        unended.replace(48, 8, Bytes().u32(unended.size()).u32(8).data());
+        QTest::newRow("emf without end record") << unended << none << true;
+
+        // Processor time: the helper stops itself at the budget it is given.
+        QTest::newRow("wmf with 1 ms of processor time")
+            << drawing << QStringList{"--cpu-ms", "1"} << false;
+        QTest::newRow("emf with 1 ms of processor time")
+            << emfFile(emfDrawing()) << QStringList{"--cpu-ms", "1"} << false;
     }
 
-    void hostileWmf() {
+    void hostileMetafile() {
         QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, options);
         QFETCH(bool, mayDraw);
         const QString helper = MetafileRenderer::findHelper();
         QVERIFY(!helper.isEmpty());
-        for (const QStringList& args :
-             {QStringList{"wmf", "64", "64"}, QStringList{"wmf", "extent"}}) {
+        const bool emf = PictureFormat::sniff(bytes) == PictureType::Emf;
+        QList<QStringList> requests = {options + QStringList{emf ? "emf" : "wmf", "64", "64"}};
+        // Measuring is too quick to be stopped at any budget; drawing starts a GUI application.
+        if (!emf && options.isEmpty()) requests << QStringList{"wmf", "extent"};
+        for (const QStringList& args : requests) {
             QProcess process;
             process.start(helper, args);
             QVERIFY(process.waitForStarted());
             process.write(bytes);
             process.closeWriteChannel();
             QVERIFY2(process.waitForFinished(8000), qPrintable(args.join(' ')));
-            QCOMPARE(process.exitStatus(), QProcess::NormalExit);
             const QByteArray out = process.readAllStandardOutput();
-            if (process.exitCode() != 0 || !mayDraw) {
-                QCOMPARE(process.exitCode(), 1);
-                QVERIFY(out.isEmpty());
-            } else if (args.size() == 3) {
+            const bool drew =
+                process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+            if (!drew || !mayDraw) {
+                QVERIFY2(!drew, qPrintable(args.join(' ')));
+                // A refusal is exit status 1 with nothing written, or a crash
+                // (whatever came before it counts for nothing); never a usage error.
+                if (process.exitStatus() == QProcess::NormalExit) {
+                    QCOMPARE(process.exitCode(), 1);
+                    QVERIFY(out.isEmpty());
+                }
+            } else if (args.last() != "extent") {
                 QCOMPARE(out.size(), 64 * 64 * 4);
             }
         }
@@ -481,30 +524,43 @@ private slots:
 
     // Fake helpers are shell scripts; none means the real one, "-" none installed.
     void metafileHelper_data() {
-        QTest::addColumn<QByteArray>("script");
-        QTest::addColumn<int>("timeoutMs");
+        QTest::addColumn<QByteArray>("script");  // HELPER stands for the real one
+        QTest::addColumn<PictureLimits>("limits");
         QTest::addColumn<bool>("loads");
-        QTest::newRow("real helper") << QByteArray() << 10000 << true;
-        QTest::newRow("real helper out of time") << QByteArray() << 1 << false;
-        QTest::newRow("no helper installed") << QByteArray("-") << 10000 << false;
+        auto limits = [](int timeoutMs, int cpuMs) {
+            PictureLimits l;
+            l.metafileTimeoutMs = timeoutMs;
+            l.metafileCpuMs = cpuMs;
+            return l;
+        };
+        const PictureLimits normal = limits(10000, 5000);
+        QTest::newRow("real helper") << QByteArray() << normal << true;
+        QTest::newRow("real helper, preview limits")
+            << QByteArray() << PictureLimits::preview() << true;
+        QTest::newRow("real helper out of time") << QByteArray() << limits(1, 5000) << false;
+        QTest::newRow("real helper out of processor time")
+            << QByteArray() << limits(10000, 1) << false;
+        QTest::newRow("processor time asked of the helper")
+            << QByteArray("[ \"$1 $2\" = \"--cpu-ms 1234\" ] && exec HELPER \"$@\"; exit 9")
+            << limits(10000, 1234) << true;
+        QTest::newRow("no helper installed") << QByteArray("-") << normal << false;
         QTest::newRow("sends too few pixels")
-            << QByteArray("head -c 99999 /dev/zero") << 10000 << false;
+            << QByteArray("head -c 99999 /dev/zero") << normal << false;
         QTest::newRow("fails after the pixels")
-            << QByteArray("head -c 100000 /dev/zero; exit 1") << 10000 << false;
-        QTest::newRow("never answers") << QByteArray("exec sleep 60") << 300 << false;
+            << QByteArray("head -c 100000 /dev/zero; exit 1") << normal << false;
+        QTest::newRow("never answers") << QByteArray("exec sleep 60") << limits(300, 5000) << false;
     }
 
     void metafileHelper() {
         QFETCH(QByteArray, script);
-        QFETCH(int, timeoutMs);
+        QFETCH(PictureLimits, limits);
         QFETCH(bool, loads);
-        PictureLimits limits;
-        limits.metafileTimeoutMs = timeoutMs;
         PictureLoader loader(kTppX, kTppY, limits);  // draws 200 x 125: 100000 bytes
         const QString helper = dir_.filePath(QString("helper-%1").arg(QTest::currentDataTag()));
         if (script == "-") {
             loader.setMetafileHelper(dir_.filePath("no-such-helper"));
         } else if (!script.isEmpty()) {
+            script.replace("HELPER", QFile::encodeName(MetafileRenderer::findHelper()));
             write(QFileInfo(helper).fileName(), "#!/bin/sh\n" + script + "\n");
             QFile::setPermissions(helper, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
             loader.setMetafileHelper(helper);

@@ -217,7 +217,8 @@ std::optional<PictureInfo> PictureLoader::metafileInfo(const QByteArray& data, P
     if (!twips && type == PictureType::Wmf) {
         const auto layout = PictureFormat::wmfLayout(data);
         if (!layout || layout->placeable) return fail<PictureInfo>(error, PictureError::Damaged);
-        twips = MetafileRenderer(helper_, limits_.metafileTimeoutMs).measureWmf(data);
+        twips = MetafileRenderer(helper_, limits_.metafileTimeoutMs, limits_.metafileCpuMs)
+                    .measureWmf(data);
         if (!twips) return fail<PictureInfo>(error, PictureError::RendererFailed);
     }
     if (!twips) return fail<PictureInfo>(error, PictureError::Damaged);
@@ -310,7 +311,7 @@ std::optional<QImage> PictureLoader::renderMetafile(const QByteArray& data, cons
     }
     if (data.size() > MetafileRenderer::kMaxInputBytes)
         return fail<QImage>(error, PictureError::TooLarge);
-    const MetafileRenderer renderer(helper_, limits_.metafileTimeoutMs);
+    const MetafileRenderer renderer(helper_, limits_.metafileTimeoutMs, limits_.metafileCpuMs);
     auto image = renderer.render(data, info.type, target);
     if (!image) return fail<QImage>(error, PictureError::RendererFailed);
     return image;
