@@ -1,7 +1,13 @@
 // Picture loading at preview size: our probe + decode against Qt's image
 // reader doing the same decode directly, on pictures generated in a temporary
 // folder. Figures are medians of several runs after a warm-up.
+//
+// With KVO_BENCH_METAFILES naming a folder of WMF and EMF files, it also
+// measures what each of them costs the metafile helper at preview size, in
+// processor time and from start to answer, against the helper drawing a
+// two-shape WMF in the same run: what the preview's limits must allow.
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -12,6 +18,8 @@
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QtEndian>
+
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -148,6 +156,78 @@ const char kSvg[] =
     "<rect width='200' height='150' fill='red'/>"
     "<ellipse cx='300' cy='225' rx='100' ry='75' fill='lime'/></svg>";
 
+// A GIF whose logical screen is 16000 x 16000 pixels, its one image 1 x 1:
+// Qt's reader fills the whole screen before it draws the pixel.
+QByteArray hugeScreenGif() {
+    QByteArray gif("GIF89a\x80\x3E\x80\x3E\x80\x01\x00\xFF\x00\x00\x00\x00\xFF", 19);
+    return gif.append(",\0\0\0\0\x01\0\x01\0\0\x02\x02\x44\x01\0;", 16);
+}
+
+double childCpuMs() {
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+}
+
+struct HelperCost {
+    double cpuMs = 0, wallMs = 0;
+    bool loaded = false;
+};
+
+// One probe and preview load, with limits that stop nothing a real file needs.
+HelperCost helperCost(const QString& path) {
+    PictureLimits generous;
+    generous.metafileTimeoutMs = 60000;
+    const PictureLoader loader(15.0f, 15.0f, generous);
+    HelperCost cost;
+    const double cpu = childCpuMs();
+    cost.wallMs = timeMs([&] {
+        const auto info = loader.probe(path);
+        cost.loaded =
+            info && loader.load(QFile::encodeName(path),
+                                PictureLoader::fitWithin(info->pixels, kPreview), nullptr, &*info);
+    });
+    cost.cpuMs = childCpuMs() - cpu;
+    return cost;
+}
+
+void measureMetafiles(const QString& folder, const QString& reference) {
+    std::vector<HelperCost> start;
+    for (int i = 0; i < kRuns; ++i) start.push_back(helperCost(reference));
+    auto byCpu = [](const HelperCost& a, const HelperCost& b) { return a.cpuMs < b.cpuMs; };
+    std::sort(start.begin(), start.end(), byCpu);
+    const HelperCost baseline = start[start.size() / 2];
+    std::printf(
+        "\nmetafiles in %s at preview size; baseline, the helper drawing a two-shape WMF: "
+        "%.0f ms processor, %.0f ms to its answer\n",
+        qPrintable(folder), baseline.cpuMs, baseline.wallMs);
+    std::vector<std::pair<HelperCost, QString>> costs;
+    int failed = 0;
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList({"*.wmf", "*.emf", "*.WMF", "*.EMF"}, QDir::Files)) {
+        const HelperCost cost = helperCost(dir.filePath(name));
+        if (cost.loaded)
+            costs.emplace_back(cost, name);
+        else
+            ++failed;
+    }
+    if (costs.empty()) return;
+    std::sort(costs.begin(), costs.end(),
+              [&](const auto& a, const auto& b) { return byCpu(b.first, a.first); });
+    for (size_t i = 0; i < costs.size() && i < 5; ++i)
+        std::printf("  %-28s %6.0f ms processor (%4.1f x baseline), %6.0f ms to its answer\n",
+                    qPrintable(costs[i].second), costs[i].first.cpuMs,
+                    costs[i].first.cpuMs / baseline.cpuMs, costs[i].first.wallMs);
+    const HelperCost& median = costs[costs.size() / 2].first;
+    const PictureLimits preview = PictureLimits::preview();
+    std::printf(
+        "  %zu drawn (%d refused); median %.0f ms processor, %.0f ms to its answer; "
+        "preview limits %d ms processor, %d ms to the answer\n",
+        costs.size(), failed, median.cpuMs, median.wallMs, preview.metafileCpuMs,
+        preview.metafileTimeoutMs);
+}
+
 bool writeFile(const QString& path, const QByteArray& data) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
@@ -213,6 +293,24 @@ int main(int argc, char** argv) {
         QSvgRenderer(QByteArray(kSvg)).render(&painter);
     });
     report("WMF 400x300 via helper", metafile, "QSvgRenderer in-process");
+
+    // A hostile GIF is refused from its header; Qt's reader alone fills its
+    // screen first (one run: it takes seconds).
+    const QString hugeGif = dir.filePath("huge-screen.gif");
+    const QString smallGif = dir.filePath("small.gif");
+    if (!writeFile(hugeGif, hugeScreenGif()) || !writeFile(smallGif, gifFile({400, 300}))) {
+        std::fprintf(stderr, "cannot write the test pictures\n");
+        return 1;
+    }
+    const auto refused =
+        compare([&] { ok = ok && loader.probe(hugeGif) && !loader.load(hugeGif, kPreview); },
+                ours(smallGif, kPreview));
+    report("GIF 16000x16000 screen, refused", refused, "ours, GIF 400x300 preview");
+    std::printf("  Qt reader on that file, one run: %.0f ms\n",
+                timeMs([&] { QImageReader(hugeGif).read(); }));
+
+    if (const QString folder = qEnvironmentVariable("KVO_BENCH_METAFILES"); !folder.isEmpty())
+        measureMetafiles(folder, wmf);
 
     if (!ok) {
         std::fprintf(stderr, "a decode failed\n");

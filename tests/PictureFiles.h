@@ -199,6 +199,17 @@ inline QByteArray emfDrawing() {
            + emfRecord(42, {100, 50, 200, 100});                      // ellipse
 }
 
+// Text as glyph indices in a Hebrew font whose face name is a lone UTF-16
+// surrogate, which the name's conversion to UTF-8 refuses.
+inline QByteArray emfGlyphsInBrokenFont() {
+    QList<quint32> font = {1, quint32(-20), 0, 0, 0, 400, 177u << 24, 0, 0xD800};
+    font.resize(9 + 15);                             // the rest of the 32-character face name
+    return emfRecord(82, font) + emfRecord(37, {1})  // create the font, select it
+           + emfRecord(84, {0, 0, 100, 100, 1, 0x3F800000, 0x3F800000,  // ExtTextOutW
+                            10, 10, 1, 76, 0x10, 0, 0, 0, 0, 80,        // one glyph index at 76
+                            5, 10});
+}
+
 // 52.92 x 26.46 mm in 0.01 mm: 3000 x 1500 twips to the nearest twip.
 inline const QRect kEmfFrame(QPoint(0, 0), QPoint(5292, 2646));
 

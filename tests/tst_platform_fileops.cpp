@@ -6,6 +6,7 @@
 
 #include "TestEnv.h"
 #include "platform/FileOperation.h"
+#include "platform/FileSystem.h"
 #include "platform/Trash.h"
 
 #include <dirent.h>
@@ -131,9 +132,11 @@ class TestFileOps : public QObject {
     QByteArray photos(const QByteArray& name) {
         const QByteArray d = dir(name) + "/photos";
         mkdir(d.constData(), 0777);
-        for (int i = 0; i < 6; ++i) put(d + "/big" + QByteArray::number(i) + ".jpg", content(i, 3 << 20));
+        for (int i = 0; i < 6; ++i)
+            put(d + "/big" + QByteArray::number(i) + ".jpg", content(i, 3 << 20));
         mkdir((d + "/sub").constData(), 0777);
-        for (int i = 0; i < 5; ++i) put(d + "/sub/s" + QByteArray::number(i) + ".gif", content(i, 999));
+        for (int i = 0; i < 5; ++i)
+            put(d + "/sub/s" + QByteArray::number(i) + ".gif", content(i, 999));
         put(d + "/caf\xe9.bmp", "latin-1 e acute");
         put(d + "/caf\xe8.bmp", "latin-1 e grave");
         symlink("big0.jpg", (d + "/link.jpg").constData());
@@ -145,7 +148,10 @@ private slots:
     void cleanupTestCase() {
         // QTemporaryDir cannot remove names that are not UTF-8; the engine can.
         ScriptedDialogs ui;
-        SHFILEOPSTRUCT op{0, FO_DELETE, MakePathList({QFile::encodeName(base_.path())}), {},
+        SHFILEOPSTRUCT op{0,
+                          FO_DELETE,
+                          MakePathList({QFile::encodeName(base_.path())}),
+                          {},
                           FOF_NOCONFIRMATION | FOF_SILENT};
         QCOMPARE(RunFileOperation(op, ui), Ok);
     }
@@ -163,7 +169,8 @@ private slots:
         QTest::addColumn<QByteArrayList>("paths");
         QTest::newRow("two") << QByteArray("/a\0/b\0\0", 7) << QByteArrayList{"/a", "/b"};
         QTest::newRow("unclosed") << QByteArray("/a") << QByteArrayList{"/a"};
-        QTest::newRow("empty entry ends it") << QByteArray("/a\0\0/b\0\0", 8) << QByteArrayList{"/a"};
+        QTest::newRow("empty entry ends it")
+            << QByteArray("/a\0\0/b\0\0", 8) << QByteArrayList{"/a"};
         QTest::newRow("parent entry first") << QByteArray("\0/b\0\0", 5) << QByteArrayList{};
     }
     void pathLists() {
@@ -240,8 +247,8 @@ private slots:
         FileOpOptions options;
         options.forceCrossVolume = crossVolume && !realVolume;
         // Root reads and writes past permissions: run those cases as nobody.
-        const bool asNobody = geteuid() == 0 &&
-                              (f == Fault::SourceUnreadable || f == Fault::ReadOnlyDest);
+        const bool asNobody =
+            geteuid() == 0 && (f == Fault::SourceUnreadable || f == Fault::ReadOnlyDest);
         if (asNobody) QVERIFY(seteuid(65534) == 0);
         const int rc = RunFileOperation(op, ui, options);
         if (asNobody) QVERIFY(seteuid(0) == 0);
@@ -278,10 +285,14 @@ private slots:
         QTest::addColumn<QByteArray>("expectB");
         QTest::addColumn<int>("asked");
         using R = ReplaceAnswer;
-        QTest::newRow("yes, no") << QList<R>{R::Yes, R::No} << QByteArray("new a") << QByteArray("old b") << 2;
-        QTest::newRow("yes to all") << QList<R>{R::YesToAll} << QByteArray("new a") << QByteArray("new b") << 1;
-        QTest::newRow("no, yes") << QList<R>{R::No, R::Yes} << QByteArray("old a") << QByteArray("new b") << 2;
-        QTest::newRow("cancel") << QList<R>{R::Cancel} << QByteArray("old a") << QByteArray("old b") << 1;
+        QTest::newRow("yes, no") << QList<R>{R::Yes, R::No} << QByteArray("new a")
+                                 << QByteArray("old b") << 2;
+        QTest::newRow("yes to all")
+            << QList<R>{R::YesToAll} << QByteArray("new a") << QByteArray("new b") << 1;
+        QTest::newRow("no, yes") << QList<R>{R::No, R::Yes} << QByteArray("old a")
+                                 << QByteArray("new b") << 2;
+        QTest::newRow("cancel") << QList<R>{R::Cancel} << QByteArray("old a") << QByteArray("old b")
+                                << 1;
     }
     void conflicts() {
         QFETCH(QList<ReplaceAnswer>, replies);
@@ -302,8 +313,7 @@ private slots:
             for (auto [name, expect] : {std::pair{"/a", expectA}, {"/b", expectB}}) {
                 QCOMPARE(get(d + name), expect);
                 // A move takes the source away only when it replaced the target.
-                QCOMPARE(exists(s + name),
-                         func == FO_COPY || expect.startsWith("old"));
+                QCOMPARE(exists(s + name), func == FO_COPY || expect.startsWith("old"));
             }
             QDir(QFile::decodeName(s)).removeRecursively();
             QDir(QFile::decodeName(d)).removeRecursively();
@@ -316,7 +326,8 @@ private slots:
         const QByteArray src = photos("shape");
         const Snapshot before = snapshot(src);
         ScriptedDialogs ui;
-        SHFILEOPSTRUCT self{0, FO_COPY, MakePathList({src}), MakePathList({src}), FOF_MULTIDESTFILES};
+        SHFILEOPSTRUCT self{0, FO_COPY, MakePathList({src}), MakePathList({src}),
+                            FOF_MULTIDESTFILES};
         QCOMPARE(RunFileOperation(self, ui), Failed);
         SHFILEOPSTRUCT inside{0, FO_MOVE, MakePathList({src}), MakePathList({src + "/sub"}), 0};
         QCOMPARE(RunFileOperation(inside, ui), Failed);
@@ -350,7 +361,11 @@ private slots:
         // The same name again gets a name of its own.
         put(d + "/caf\xe9 one.jpg", "3");
         QCOMPARE(RunFileOperation(op, ui), Ok);
-        QCOMPARE(get(home + "/files/caf\xe9 one.jpg.2"), QByteArray("3"));
+        QCOMPARE(get(home + "/files/caf\xe9 one.2.jpg"), QByteArray("3"));
+        for (const char* item :
+             {"/files/caf\xe9 one.jpg", "/files/caf\xe9 one.2.jpg",
+              "/info/caf\xe9 one.jpg.trashinfo", "/info/caf\xe9 one.2.jpg.trashinfo"})
+            unlink((home + item).constData());  // not UTF-8: would outlive the temporary home
 
         if (!canMount) QSKIP("no private mounts here: the other-volume trash is not tried");
         const QByteArray vol = dir("volume");
@@ -359,15 +374,74 @@ private slots:
         SHFILEOPSTRUCT there{0, FO_DELETE, MakePathList({vol + "/x.jpg"}), {}, FOF_ALLOWUNDO};
         QCOMPARE(RunFileOperation(there, ui), Ok);
         const QByteArray own = vol + "/.Trash-" + QByteArray::number(uint(getuid()));
-        QVERIFY(get(own + "/info/x.jpg.trashinfo").contains("\nPath=x.jpg\n"));  // relative to the volume's top
+        QVERIFY(get(own + "/info/x.jpg.trashinfo")
+                    .contains("\nPath=x.jpg\n"));  // relative to the volume's top
         // A volume that cannot take a trash asks before deleting for good.
         put(vol + "/y.jpg", "y");
         QVERIFY(mount(nullptr, vol.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0);
-        SHFILEOPSTRUCT ro{0, FO_DELETE, MakePathList({vol + "/y.jpg"}), {}, FOF_ALLOWUNDO | FOF_NOCONFIRMATION};
+        SHFILEOPSTRUCT ro{
+            0, FO_DELETE, MakePathList({vol + "/y.jpg"}), {}, FOF_ALLOWUNDO | FOF_NOCONFIRMATION};
         RunFileOperation(ro, ui);
         QCOMPARE(ui.forGoodAsked, 1);
         QVERIFY(exists(vol + "/y.jpg"));
         umount(vol.constData());
+    }
+
+    // A name too long for "<name>.trashinfo" is trashed under a shorter one
+    // that keeps its extension and its characters whole; the info file keeps
+    // the full path, which is what a file manager restores to.
+    void trashLongNames_data() {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QByteArray>("extension");  // what the trash names end in; empty: any
+        QTest::newRow("245 bytes, just fits")
+            << QByteArray(241, 'x') + ".jpg" << QByteArray(".jpg");
+        QTest::newRow("246 bytes") << QByteArray(242, 'x') + ".jpg" << QByteArray(".jpg");
+        QByteArray accents;
+        for (int i = 0; i < 125; ++i) accents += "\xc3\xa9";
+        QTest::newRow("255 bytes of two-byte characters")
+            << accents + ".jpeg" << QByteArray(".jpeg");
+        QTest::newRow("255 bytes, not UTF-8")
+            << QByteArray(251, '\xe9') + ".bmp" << QByteArray(".bmp");
+        QTest::newRow("extension too long to keep") << "a." + QByteArray(253, 'x') << QByteArray();
+        QTest::newRow("dot file") << "." + QByteArray(254, 'x') << QByteArray();
+    }
+
+    void trashLongNames() {
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, extension);
+        const QByteArray d = dir("long"), path = d + '/' + name;
+        const QByteArray info = HomeTrashDir() + "/info/", files = HomeTrashDir() + "/files/";
+        auto names = [](const QByteArray& folder) {
+            QSet<QByteArray> out;
+            if (DIR* dd = opendir(folder.constData())) {
+                while (dirent* e = readdir(dd))
+                    if (qstrcmp(e->d_name, ".") != 0 && qstrcmp(e->d_name, "..") != 0)
+                        out.insert(e->d_name);
+                closedir(dd);
+            }
+            return out;
+        };
+        // Twice: the second one needs a name of its own too.
+        for (const QByteArray& body : {QByteArray("first"), QByteArray("second")}) {
+            put(path, body);
+            const QSet<QByteArray> before = names(info);
+            QString why;
+            QCOMPARE(MoveToTrash(path, &why), TrashResult::Trashed);
+            QVERIFY(!exists(path));
+            const QSet<QByteArray> added = names(info) - before;
+            QCOMPARE(added.size(), 1);
+            const QByteArray infoName = *added.begin();
+            QVERIFY2(infoName.endsWith(".trashinfo") && infoName.size() <= 255, infoName);
+            const QByteArray trashed = infoName.chopped(10);
+            QCOMPARE(get(files + trashed), body);
+            QVERIFY(get(info + infoName).contains("\nPath=" + path.toPercentEncoding("/") + "\n"));
+            if (body == "first" && name.size() <= 245) QCOMPARE(trashed, name);
+            if (!extension.isEmpty()) QVERIFY2(trashed.endsWith(extension), trashed);
+            if (IsTextPath(name)) QVERIFY2(IsTextPath(trashed), trashed);
+            // Names that are not UTF-8 would outlive the temporary home.
+            unlink((files + trashed).constData());
+            unlink((info + infoName).constData());
+        }
     }
 };
 

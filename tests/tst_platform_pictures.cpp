@@ -11,6 +11,7 @@
 
 Q_DECLARE_METATYPE(PictureType)
 Q_DECLARE_METATYPE(PictureError)
+Q_DECLARE_METATYPE(PictureLimits)
 
 char* toString(PictureType type) {
     return qstrdup(PictureFormat::name(type));
@@ -36,6 +37,34 @@ QByteArray bmpHeader(qint32 width, qint32 height) {
     Bytes bmp;
     bmp.raw("BM").u32(54).u32(0).u32(54).u32(40).u32(width).u32(height).u16(1).u16(24);
     return bmp.u32(0).u32(0).u32(2835).u32(2835).u32(0).u32(0).data();
+}
+
+// A GIF whose first image lies at `image` on a `screen` of red and blue (the
+// background), its compressed data `dataBytes` long: pairs of a clear code and
+// a red literal, three bits each, setting the image's first pixels red. Before
+// it, comments of commentBytes.
+QByteArray gifOnScreen(QSize screen, QRect image, int dataBytes = 4, bool interlaced = false,
+                       int commentBytes = 0) {
+    Bytes gif;
+    gif.raw("GIF89a").u16(screen.width()).u16(screen.height()).u8(0x80).u8(1).u8(0);
+    gif.raw(QByteArray("\xFF\0\0\0\0\xFF", 6));
+    if (commentBytes > 0) {
+        gif.u8(0x21).u8(0xFE);
+        for (int left = commentBytes; left > 0; left -= 255)
+            gif.u8(qMin(left, 255)).raw(QByteArray(qMin(left, 255), 'c'));
+        gif.u8(0);
+    }
+    gif.u8(',').u16(image.x()).u16(image.y()).u16(image.width()).u16(image.height());
+    gif.u8(interlaced ? 0x40 : 0).u8(2);
+    QByteArray codes;
+    quint32 bits = 0;
+    for (int bitCount = 0; codes.size() < dataBytes;) {
+        bits |= (codes.size() + 2 < dataBytes ? 0x04 : 0x05) << bitCount;  // clear, 0; at last end
+        for (bitCount += 6; bitCount >= 8; bitCount -= 8, bits >>= 8) codes.append(char(bits));
+    }
+    for (qsizetype i = 0; i < codes.size(); i += 255)
+        gif.u8(codes.mid(i, 255).size()).raw(codes.mid(i, 255));
+    return gif.u8(0).u8(';').data();
 }
 
 bool near(QColor a, QColor b) {
@@ -121,6 +150,13 @@ private slots:
         QTest::newRow("cur named .ico")
             << "b.ico" << iconFile(2, {{halves({32, 32})}, {halves({64, 64})}}) << PictureType::Cur
             << QSize(64, 64) << twips({64, 64});
+        // Qt's GIF reader fills the logical screen, whatever its first image.
+        QTest::newRow("gif screen far larger than its image")
+            << "c.gif" << gifOnScreen({16000, 16000}, {0, 0, 1, 1}) << PictureType::Gif
+            << QSize(16000, 16000) << twips({16000, 16000});
+        QTest::newRow("gif screen of no size, behind 70 KB of comments")
+            << "d.gif" << gifOnScreen({0, 0}, {5, 5, 10, 10}, 4, false, 70000) << PictureType::Gif
+            << QSize(15, 15) << twips({15, 15});
         QTest::newRow("emf named .wmf")
             << "d.wmf" << emfFile(emfDrawing()) << PictureType::Emf << QSize(200, 125)
             << QSizeF(5292 * 1440.0 / 2540, 2646 * 1440.0 / 2540);
@@ -167,6 +203,16 @@ private slots:
         QTest::newRow("cur, largest entry first, scaled")
             << iconFile(2, {{halves({64, 64})}, {green}}) << QSize(16, 16) << QSize(16, 16)
             << kHalves;
+        QTest::newRow("gif image larger than its screen")
+            << gifOnScreen({100, 100}, {0, 0, 65535, 65535}) << QSize() << QSize(100, 100)
+            << Samples{};
+        QTest::newRow("gif image off its screen")
+            << gifOnScreen({100, 100}, {200, 200, 10, 10}) << QSize() << QSize(100, 100)
+            << Samples{{{0.5, 0.5}, kBlue}};
+        // 1000 bytes of codes paint at most 2.7 million pixels, interlaced eight times that.
+        QTest::newRow("gif 3000 x 3000, interlaced data can paint it")
+            << gifOnScreen({3000, 3000}, {0, 0, 3000, 3000}, 1000, true) << QSize(200, 200)
+            << QSize(200, 200) << Samples{};
         QTest::newRow("placeable wmf, fitted")
             << wmfFile(wmfDrawing()) << QSize(100, 100) << QSize(100, 63) << kDrawing;
         QTest::newRow("emf") << emfFile(emfDrawing()) << QSize() << QSize(200, 125) << kDrawing;
@@ -267,6 +313,19 @@ private slots:
         QTest::newRow("ico without entries")
             << icon.left(4) + QByteArray(2, '\0') << damaged << damaged;
 
+        // Each would have Qt's GIF reader fill a screen of hundreds of
+        // millions of pixels that its data never paint.
+        QTest::newRow("gif of 35 bytes, 16000 x 16000 screen, 1 x 1 image")
+            << gifOnScreen({16000, 16000}, {0, 0, 1, 1}, 2) << none << tooLarge;
+        QTest::newRow("gif 16000 x 16000 image of 4 bytes")
+            << gifOnScreen({16000, 16000}, {0, 0, 16000, 16000}) << none << tooLarge;
+        QTest::newRow("gif 4000 x 4000 screen, image off it")
+            << gifOnScreen({4000, 4000}, {5000, 5000, 3000, 3000}, 100000) << none << tooLarge;
+        QTest::newRow("gif 3000 x 3000, data cannot paint it")
+            << gifOnScreen({3000, 3000}, {0, 0, 3000, 3000}, 1000) << none << tooLarge;
+        QTest::newRow("gif 16384 x 16384, beyond Qt's reader")
+            << gifOnScreen({16384, 16384}, {0, 0, 16384, 16384}, 200000) << none << tooLarge;
+
         const QByteArray drawing = wmfDrawing();
         const QByteArray wmfRect = wmfRecord(0x041B, {0, 0, 0, 0});
         QTest::newRow("wmf claiming a huge record")
@@ -293,6 +352,8 @@ private slots:
         QTest::newRow("emf polygon of two billion points")
             << emfFile(emfDrawing() + emfRecord(86, {0, 0, 9, 9, 0x7FFFFFFF, 1, 2})) << none
             << helper;
+        QTest::newRow("emf glyph indices in a Hebrew font named by a lone surrogate")
+            << emfFile(emfGlyphsInBrokenFont()) << none << helper;
         QTest::newRow("emf cut short") << emfFile(emfDrawing()).chopped(40) << none << damaged;
         QTest::newRow("emf header only") << emfFile(emfDrawing()).left(60) << damaged << damaged;
     }
@@ -315,56 +376,96 @@ private slots:
 
     // The helper itself on files the loader's checks let through or never
     // see: it exits on its own, in time, and answers in full or not at all.
-    void hostileWmf_data() {
+    // Some crash the metafile libraries; that kills only the helper.
+    void hostileMetafile_data() {
         QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("options");
         QTest::addColumn<bool>("mayDraw");  // false: it must refuse
         const QByteArray drawing = wmfFile(wmfDrawing());
         QByteArray noise(4000, '\0');
         QRandomGenerator generator(7);
         for (char& c : noise) c = char(generator.bounded(256));
-        Bytes bitmap;  // a 30000 x 30000 24-bit DIB with no pixels
-        bitmap.u32(0x00CC0020).u16(0).u16(0).u16(30000).u16(30000).u16(0).u16(0).u16(100).u16(200);
-        bitmap.u32(40).u32(30000).u32(30000).u16(1).u16(24).u32(0).u32(0).u32(0).u32(0).u32(0).u32(
-            0);
-        const QByteArray stretchDib =
-            Bytes().u32(3 + bitmap.data().size() / 2).u16(0x0F43).raw(bitmap.data()).data();
+        auto stretchDib = [](int bitCount) {  // a 30000 x 30000 DIB with no pixels
+            Bytes bitmap;
+            bitmap.u32(0x00CC0020)
+                .u16(0)
+                .u16(0)
+                .u16(30000)
+                .u16(30000)
+                .u16(0)
+                .u16(0)
+                .u16(100)
+                .u16(200);
+            bitmap.u32(40).u32(30000).u32(30000).u16(1).u16(bitCount).u32(0).u32(0).u32(0).u32(0);
+            bitmap.u32(0).u32(0);
+            return Bytes().u32(3 + bitmap.data().size() / 2).u16(0x0F43).raw(bitmap.data()).data();
+        };
+        const QStringList none;
 
-        QTest::newRow("cut inside a record") << drawing.chopped(30) << false;
-        QTest::newRow("no end record") << drawing.chopped(6) << false;
-        QTest::newRow("header only") << drawing.left(40) << false;
-        QTest::newRow("random records after the header") << drawing.left(40) + noise << true;
-        QTest::newRow("polygon claiming 30000 points")
-            << wmfFile(wmfDrawing() + wmfRecord(0x0324, {30000, 0, 0, 10, 10})) << true;
-        QTest::newRow("text longer than its record")
-            << wmfFile(wmfText() + wmfRecord(0x0521, {30000, 0x4141, 10, 10})) << true;
-        QTest::newRow("bitmap of 30000 x 30000 without pixels")
-            << wmfFile(wmfDrawing() + stretchDib, true, 96, QRect(0, 0, 200, 100), 64) << true;
-        QTest::newRow("ellipse 65535 windows wide")
+        QTest::newRow("wmf cut inside a record") << drawing.chopped(30) << none << false;
+        QTest::newRow("wmf without end record") << drawing.chopped(6) << none << false;
+        QTest::newRow("wmf header only") << drawing.left(40) << none << false;
+        QTest::newRow("wmf of random records") << drawing.left(40) + noise << none << true;
+        QTest::newRow("wmf polygon claiming 30000 points")
+            << wmfFile(wmfDrawing() + wmfRecord(0x0324, {30000, 0, 0, 10, 10})) << none << true;
+        QTest::newRow("wmf text longer than its record")
+            << wmfFile(wmfText() + wmfRecord(0x0521, {30000, 0x4141, 10, 10})) << none << true;
+        for (const int bitCount : {24, 32})  // 2.7 and 3.6 GB
+            QTest::addRow("wmf bitmap of 30000 x 30000 x %d bits, no pixels", bitCount)
+                << wmfFile(wmfDrawing() + stretchDib(bitCount), true, 96, QRect(0, 0, 200, 100), 64)
+                << none << true;
+        QTest::newRow("wmf ellipse 65535 windows wide")
             << wmfFile(wmfDrawing() + wmfRecord(0x020C, {1, 1}) +
                        wmfRecord(0x0418, {32767, 32767, 0x8000, 0x8000}))
-            << true;
-        QTest::newRow("object never created") << wmfFile(wmfRecord(0x012D, {999})) << true;
+            << none << true;
+        QTest::newRow("wmf object never created")
+            << wmfFile(wmfRecord(0x012D, {999})) << none << true;
+
+        QTest::newRow("emf glyph indices in a Hebrew font named by a lone surrogate")
+            << emfFile(emfGlyphsInBrokenFont()) << none << true;
+        QTest::newRow("emf polyline claiming more points than it holds")
+            << emfFile(emfDrawing() + emfRecord(87, {0, 0, 200, 100, 1000, 0x00100010, 0x00500050}))
+            << none << true;
+        QByteArray unended = emfFile(emfDrawing()).chopped(20);  // records run to the very end
+        unended.replace(48, 8, Bytes().u32(unended.size()).u32(8).data());
+        QTest::newRow("emf without end record") << unended << none << true;
+
+        // Processor time: the helper stops itself at the budget it is given.
+        QTest::newRow("wmf with 1 ms of processor time")
+            << drawing << QStringList{"--cpu-ms", "1"} << false;
+        QTest::newRow("emf with 1 ms of processor time")
+            << emfFile(emfDrawing()) << QStringList{"--cpu-ms", "1"} << false;
     }
 
-    void hostileWmf() {
+    void hostileMetafile() {
         QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, options);
         QFETCH(bool, mayDraw);
         const QString helper = MetafileRenderer::findHelper();
         QVERIFY(!helper.isEmpty());
-        for (const QStringList& args :
-             {QStringList{"wmf", "64", "64"}, QStringList{"wmf", "extent"}}) {
+        const bool emf = PictureFormat::sniff(bytes) == PictureType::Emf;
+        QList<QStringList> requests = {options + QStringList{emf ? "emf" : "wmf", "64", "64"}};
+        // Measuring is too quick to be stopped at any budget; drawing starts a GUI application.
+        if (!emf && options.isEmpty()) requests << QStringList{"wmf", "extent"};
+        for (const QStringList& args : requests) {
             QProcess process;
             process.start(helper, args);
             QVERIFY(process.waitForStarted());
             process.write(bytes);
             process.closeWriteChannel();
             QVERIFY2(process.waitForFinished(8000), qPrintable(args.join(' ')));
-            QCOMPARE(process.exitStatus(), QProcess::NormalExit);
             const QByteArray out = process.readAllStandardOutput();
-            if (process.exitCode() != 0 || !mayDraw) {
-                QCOMPARE(process.exitCode(), 1);
-                QVERIFY(out.isEmpty());
-            } else if (args.size() == 3) {
+            const bool drew =
+                process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+            if (!drew || !mayDraw) {
+                QVERIFY2(!drew, qPrintable(args.join(' ')));
+                // A refusal is exit status 1 with nothing written, or a crash
+                // (whatever came before it counts for nothing); never a usage error.
+                if (process.exitStatus() == QProcess::NormalExit) {
+                    QCOMPARE(process.exitCode(), 1);
+                    QVERIFY(out.isEmpty());
+                }
+            } else if (args.last() != "extent") {
                 QCOMPARE(out.size(), 64 * 64 * 4);
             }
         }
@@ -423,30 +524,43 @@ private slots:
 
     // Fake helpers are shell scripts; none means the real one, "-" none installed.
     void metafileHelper_data() {
-        QTest::addColumn<QByteArray>("script");
-        QTest::addColumn<int>("timeoutMs");
+        QTest::addColumn<QByteArray>("script");  // HELPER stands for the real one
+        QTest::addColumn<PictureLimits>("limits");
         QTest::addColumn<bool>("loads");
-        QTest::newRow("real helper") << QByteArray() << 10000 << true;
-        QTest::newRow("real helper out of time") << QByteArray() << 1 << false;
-        QTest::newRow("no helper installed") << QByteArray("-") << 10000 << false;
+        auto limits = [](int timeoutMs, int cpuMs) {
+            PictureLimits l;
+            l.metafileTimeoutMs = timeoutMs;
+            l.metafileCpuMs = cpuMs;
+            return l;
+        };
+        const PictureLimits normal = limits(10000, 5000);
+        QTest::newRow("real helper") << QByteArray() << normal << true;
+        QTest::newRow("real helper, preview limits")
+            << QByteArray() << PictureLimits::preview() << true;
+        QTest::newRow("real helper out of time") << QByteArray() << limits(1, 5000) << false;
+        QTest::newRow("real helper out of processor time")
+            << QByteArray() << limits(10000, 1) << false;
+        QTest::newRow("processor time asked of the helper")
+            << QByteArray("[ \"$1 $2\" = \"--cpu-ms 1234\" ] && exec HELPER \"$@\"; exit 9")
+            << limits(10000, 1234) << true;
+        QTest::newRow("no helper installed") << QByteArray("-") << normal << false;
         QTest::newRow("sends too few pixels")
-            << QByteArray("head -c 99999 /dev/zero") << 10000 << false;
+            << QByteArray("head -c 99999 /dev/zero") << normal << false;
         QTest::newRow("fails after the pixels")
-            << QByteArray("head -c 100000 /dev/zero; exit 1") << 10000 << false;
-        QTest::newRow("never answers") << QByteArray("exec sleep 60") << 300 << false;
+            << QByteArray("head -c 100000 /dev/zero; exit 1") << normal << false;
+        QTest::newRow("never answers") << QByteArray("exec sleep 60") << limits(300, 5000) << false;
     }
 
     void metafileHelper() {
         QFETCH(QByteArray, script);
-        QFETCH(int, timeoutMs);
+        QFETCH(PictureLimits, limits);
         QFETCH(bool, loads);
-        PictureLimits limits;
-        limits.metafileTimeoutMs = timeoutMs;
         PictureLoader loader(kTppX, kTppY, limits);  // draws 200 x 125: 100000 bytes
         const QString helper = dir_.filePath(QString("helper-%1").arg(QTest::currentDataTag()));
         if (script == "-") {
             loader.setMetafileHelper(dir_.filePath("no-such-helper"));
         } else if (!script.isEmpty()) {
+            script.replace("HELPER", QFile::encodeName(MetafileRenderer::findHelper()));
             write(QFileInfo(helper).fileName(), "#!/bin/sh\n" + script + "\n");
             QFile::setPermissions(helper, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
             loader.setMetafileHelper(helper);

@@ -5,7 +5,13 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
+#include <future>
 #include <memory>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "TestEnv.h"
 #include "platform/SettingsBackend.h"
@@ -162,6 +168,89 @@ private slots:
         QCOMPARE(ReadFile(s.BrokenFileKeptAs()), text + "again");
     }
 
+    void notARegularFile_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("FIFO, whose open would wait for a writer") << "fifo";
+        QTest::newRow("link to a FIFO") << "link";
+        QTest::newRow("folder") << "folder";
+    }
+    // Kept aside like an unparseable file, without ever being opened for reading.
+    void notARegularFile() {
+        QFETCH(QString, kind);
+        QVERIFY(QDir().mkpath(QFileInfo(file_).path()));
+        const QByteArray fifo = QFile::encodeName(dir_->path() + "/fifo");
+        const QByteArray file = QFile::encodeName(file_);
+        if (kind == "folder") {
+            QVERIFY(QDir().mkdir(file_));
+        } else {
+            QCOMPARE(::mkfifo(kind == "fifo" ? file.constData() : fifo.constData(), 0600), 0);
+            if (kind == "link") QCOMPARE(::symlink(fifo.constData(), file.constData()), 0);
+        }
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("kept as "));
+        auto opened = std::async(std::launch::async,
+                                 [&] { return std::make_unique<IniSettingsBackend>(file_); });
+        if (opened.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+            // A writer that comes and goes lets the blocked open return and
+            // its read see the end, so the test can end.
+            ::close(::open(kind == "fifo" ? file.constData() : fifo.constData(),
+                           O_WRONLY | O_NONBLOCK));
+            opened.wait();
+            QFAIL("opening the settings waited on the FIFO");
+        }
+        const auto s = opened.get();
+        const QString kept = s->BrokenFileKeptAs();
+        QVERIFY(kept.startsWith(file_ + ".broken-"));
+        struct stat st;
+        QCOMPARE(::lstat(QFile::encodeName(kept).constData(), &st), 0);
+        QVERIFY(kind == "fifo"   ? S_ISFIFO(st.st_mode)
+                : kind == "link" ? S_ISLNK(st.st_mode)
+                                 : S_ISDIR(st.st_mode));
+        QVERIFY(s->SetValue("A", "k", "v"));
+        QCOMPARE(Get(*s, "A", "k"), "v");
+        QCOMPARE(Flat(IniSettingsBackend(file_).Section("A")), QStringList{"k=v"});
+    }
+
+    // A writer killed between making its temporary and renaming it leaves the
+    // temporary; the next start removes those, and nothing else.
+    void staleTemporariesRemovedAtStart() {
+        const QString dir = QFileInfo(file_).path();
+        QVERIFY(WriteFile(file_, "[A]\nk=v\n"));
+        const QStringList stale = {"settings.ini.writing-aB3dE9", "settings.ini.writing-ZZZZZZ"};
+        const QStringList others = {"settings.ini.backup",
+                                    "settings.ini.AbCdEf",
+                                    "settings.ini.writing-aB3dE",
+                                    "settings.ini.writing-aB3dE9x",
+                                    "settings.ini.writing-aB-dE9",
+                                    "other.ini.writing-aB3dE9",
+                                    "settings.ini.lock"};
+        for (const QString& name : stale + others) QVERIFY(WriteFile(dir + '/' + name, "[A]\n"));
+        QVERIFY(QDir(dir).mkdir("settings.ini.writing-Folder"));
+        const QStringList kept = QStringList(others) << "settings.ini"
+                                                     << "settings.ini.writing-Folder";
+        auto files = [&] {
+            QStringList names = QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+            names.sort();
+            return names;
+        };
+
+        // While another instance holds the lock, its temporary may be live.
+        const int other = ::open(QFile::encodeName(file_ + ".lock").constData(), O_RDWR);
+        QVERIFY(other >= 0);
+        QCOMPARE(::flock(other, LOCK_EX), 0);
+        QCOMPARE(Get(*std::make_unique<IniSettingsBackend>(file_), "A", "k"), "v");
+        QCOMPARE(files(), [&] {
+            QStringList all = kept + stale;
+            all.sort();
+            return all;
+        }());
+        ::close(other);
+
+        QCOMPARE(Get(*std::make_unique<IniSettingsBackend>(file_), "A", "k"), "v");
+        QStringList expected = kept;
+        expected.sort();
+        QCOMPARE(files(), expected);
+    }
+
     void unwritableFolder_data() {
         QTest::addColumn<bool>("readOnlyFolder");
         QTest::newRow("read-only folder") << true;
@@ -256,6 +345,8 @@ private slots:
 
             IniSettingsBackend check(file_);
             QVERIFY(check.BrokenFileKeptAs().isEmpty());
+            QCOMPARE(QDir(QFileInfo(file_).path()).entryList(QDir::Files | QDir::Hidden),
+                     QStringList({"settings.ini", "settings.ini.lock"}));
             const Entries loop = check.Section("Loop");
             int last = -1;
             for (const auto& [key, value] : loop)

@@ -38,7 +38,7 @@ FitLayout FitPicture(float w, float h, float A, float B) {
 
 bool LoadForArea(PictureHolder& pic, const QByteArray& path, float areaW, float areaH,
                  qreal deviceRatio) {
-    const PictureLoader l = ScreenPictureLoader();
+    const PictureLoader l = ScreenPictureLoader(PictureLimits::preview());
     const std::optional<PictureInfo> info = l.probe(path);
     if (!info) return false;
     const FitLayout at =

@@ -3,7 +3,7 @@
 #include "platform/Platform.h"
 #include "platform/ScreenMetrics.h"
 
-PictureLoader ScreenPictureLoader() {
+PictureLoader ScreenPictureLoader(PictureLimits limits) {
     const ScreenMetrics& s = Platform::screen();
-    return PictureLoader(s.TwipsPerPixelX(), s.TwipsPerPixelY());
+    return PictureLoader(s.TwipsPerPixelX(), s.TwipsPerPixelY(), limits);
 }

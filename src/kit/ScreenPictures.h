@@ -3,4 +3,4 @@
 #include "platform/PictureLoader.h"
 
 // A picture loader that measures pictures for this screen's twips per pixel.
-PictureLoader ScreenPictureLoader();
+PictureLoader ScreenPictureLoader(PictureLimits limits = {});

@@ -48,9 +48,9 @@ std::optional<QImage> MetafileRenderer::render(const QByteArray& data, PictureTy
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull()) return {};
     // The helper answers with the raw pixels of exactly this image.
-    const auto received =
-        run({PictureFormat::name(type), QString::number(size.width()), QString::number(size.height())},
-            data, reinterpret_cast<char*>(image.bits()), image.sizeInBytes());
+    const auto received = run(
+        {PictureFormat::name(type), QString::number(size.width()), QString::number(size.height())},
+        data, reinterpret_cast<char*>(image.bits()), image.sizeInBytes());
     if (received != image.sizeInBytes()) return {};
     return image;
 }
@@ -76,7 +76,7 @@ std::optional<qint64> MetafileRenderer::run(const QStringList& args, const QByte
     // a failure is any non-zero exit, and more output than asked for.
     QProcess process;
     process.setProgram(helper_);
-    process.setArguments(args);
+    process.setArguments(QStringList{"--cpu-ms", QString::number(cpuMs_)} + args);
     process.setStandardErrorFile(QProcess::nullDevice());
     const QDeadlineTimer deadline(timeoutMs_);
     process.start();

@@ -21,8 +21,12 @@ public:
     // PATH; empty when there is none.
     static QString findHelper();
 
-    explicit MetafileRenderer(QString helper = findHelper(), int timeoutMs = 10000)
-        : helper_(std::move(helper)), timeoutMs_(timeoutMs) {}
+    // The helper is killed after timeoutMs, and stops itself after cpuMs of
+    // processor time (at most kMaxCpuMs, its own limit), which on a busy
+    // machine comes later.
+    explicit MetafileRenderer(QString helper = findHelper(), int timeoutMs = 10000,
+                              int cpuMs = kMaxCpuMs)
+        : helper_(std::move(helper)), timeoutMs_(timeoutMs), cpuMs_(cpuMs) {}
 
     // The metafile drawn to fill exactly size, on a transparent background.
     std::optional<QImage> render(const QByteArray& data, PictureType type, QSize size) const;
@@ -34,6 +38,7 @@ public:
     // The helper refuses larger input and output, and the renderer does not ask.
     static constexpr qint64 kMaxInputBytes = 256 * 1024 * 1024;
     static constexpr qint64 kMaxPixels = 32 * 1024 * 1024;
+    static constexpr int kMaxCpuMs = 5000;
 
 private:
     // Runs the helper on data and collects what it writes, at most capacity
@@ -43,4 +48,5 @@ private:
 
     QString helper_;
     int timeoutMs_;
+    int cpuMs_;
 };

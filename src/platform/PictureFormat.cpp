@@ -193,8 +193,8 @@ std::optional<WmfLayout> wmfLayout(QByteArrayView data) {
     if (!isWmfHeader(b, headerAt)) return {};
     if (layout.placeable) {
         const int left = b.s16(6), top = b.s16(8), right = b.s16(10), bottom = b.s16(12);
-        layout.bounds = QRect(std::min(left, right), std::min(top, bottom),
-                              std::abs(right - left), std::abs(bottom - top));
+        layout.bounds = QRect(std::min(left, right), std::min(top, bottom), std::abs(right - left),
+                              std::abs(bottom - top));
         layout.unitsPerInch = b.u16(14);
     }
     layout.recordsAt = headerAt + kWmfHeaderBytes;
@@ -238,7 +238,7 @@ bool bmpComplete(QByteArrayView headerBytes, qint64 fileSize) {
            needed <= fileSize - header->pixelsAt;
 }
 
-bool gifComplete(QByteArrayView data) {
+std::optional<GifLayout> gifLayout(QByteArrayView data) {
     const Bytes b(data);
     qint64 pos = 13 + gifColorTableBytes(b.u8(10));
     // Every step moves forward by at least a byte, so the walk ends.
@@ -246,17 +246,43 @@ bool gifComplete(QByteArrayView data) {
         switch (b.u8(pos)) {
             case 0x21:  // extension: label, then sub-blocks
                 pos = skipGifSubBlocks(b, pos + 2);
-                if (pos < 0) return false;
+                if (pos < 0) return {};
                 break;
             case 0x2C: {  // the first image: descriptor, local colours, code size, data
+                if (!b.has(pos, 10)) return {};
+                GifLayout layout;
+                layout.firstImage =
+                    QRect(b.u16(pos + 1), b.u16(pos + 3), b.u16(pos + 5), b.u16(pos + 7));
+                layout.interlaced = b.u8(pos + 9) & 0x40;
+                const QRect& image = layout.firstImage;
+                layout.screen = QSize(b.u16(6) ? b.u16(6) : image.x() + image.width(),
+                                      b.u16(8) ? b.u16(8) : image.y() + image.height());
                 const qint64 dataAt = pos + 10 + gifColorTableBytes(b.u8(pos + 9)) + 1;
-                return skipGifSubBlocks(b, dataAt) > 0;
+                for (qint64 at = dataAt; b.has(at, 1);) {
+                    const int length = b.u8(at);
+                    if (length == 0) {
+                        layout.complete = true;
+                        break;
+                    }
+                    layout.imageDataBytes += qMin<qint64>(length, b.size() - at - 1);
+                    at += 1 + length;
+                }
+                return layout;
             }
             default:  // trailer before any image, or garbage
-                return false;
+                return {};
         }
     }
-    return false;
+    return {};
+}
+
+qint64 gifPaintablePixels(const GifLayout& layout) {
+    const QRect covered = layout.firstImage & QRect(QPoint(0, 0), layout.screen);
+    // A code of at most 12 bits stands for at most 4097 pixels, the longest
+    // string a table of 4096 entries can hold. Interlaced, Qt's reader
+    // repeats each row of the first pass over up to 7 rows below it.
+    const qint64 coded = layout.imageDataBytes * 8 * 4097 / 12 * (layout.interlaced ? 8 : 1);
+    return qMin(qint64(covered.width()) * covered.height(), coded);
 }
 
 bool metafileComplete(QByteArrayView data, PictureType type) {

@@ -34,8 +34,8 @@ std::optional<QSizeF> metafileTwips(QByteArrayView data, PictureType type);
 struct WmfLayout {
     qint64 recordsAt = 0;  // the first record, after the header or headers
     bool placeable = false;
-    QRect bounds;          // placeable: the picture's box in logical units
-    int unitsPerInch = 0;  // placeable: logical units to the inch
+    QRect bounds;                    // placeable: the picture's box in logical units
+    int unitsPerInch = 0;            // placeable: logical units to the inch
     std::optional<QSize> windowExt;  // the first window extent set, as magnitudes
     int mapMode = 0;                 // the first mapping mode set, 0 for none
     bool ended = false;              // the records reach an end record inside the data
@@ -50,10 +50,25 @@ std::optional<QSize> bmpSize(QByteArrayView data);
 // Qt's readers return a partly decoded picture from a truncated BMP or GIF
 // without a word; these catch that.
 bool bmpComplete(QByteArrayView header, qint64 fileSize);
-bool gifComplete(QByteArrayView data);
 // For a metafile, also that the record counts and sizes its header declares
 // fit in the file; a WMF's records must run to their end record.
 bool metafileComplete(QByteArrayView data, PictureType type);
+
+// What a GIF's header and first image say, read without decoding. Qt's GIF
+// reader fills its whole logical screen for the first image, whatever that
+// image's own size and data, so the screen is what a decode costs.
+struct GifLayout {
+    QSize screen;      // the logical screen; a zero side taken from the first image's far edge
+    QRect firstImage;  // as declared: it may reach past the screen, or lie outside it
+    bool interlaced = false;
+    qint64 imageDataBytes = 0;  // the first image's compressed data
+    bool complete = false;      // that data ends inside the bytes given
+};
+// Nothing when the bytes hold no image descriptor.
+std::optional<GifLayout> gifLayout(QByteArrayView data);
+// The most pixels of the screen the first image can set: those of the screen
+// it covers, and no more than its compressed data can stand for.
+qint64 gifPaintablePixels(const GifLayout& layout);
 
 struct JpegLayout {
     bool complete = false;           // an end-of-image marker follows the first scan

@@ -21,6 +21,15 @@ namespace {
 constexpr qint64 kHeadBytes = 64 * 1024;
 constexpr int kMaxIconEntries = 64;
 
+// Qt's GIF reader decodes no screen of 16384 x 16384 pixels or more.
+constexpr qint64 kGifReaderMaxPixels = qint64(16384) * 16384 - 1;
+// Qt's GIF reader fills the whole screen before it draws the first image,
+// a cost that needs no data at all: a 35-byte file can ask for 16000 x 16000
+// pixels and hold the window for seconds. Up to this many pixels (about
+// 60 ms of filling) any screen goes; a larger one must be one the first
+// image's data can paint.
+constexpr qint64 kGifFreeFillPixels = 2048 * 2048;
+
 template <class T>
 std::optional<T> fail(PictureError* error, PictureError why) {
     if (error) *error = why;
@@ -120,8 +129,7 @@ std::optional<Picture> PictureLoader::load(const QString& path, QSize maxSize,
     return load(PathBytes(path), maxSize, error);
 }
 
-std::optional<PictureInfo> PictureLoader::probe(const QByteArray& path,
-                                                PictureError* error) const {
+std::optional<PictureInfo> PictureLoader::probe(const QByteArray& path, PictureError* error) const {
     QFile file;
     if (!openRegularFile(path, file)) return fail<PictureInfo>(error, PictureError::CannotOpen);
     const QByteArray head = file.peek(kHeadBytes);
@@ -140,16 +148,24 @@ std::optional<PictureInfo> PictureLoader::probe(const QByteArray& path,
         }
         info = metafileInfo(data, type, error);
     } else {
+        // A GIF with a zero side takes it from its first image, whose
+        // descriptor a long run of extensions can push past the head.
+        QByteArray data = head;
+        if (type == PictureType::Gif && !PictureFormat::gifLayout(head) &&
+            file.size() > head.size()) {
+            if (file.size() > limits_.maxFileBytes)
+                return fail<PictureInfo>(error, PictureError::CannotOpen);
+            data = file.readAll();
+        }
         QImageReader reader(&file, PictureFormat::name(type));
-        info = bitmapInfo(reader, type, head, error);
+        info = bitmapInfo(reader, type, data, error);
     }
     if (info && error) *error = PictureError::None;
     return info;
 }
 
 std::optional<Picture> PictureLoader::load(const QByteArray& path, QSize maxSize,
-                                           PictureError* error,
-                                           const PictureInfo* probed) const {
+                                           PictureError* error, const PictureInfo* probed) const {
     QFile file;
     if (!openRegularFile(path, file) || file.size() > limits_.maxFileBytes)
         return fail<Picture>(error, PictureError::CannotOpen);
@@ -202,7 +218,8 @@ std::optional<PictureInfo> PictureLoader::metafileInfo(const QByteArray& data, P
     if (!twips && type == PictureType::Wmf) {
         const auto layout = PictureFormat::wmfLayout(data);
         if (!layout || layout->placeable) return fail<PictureInfo>(error, PictureError::Damaged);
-        twips = MetafileRenderer(helper_, limits_.metafileTimeoutMs).measureWmf(data);
+        twips = MetafileRenderer(helper_, limits_.metafileTimeoutMs, limits_.metafileCpuMs)
+                    .measureWmf(data);
         if (!twips) return fail<PictureInfo>(error, PictureError::RendererFailed);
     }
     if (!twips) return fail<PictureInfo>(error, PictureError::Damaged);
@@ -223,8 +240,18 @@ std::optional<PictureInfo> PictureLoader::bitmapInfo(QImageReader& reader, Pictu
     const bool isIcon = type == PictureType::Ico || type == PictureType::Cur;
     if (isIcon && !selectBestIcon(reader, head))
         return fail<PictureInfo>(error, PictureError::Damaged);
-    const QSize pixels =
-        type == PictureType::Bmp ? PictureFormat::bmpSize(head).value_or(QSize()) : reader.size();
+    // A BMP's and a GIF's size from their headers: Qt's reader reports none for
+    // some BMPs, and for a GIF whose screen is much larger than its first
+    // image it reports the image's extent, while its decoder fills the screen.
+    QSize pixels;
+    if (type == PictureType::Bmp) {
+        pixels = PictureFormat::bmpSize(head).value_or(QSize());
+    } else if (type == PictureType::Gif) {
+        const auto layout = PictureFormat::gifLayout(head);
+        pixels = layout ? layout->screen : QSize();
+    } else {
+        pixels = reader.size();
+    }
     if (pixels.isEmpty()) return fail<PictureInfo>(error, PictureError::Damaged);
     const QSizeF twips(pixels.width() * double(twipsPerPixelX_),
                        pixels.height() * double(twipsPerPixelY_));
@@ -239,7 +266,7 @@ std::optional<QImage> PictureLoader::decodeBitmap(QImageReader& reader, const Pi
 
     // Judge the size the decoder really holds, not the size it hands back.
     QSize working = full;
-    bool complete = true;
+    bool complete = true, tooLarge = false;
     switch (info.type) {
         case PictureType::Jpeg: {
             const auto layout = PictureFormat::jpegLayout(data);
@@ -251,13 +278,20 @@ std::optional<QImage> PictureLoader::decodeBitmap(QImageReader& reader, const Pi
         case PictureType::Bmp:
             complete = PictureFormat::bmpComplete(data, fileSize);
             break;
-        case PictureType::Gif:
-            complete = PictureFormat::gifComplete(data);
+        case PictureType::Gif: {
+            const auto layout = PictureFormat::gifLayout(data);
+            if (!layout) return fail<QImage>(error, PictureError::Damaged);
+            complete = layout->complete;
+            const qint64 screen = qint64(full.width()) * full.height();
+            tooLarge = screen > kGifReaderMaxPixels ||
+                       (screen > kGifFreeFillPixels &&
+                        PictureFormat::gifPaintablePixels(*layout) < screen);
             break;
+        }
         default:
             break;  // Qt's icon reader refuses a truncated entry itself
     }
-    if (!withinLimits(working)) return fail<QImage>(error, PictureError::TooLarge);
+    if (tooLarge || !withinLimits(working)) return fail<QImage>(error, PictureError::TooLarge);
     if (!complete) return fail<QImage>(error, PictureError::Damaged);
 
     allowAllocationsUpTo(limits_.maxPixels);
@@ -278,7 +312,7 @@ std::optional<QImage> PictureLoader::renderMetafile(const QByteArray& data, cons
     }
     if (data.size() > MetafileRenderer::kMaxInputBytes)
         return fail<QImage>(error, PictureError::TooLarge);
-    const MetafileRenderer renderer(helper_, limits_.metafileTimeoutMs);
+    const MetafileRenderer renderer(helper_, limits_.metafileTimeoutMs, limits_.metafileCpuMs);
     auto image = renderer.render(data, info.type, target);
     if (!image) return fail<QImage>(error, PictureError::RendererFailed);
     return image;

@@ -1,5 +1,6 @@
 #include "platform/Trash.h"
 
+#include "platform/FileOperation.h"
 #include "platform/FileSystem.h"
 
 #include <QDateTime>
@@ -11,6 +12,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
 namespace {
@@ -41,6 +43,31 @@ QByteArray absolute(const QByteArray& path) {
     return QFile::encodeName(QDir::currentPath()) + '/' + path;
 }
 
+constexpr char kInfoSuffix[] = ".trashinfo";
+// A longer "extension" is more likely a dot in the middle of a name.
+constexpr qsizetype kMaxKeptExtension = 16;
+
+// The name an item takes in the trash's files/ and, with ".trashinfo", info/:
+// its own name when that fits the folder's limit on names, else the name
+// shortened, keeping its extension and whole UTF-8 characters. The info file
+// holds the full original path, so nothing is lost on restore. A second item
+// of the same name (n > 1) gets ".n" before the extension.
+QByteArray trashName(const QByteArray& name, int n, qsizetype maxName) {
+    const QByteArray number = n > 1 ? '.' + QByteArray::number(n) : QByteArray();
+    qsizetype dot = name.lastIndexOf('.');
+    if (dot <= 0 || name.size() - dot > kMaxKeptExtension) dot = name.size();
+    QByteArray stem = name.left(dot);
+    const QByteArray extension = name.mid(dot);
+    const qsizetype room =
+        maxName - qsizetype(sizeof kInfoSuffix - 1) - number.size() - extension.size();
+    if (stem.size() > room) {
+        qsizetype cut = qMax<qsizetype>(room, 1);
+        if (IsTextPath(stem))
+            while (cut > 1 && (quint8(stem[cut]) & 0xC0) == 0x80) --cut;  // inside a character
+        stem.truncate(cut);
+    }
+    return stem + number + extension;
+}
 
 // The top folder of the mount that holds path: the highest parent still on
 // the same device.
@@ -114,34 +141,40 @@ TrashResult MoveToTrash(const QByteArray& rawPath, QString* error) {
     // Paths in the home trash are absolute, in a volume's trash relative to
     // its top; both percent-encoded from the raw bytes.
     QByteArray recorded = path;
-    if (!topdir.isEmpty() && topdir != "/") recorded = path.mid(topdir.size() + 1);
-    else if (!topdir.isEmpty()) recorded = path.mid(1);
-    const QByteArray info = "[Trash Info]\nPath=" + recorded.toPercentEncoding("/") +
-                            "\nDeletionDate=" +
-                            QDateTime::currentDateTime().toString(Qt::ISODate).left(19).toLatin1() +
-                            "\n";
+    if (!topdir.isEmpty() && topdir != "/")
+        recorded = path.mid(topdir.size() + 1);
+    else if (!topdir.isEmpty())
+        recorded = path.mid(1);
+    const QByteArray info =
+        "[Trash Info]\nPath=" + recorded.toPercentEncoding("/") +
+        "\nDeletionDate=" + QDateTime::currentDateTime().toString(Qt::ISODate).left(19).toLatin1() +
+        "\n";
 
     // The info file is made first with O_EXCL: it reserves the name.
-    QByteArray name = path.mid(path.lastIndexOf('/') + 1);
+    const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
+    const long limit = pathconf((trash + "/info").constData(), _PC_NAME_MAX);
+    const qsizetype maxName = limit > 0 ? qsizetype(limit) : NAME_MAX;
     for (int n = 1; n < 10000; ++n) {
-        const QByteArray candidate = n == 1 ? name : name + '.' + QByteArray::number(n);
-        const QByteArray infoPath = trash + "/info/" + candidate + ".trashinfo";
+        const QByteArray candidate = trashName(name, n, maxName);
+        const QByteArray infoPath = trash + "/info/" + candidate + kInfoSuffix;
         const int fd = open(infoPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0) {
             if (errno == EEXIST) continue;
             return fail(errno);
         }
-        const bool written = write(fd, info.constData(), size_t(info.size())) == info.size() &&
-                             fsync(fd) == 0;
+        const bool written =
+            write(fd, info.constData(), size_t(info.size())) == info.size() && fsync(fd) == 0;
         close(fd);
         if (!written) {
             unlink(infoPath.constData());
             return fail(EIO);
         }
+        // An item left in files/ without its info file keeps its place too.
         const QByteArray target = trash + "/files/" + candidate;
-        if (rename(path.constData(), target.constData()) != 0) {
+        if (!RenameNoReplace(path, target)) {
             const int e = errno;
             unlink(infoPath.constData());
+            if (e == EEXIST) continue;
             if (e == EXDEV) return TrashResult::NoTrash;
             return fail(e);
         }

@@ -1,7 +1,7 @@
 // kvoview-metafile: draws one WMF or EMF picture for Kvo View.
 //
-//   kvoview-metafile wmf|emf WIDTH HEIGHT  < metafile  > pixels
-//   kvoview-metafile wmf extent            < metafile  > "WIDTH HEIGHT\n"
+//   kvoview-metafile [--cpu-ms MS] wmf|emf WIDTH HEIGHT  < metafile  > pixels
+//   kvoview-metafile [--cpu-ms MS] wmf extent            < metafile  > "WIDTH HEIGHT\n"
 //
 // Reads the metafile on stdin. Drawing, it writes WIDTH x HEIGHT pixels on
 // stdout as premultiplied ARGB32 (QImage::Format_ARGB32_Premultiplied: rows
@@ -11,7 +11,9 @@
 // answer is complete; nothing else is ever written on stdout, whatever the
 // libraries print. The metafile libraries are not trusted with our main
 // process: this one limits its own memory, CPU time and file writes before
-// it reads a byte, so a hostile file can at worst make it fail.
+// it reads a byte, so a hostile file can at worst make it fail. A caller
+// that must not wait long (a preview) asks for less processor time than the
+// helper's own limit with --cpu-ms; it never gets more.
 
 #include <QGuiApplication>
 #include <QImage>
@@ -19,12 +21,15 @@
 #include <QSvgRenderer>
 
 #include <sys/resource.h>
+#include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <optional>
 
 #include <emf2svg.h>
@@ -34,7 +39,7 @@
 namespace {
 
 constexpr rlim_t kMemoryBytes = rlim_t(1) << 30;
-constexpr rlim_t kCpuSeconds = 5;
+constexpr long kMaxCpuMs = 5000;
 constexpr qint64 kMaxInputBytes = 256 * 1024 * 1024;
 constexpr long kMaxSide = 30000;
 constexpr qint64 kMaxPixels = 32 * 1024 * 1024;  // MetafileRenderer never asks for more
@@ -42,21 +47,29 @@ constexpr qint64 kMaxPixels = 32 * 1024 * 1024;  // MetafileRenderer never asks 
 // Files may grow no larger than the pixels we write: stdout is usually a
 // pipe, which this limit does not cover, and nothing else is ever written.
 // A refused write fails with EFBIG instead of killing the process.
-bool limitResources(qint64 outputBytes) {
+// Processor time is capped to the millisecond by a profiling timer, whose
+// signal ends the process, and in whole seconds by RLIMIT_CPU behind it.
+bool limitResources(qint64 outputBytes, long cpuMs) {
     const rlimit memory{kMemoryBytes, kMemoryBytes};
-    const rlimit cpu{kCpuSeconds, kCpuSeconds + 1};
+    const rlim_t cpuSeconds = rlim_t((cpuMs + 999) / 1000);
+    const rlimit cpu{cpuSeconds, cpuSeconds + 1};
     const rlimit noCore{0, 0};
     const rlimit files{rlim_t(outputBytes), rlim_t(outputBytes)};
+    itimerval cpuTimer{};
+    cpuTimer.it_value.tv_sec = cpuMs / 1000;
+    cpuTimer.it_value.tv_usec = cpuMs % 1000 * 1000;
     std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGPROF, SIG_DFL);
     return setrlimit(RLIMIT_AS, &memory) == 0 && setrlimit(RLIMIT_CPU, &cpu) == 0 &&
-           setrlimit(RLIMIT_CORE, &noCore) == 0 && setrlimit(RLIMIT_FSIZE, &files) == 0;
+           setrlimit(RLIMIT_CORE, &noCore) == 0 && setrlimit(RLIMIT_FSIZE, &files) == 0 &&
+           setitimer(ITIMER_PROF, &cpuTimer, nullptr) == 0;
 }
 
-std::optional<long> parseSide(const char* text) {
+std::optional<long> parseNumber(const char* text, long max) {
     char* end = nullptr;
     errno = 0;
     const long value = std::strtol(text, &end, 10);
-    if (errno != 0 || end == text || *end != '\0' || value < 1 || value > kMaxSide) return {};
+    if (errno != 0 || end == text || *end != '\0' || value < 1 || value > max) return {};
     return value;
 }
 
@@ -155,28 +168,36 @@ int measureAndWrite(const QByteArray& data) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const bool measuring = argc == 3 && qstrcmp(argv[1], "wmf") == 0 &&
-                           qstrcmp(argv[2], "extent") == 0;
+    char* const argv0 = argv[0];
+    long cpuMs = kMaxCpuMs;
+    if (argc >= 3 && qstrcmp(argv[1], "--cpu-ms") == 0) {
+        const auto asked = parseNumber(argv[2], std::numeric_limits<long>::max());
+        if (!asked) return 2;
+        cpuMs = std::min(*asked, kMaxCpuMs);
+        argc -= 2;
+        argv += 2;
+    }
+    const bool measuring =
+        argc == 3 && qstrcmp(argv[1], "wmf") == 0 && qstrcmp(argv[2], "extent") == 0;
     if (argc != 4 && !measuring) {
         std::fprintf(stderr,
-                     "usage: %s wmf|emf WIDTH HEIGHT < metafile > pixels\n"
-                     "       %s wmf extent < metafile > twips\n",
-                     argv[0], argv[0]);
+                     "usage: %s [--cpu-ms MS] wmf|emf WIDTH HEIGHT < metafile > pixels\n"
+                     "       %s [--cpu-ms MS] wmf extent < metafile > twips\n",
+                     argv0, argv0);
         return 2;
     }
     constexpr qint64 kAnswerBytes = 64;
     QSize size;
     if (!measuring) {
         const QByteArray kind = argv[1];
-        const auto width = parseSide(argv[2]), height = parseSide(argv[3]);
-        if ((kind != "wmf" && kind != "emf") || !width || !height ||
-            *width * *height > kMaxPixels)
+        const auto width = parseNumber(argv[2], kMaxSide), height = parseNumber(argv[3], kMaxSide);
+        if ((kind != "wmf" && kind != "emf") || !width || !height || *width * *height > kMaxPixels)
             return 2;
         size = QSize(int(*width), int(*height));
     }
     const qint64 outputBytes = measuring ? kAnswerBytes : qint64(size.width()) * size.height() * 4;
-    if (!keepStdoutForAnswer() || !limitResources(outputBytes)) return 3;
+    if (!keepStdoutForAnswer() || !limitResources(outputBytes, cpuMs)) return 3;
     auto data = readInput();
     if (!data) return 1;
-    return measuring ? measureAndWrite(*data) : drawAndWrite(argv[1], *data, size, argv[0]);
+    return measuring ? measureAndWrite(*data) : drawAndWrite(argv[1], *data, size, argv0);
 }
