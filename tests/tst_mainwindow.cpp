@@ -14,6 +14,7 @@
 #include "browser/frmMain.h"
 #include "kit/EdgeDrawing.h"
 #include "kit/Forms.h"
+#include "kit/PictureBox.h"
 #include "kit/Settings.h"
 #include "kit/Splitter.h"
 #include "kit/StatusBar.h"
@@ -145,6 +146,35 @@ private slots:
                  PxY(f->ScaleHeight() - (toolbars ? tb : 0) - (statusBar ? sb : 0)));
     }
 
+    // The panes start at the designed split of 3000 twips, whichever way
+    // the preview lies and whatever size the window comes up at.
+    void designedSplitAtStart_data() {
+        QTest::addColumn<QString>("position");
+        QTest::addColumn<int>("state");
+        QTest::newRow("right") << "Right" << 0;
+        QTest::newRow("bottom") << "Bottom" << 0;
+        QTest::newRow("bottom, maximised") << "Bottom" << 2;
+        QTest::newRow("right, maximised") << "Right" << 2;
+    }
+
+    void designedSplitAtStart() {
+        QFETCH(QString, position);
+        QFETCH(int, state);
+        freshStart();
+        WriteSetting("Browser Options", "Preview Position", position);
+        WriteSetting("Browser Options", "WindowState", state);
+        frmMain* f = load();
+        QTRY_COMPARE(f->WindowState(), state);
+        const bool below = position == "Bottom";
+        QCOMPARE(f->Splitter2->Orientation(), below);
+        QCOMPARE(f->FolderTreeview1->width(), PxX(3000));
+        QCOMPARE(below ? f->ListView1->height() : f->ListView1->width(), PxX(3000));
+        // The preview takes the rest.
+        QCOMPARE(below ? f->picdest->height() : f->picdest->width(),
+                 (below ? f->Splitter2->height() : f->Splitter2->width()) - PxX(3000) -
+                     f->Splitter2->handleWidth());
+    }
+
     void barTogglesSaveAndLayOut() {
         freshStart();
         frmMain* f = load();
@@ -185,8 +215,8 @@ private slots:
         QCOMPARE(ReadSetting("Browser Options", "WindowState"), QString::number(state));
         QCOMPARE(ReadSetting("Browser Options", "Previous Folder"), root_);
         QCOMPARE(ReadSetting("Browser Options", "Listview View"), QString("1"));
-        const QStringList saved = state == 0 ? QStringList{"600", "450", "9000", "6000"}
-                                             : QStringList(4, "4321");
+        const QStringList saved =
+            state == 0 ? QStringList{"600", "450", "9000", "6000"} : QStringList(4, "4321");
         const char* const keys[] = {"Left", "Top", "Width", "Height"};
         for (int i = 0; i < 4; ++i) QCOMPARE(ReadSetting("Browser Options", keys[i]), saved[i]);
     }

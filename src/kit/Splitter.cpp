@@ -6,6 +6,16 @@ Splitter::Splitter(QWidget* parent) : QSplitter(Qt::Horizontal, parent) {
     setChildrenCollapsible(false);
     setHandleWidth(3);
     setOpaqueResize(true);
+    // Only a drag of the bar moves the split; layouts and resizes keep it.
+    connect(this, &QSplitter::splitterMoved, this, [this](int pos, int) { split_ = toTwips(pos); });
+}
+
+float Splitter::toTwips(int px) const {
+    return Orientation() ? TwY(px) : TwX(px);
+}
+
+int Splitter::toPixels(float twips) const {
+    return Orientation() ? PxY(twips) : PxX(twips);
 }
 
 void Splitter::SetOrientation(bool below) {
@@ -13,22 +23,26 @@ void Splitter::SetOrientation(bool below) {
     if (orientation() == o) return;
     setOrientation(o);
     SetMinPaneSize(minPane_);
-    // Both panes get half the room when the split turns.
-    const int total = (below ? height() : width()) - handleWidth();
-    if (total > 0) setSizes({total / 2, total - total / 2});
-}
-
-float Splitter::SplitPosition() const {
-    if (count() < 1) return 0;
-    const int px = sizes().value(0);
-    return Orientation() ? TwY(px) : TwX(px);
 }
 
 void Splitter::SetSplitPosition(float twips) {
+    split_ = twips;
+    applySplit();
+}
+
+void Splitter::applySplit() {
     if (count() < 2) return;
-    const int px = Orientation() ? PxY(twips) : PxX(twips);
     const int total = (Orientation() ? height() : width()) - handleWidth();
-    setSizes({px, qMax(0, total > 0 ? total - px : 1000)});
+    // Without room yet the position waits for the first real size.
+    if (total <= 0) return;
+    const int first = qBound(0, toPixels(split_), total);
+    // The splitter itself keeps both panes at their minimum sizes.
+    setSizes({first, total - first});
+}
+
+void Splitter::resizeEvent(QResizeEvent* e) {
+    QSplitter::resizeEvent(e);
+    applySplit();
 }
 
 void Splitter::SetMinPaneSize(float twips) {
@@ -41,6 +55,7 @@ void Splitter::SetMinPaneSize(float twips) {
             w->setMinimumSize(PxX(twips), 0);
         }
     }
+    applySplit();
 }
 
 void Splitter::SetPanes(QWidget* first, QWidget* second) {
