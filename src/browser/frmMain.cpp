@@ -10,6 +10,7 @@
 #include "browser/FolderTreeview.h"
 #include "browser/Icons.h"
 #include "browser/Options.h"
+#include "browser/PaneSizes.h"
 #include "browser/Switches.h"
 #include "kit/DoEvents.h"
 #include "kit/EdgeDrawing.h"
@@ -20,12 +21,12 @@
 #include "kit/Schema.h"
 #include "kit/Settings.h"
 #include "kit/Splitter.h"
-#include "kit/SteadyStyle.h"
 #include "kit/StatusBar.h"
+#include "kit/SteadyStyle.h"
 #include "kit/Toolbar.h"
 #include "kit/Twips.h"
-#include "kit/WindowGeometry.h"
 #include "kit/Version.h"
+#include "kit/WindowGeometry.h"
 
 frmMain::frmMain() : client_(new QWidget(this)), outerSize_(new OuterSize(this)) {
     UseSteadyLayouts();
@@ -118,6 +119,7 @@ void frmMain::Form_Load() {
     DoEvents();
 
     Form_Resize();
+    RestorePaneSizes(*this);
     GetToolbarFolders();
     DoFileTypes();
     DoGeneral();
@@ -138,7 +140,12 @@ void frmMain::Titleit() {
 
 void frmMain::Form_QueryUnload(qint16& Cancel, qint16) {
     Cancel = 0;
-    SaveOptions(*this);
+    {
+        // One write of the store for both.
+        SettingsBatch batch;
+        SaveOptions(*this);
+        SavePaneSizes(*this);
+    }
     DoEvents();
     for (const char* name : {"frmPrint", "frmWebView", "frmScroll", "frmSettings"})
         Forms::Close(name);

@@ -1,5 +1,7 @@
 #include "kit/Splitter.h"
 
+#include <QEvent>
+
 #include "kit/Twips.h"
 
 Splitter::Splitter(QWidget* parent) : QSplitter(Qt::Horizontal, parent) {
@@ -45,6 +47,15 @@ void Splitter::resizeEvent(QResizeEvent* e) {
     applySplit();
 }
 
+bool Splitter::eventFilter(QObject* watched, QEvent* e) {
+    // A pane shown again after being hidden (the preview is, while the main
+    // window lays out its bars) gets its room back at once, not at the
+    // next turn of the event loop.
+    if (e->type() == QEvent::ShowToParent && (watched == widget(0) || watched == widget(1)))
+        applySplit();
+    return QSplitter::eventFilter(watched, e);
+}
+
 void Splitter::SetMinPaneSize(float twips) {
     minPane_ = twips;
     for (int i = 0; i < count(); ++i) {
@@ -61,6 +72,8 @@ void Splitter::SetMinPaneSize(float twips) {
 void Splitter::SetPanes(QWidget* first, QWidget* second) {
     addWidget(first);
     addWidget(second);
+    first->installEventFilter(this);
+    second->installEventFilter(this);
     setStretchFactor(0, 0);
     setStretchFactor(1, 1);
     SetMinPaneSize(minPane_);

@@ -25,6 +25,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     // Gives the first pane the split position, or what the room allows.
