@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QMenuBar>
 #include <QScreen>
+#include <utility>
 
 #include "browser/FileListModel.h"
 #include "browser/FileListView.h"
@@ -126,7 +127,7 @@ void frmMain::Form_Load() {
     DoEvents();
     DoListview(*this);
     DoEvents();
-    GetOptions(*this);
+    GetOptions(*this, std::exchange(StartFolder, QString()));
     GetFolders();
     DrawEtchedEdge(picdest);
     DoEvents();

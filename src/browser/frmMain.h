@@ -131,6 +131,9 @@ public:
     MenuArray& mnutoolsa() { return Menu("mnutoolsa"); }
 
     QString CurrentFolder;
+    // A folder to start in instead of the saved start folder (as path text),
+    // taken by the next Form_Load only: one named on the command line.
+    QString StartFolder;
 
     Toolbar* Toolbar1;
     Toolbar* Toolbar2;
