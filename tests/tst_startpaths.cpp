@@ -140,7 +140,6 @@ private slots:
                                 << QString(doubleClick);
         };
         row("folder", {"pics"}, "pics/", {}, false, {});
-        row("folder with a slash", {"pics/"}, "pics/", {}, false, {});
         row("picture", {"pics/b.bmp"}, "pics/", {"pics/b.bmp"}, true, {});
         row("picture, double click off", {"pics/b.bmp"}, "pics/", {"pics/b.bmp"}, false, {},
             "False");
