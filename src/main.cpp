@@ -3,6 +3,7 @@
 #include "app/Wiring.h"
 #include "app/frmspash.h"
 #include "browser/Icons.h"
+#include "browser/StartPaths.h"
 #include "kit/Version.h"
 #include "platform/Platform.h"
 
@@ -14,6 +15,10 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(Icons::Program());
     Platform::installDefaults();
     WireWindows();
-    frmspash::instance()->Form_Load();
+    // Qt has taken its own options out of argv by now; what is left are
+    // the folders and pictures to open, as bytes.
+    frmspash* splash = frmspash::instance();
+    splash->StartPaths = CommandLinePaths(argc, argv);
+    splash->Form_Load();
     return app.exec();
 }

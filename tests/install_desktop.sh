@@ -25,7 +25,8 @@ for t in image/bmp image/x-dib image/gif image/jpeg image/vnd.microsoft.icon \
          image/x-win-bitmap image/wmf image/emf; do
     grep -q "^MimeType=\(.*;\)\?$t;" "$desktop" || fail "desktop entry lacks $t"
 done
-grep -q "^Exec=kvoview$" "$desktop" || fail "desktop entry does not start kvoview"
+# Files and folders opened with the program reach it as paths.
+grep -q "^Exec=kvoview %F$" "$desktop" || fail "desktop entry does not pass the files to kvoview"
 
 for s in 16 22 24 32 48 64 128 256; do
     png=$p/share/icons/hicolor/${s}x${s}/apps/kvoview.png

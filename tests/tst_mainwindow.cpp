@@ -14,6 +14,7 @@
 #include "browser/frmMain.h"
 #include "kit/EdgeDrawing.h"
 #include "kit/Forms.h"
+#include "kit/PictureBox.h"
 #include "kit/Settings.h"
 #include "kit/Splitter.h"
 #include "kit/StatusBar.h"
@@ -45,6 +46,18 @@ class TestMainWindow : public QObject {
         frmMain* f = frmMain::instance();
         f->Form_Load();
         return f;
+    }
+
+    // Drags the splitter's bar by `by` pixels with the mouse.
+    static void drag(Splitter* s, int by) {
+        QWidget* bar = s->handle(1);
+        const QPoint from = bar->rect().center();
+        const QPoint to = from + (s->Orientation() ? QPoint(0, by) : QPoint(by, 0));
+        QTest::mousePress(bar, Qt::LeftButton, {}, from);
+        QMouseEvent move(QEvent::MouseMove, to, bar->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                         {});
+        QApplication::sendEvent(bar, &move);
+        QTest::mouseRelease(bar, Qt::LeftButton, {}, to);
     }
 
     void unload(frmMain* f) {
@@ -145,6 +158,117 @@ private slots:
                  PxY(f->ScaleHeight() - (toolbars ? tb : 0) - (statusBar ? sb : 0)));
     }
 
+    // The panes start at the designed split of 3000 twips, whichever way
+    // the preview lies and whatever size the window comes up at.
+    void designedSplitAtStart_data() {
+        QTest::addColumn<QString>("position");
+        QTest::addColumn<int>("state");
+        QTest::newRow("right") << "Right" << 0;
+        QTest::newRow("bottom") << "Bottom" << 0;
+        QTest::newRow("bottom, maximised") << "Bottom" << 2;
+        QTest::newRow("right, maximised") << "Right" << 2;
+    }
+
+    void designedSplitAtStart() {
+        QFETCH(QString, position);
+        QFETCH(int, state);
+        freshStart();
+        WriteSetting("Browser Options", "Preview Position", position);
+        WriteSetting("Browser Options", "WindowState", state);
+        frmMain* f = load();
+        QTRY_COMPARE(f->WindowState(), state);
+        const bool below = position == "Bottom";
+        QCOMPARE(f->Splitter2->Orientation(), below);
+        QCOMPARE(f->FolderTreeview1->width(), PxX(3000));
+        QCOMPARE(below ? f->ListView1->height() : f->ListView1->width(), PxX(3000));
+        // The preview takes the rest.
+        QCOMPARE(below ? f->picdest->height() : f->picdest->width(),
+                 (below ? f->Splitter2->height() : f->Splitter2->width()) - PxX(3000) -
+                     f->Splitter2->handleWidth());
+    }
+
+    // Pane sizes from the last run come back, for the preview's place at
+    // that time, unless the switch is off or the stored size is nonsense.
+    void storedPaneSizes_data() {
+        QTest::addColumn<QString>("remember");
+        QTest::addColumn<QString>("position");
+        QTest::addColumn<QString>("tree");
+        QTest::addColumn<int>("treePx");
+        QTest::addColumn<int>("listPx");
+        // Stored: tree 4500, list 3600 wide, 5250 high.
+        QTest::newRow("right") << ""
+                               << "Right"
+                               << "4500" << 300 << 240;
+        QTest::newRow("bottom") << "True"
+                                << "Bottom"
+                                << "4500" << 300 << 350;
+        QTest::newRow("switched off") << "False"
+                                      << "Bottom"
+                                      << "4500" << 200 << 200;
+        QTest::newRow("no size") << ""
+                                 << "Right"
+                                 << "wide" << 200 << 240;
+        QTest::newRow("negative") << ""
+                                  << "Right"
+                                  << "-90" << 200 << 240;
+    }
+
+    void storedPaneSizes() {
+        QFETCH(QString, remember);
+        QFETCH(QString, position);
+        QFETCH(QString, tree);
+        QFETCH(int, treePx);
+        QFETCH(int, listPx);
+        freshStart();
+        if (!remember.isEmpty()) WriteSetting("Extras", "Remember Pane Sizes", remember);
+        WriteSetting("Extras", "Folder Tree Width", tree);
+        WriteSetting("Extras", "File List Width", QString("3600"));
+        WriteSetting("Extras", "File List Height", QString("5250"));
+        WriteSetting("Browser Options", "Preview Position", position);
+        frmMain* f = load();
+        QCOMPARE(f->FolderTreeview1->width(), treePx);
+        QCOMPARE(f->Splitter2->Orientation() ? f->ListView1->height() : f->ListView1->width(),
+                 listPx);
+    }
+
+    // A bar the user dragged stays where it was left through a resize and
+    // is kept at closing, for the preview's place.
+    void draggedBarsAreKept_data() {
+        QTest::addColumn<QString>("position");
+        QTest::addColumn<QString>("remember");
+        QTest::newRow("right") << "Right"
+                               << "True";
+        QTest::newRow("bottom") << "Bottom"
+                                << "True";
+        QTest::newRow("switched off") << "Bottom"
+                                      << "False";
+    }
+
+    void draggedBarsAreKept() {
+        QFETCH(QString, position);
+        QFETCH(QString, remember);
+        freshStart();
+        WriteSetting("Extras", "Remember Pane Sizes", remember);
+        WriteSetting("Browser Options", "Preview Position", position);
+        frmMain* f = load();
+        const bool below = position == "Bottom";
+        auto listSize = [&] { return below ? f->ListView1->height() : f->ListView1->width(); };
+        drag(f->Splitter1, 40);
+        drag(f->Splitter2, 30);
+        const int tree = f->FolderTreeview1->width(), list = listSize();
+        QVERIFY(qAbs(tree - 240) <= 1 && qAbs(list - 230) <= 1);
+        f->resize(f->width() + 50, f->height() + 50);
+        QCOMPARE(f->FolderTreeview1->width(), tree);
+        QCOMPARE(listSize(), list);
+        unload(f);
+        const bool kept = remember == "True";
+        QCOMPARE(ReadSetting("Extras", "Folder Tree Width"),
+                 kept ? QString::number(tree * 15) : "");
+        QCOMPARE(ReadSetting("Extras", below ? "File List Height" : "File List Width"),
+                 kept ? QString::number(list * 15) : "");
+        QCOMPARE(ReadSetting("Extras", below ? "File List Width" : "File List Height"), "");
+    }
+
     void barTogglesSaveAndLayOut() {
         freshStart();
         frmMain* f = load();
@@ -185,8 +309,8 @@ private slots:
         QCOMPARE(ReadSetting("Browser Options", "WindowState"), QString::number(state));
         QCOMPARE(ReadSetting("Browser Options", "Previous Folder"), root_);
         QCOMPARE(ReadSetting("Browser Options", "Listview View"), QString("1"));
-        const QStringList saved = state == 0 ? QStringList{"600", "450", "9000", "6000"}
-                                             : QStringList(4, "4321");
+        const QStringList saved =
+            state == 0 ? QStringList{"600", "450", "9000", "6000"} : QStringList(4, "4321");
         const char* const keys[] = {"Left", "Top", "Width", "Height"};
         for (int i = 0; i < 4; ++i) QCOMPARE(ReadSetting("Browser Options", keys[i]), saved[i]);
     }

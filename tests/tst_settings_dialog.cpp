@@ -65,6 +65,13 @@ private slots:
         QCOMPARE(d->Picture1->currentIndex(), 0);
         d->TabStrip1->setCurrentIndex(2);
         QCOMPARE(d->Picture1->currentIndex(), 2);
+        // The extras follow the three tabs of the browser's own settings.
+        QCOMPARE(d->TabStrip1->count(), 4);
+        QCOMPARE(d->TabStrip1->tabText(3), "Extras");
+        d->TabStrip1->setCurrentIndex(3);
+        QCOMPARE(d->Picture1->currentWidget(),
+                 d->ExtraCheck("Remember Pane Sizes")->parentWidget()->parentWidget());
+        QVERIFY(d->ExtraCheck("Remember Pane Sizes")->isChecked());
     }
 
     // A stored value goes through the dialog's controls and back out on OK.
@@ -74,7 +81,7 @@ private slots:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("written");
         QTest::addColumn<int>("box");
-        // Section by first letter: Browser, File, Slideshow; box: the check
+        // Section by first letter: Browser, File, Slideshow, Extras; box: the check
         // box the stored value unticks (-1 none).
         struct Row {
             const char *name, *section, *key, *stored, *written;
@@ -99,10 +106,14 @@ private slots:
             {"details on",          "S", "Show Details",        "1",      "1", -1},
             {"not on top",          "S", "Always On Top",       "0",      "0", -1},
             {"looping no check",    "S", "Looping",             "5",      "1", -1},
+            {"panes not kept",      "E", "Remember Pane Sizes", "False",  "False", -1},
+            {"panes no boolean",    "E", "Remember Pane Sizes", "maybe",  "True", -1},
             // clang-format on
         };
-        const QHash<QString, QString> sections = {
-            {"B", "Browser Options"}, {"F", "File Options"}, {"S", "Slideshow Settings"}};
+        const QHash<QString, QString> sections = {{"B", "Browser Options"},
+                                                  {"F", "File Options"},
+                                                  {"S", "Slideshow Settings"},
+                                                  {"E", "Extras"}};
         for (const Row& r : rows)
             QTest::newRow(r.name) << sections[r.section] << r.key << r.stored << r.written << r.box;
     }

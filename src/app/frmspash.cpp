@@ -1,18 +1,35 @@
 #include "app/frmspash.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QTimer>
+#include <utility>
 
 #include "browser/Icons.h"
+#include "browser/StartPaths.h"
 #include "browser/frmMain.h"
 #include "kit/DoEvents.h"
 #include "kit/Forms.h"
 #include "kit/Helpers.h"
+#include "kit/MsgBox.h"
 #include "kit/Twips.h"
 #include "kit/Version.h"
+#include "platform/PathText.h"
 #include "platform/Registry.h"
+
+namespace {
+// Shows the message once the event loop runs again, so that start-up
+// (and the splash's closing) is not held up by it.
+void tell(const QString& message) {
+    if (message.isEmpty()) return;
+    QTimer::singleShot(0, qApp, [message] {
+        constexpr int exclamation = 48;
+        MsgBox(message, exclamation, kAppName);
+    });
+}
+}  // namespace
 
 frmspash::frmspash() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint) {
     setObjectName("frmspash");
@@ -90,7 +107,17 @@ void frmspash::Form_Load() {
     show();
     raise();
     DoEvents();
-    frmMain::instance()->Form_Load();
+    const StartRequest request = ReadStartPaths(StartPaths, WorkingFolder());
+    frmMain* main = frmMain::instance();
+    main->StartFolder = PathText(request.folder);
+    main->Form_Load();
+    const QString message = StartFailureText(OpenStartRequest(*main, request));
+    // Said over the windows, not under the splash; the splash may have gone
+    // already when the main window took long to load.
+    if (isVisible())
+        startMessage_ = message;
+    else
+        tell(message);
 }
 
 void frmspash::Timer1_Timer() {
@@ -99,6 +126,7 @@ void frmspash::Timer1_Timer() {
 
 void frmspash::Form_Unload() {
     unsetCursor();
+    tell(std::exchange(startMessage_, QString()));
     Forms::Release("frmspash");
 }
 

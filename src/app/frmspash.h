@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDialog>
+#include <QList>
 #include <QMap>
 
 class QLabel;
@@ -23,6 +25,10 @@ public:
     // A local-machine registry value; empty when it cannot be read.
     static QVariant ReadMachineRegValue(const QString& keyPath, const QString& valueName);
 
+    // The folders and pictures named on the command line, set before
+    // Form_Load; relative ones are taken from the working folder.
+    QList<QByteArray> StartPaths;
+
     QLabel* Label1(int index) const { return label1_.value(index); }
     QLabel* Label3;
     QFrame* Shape1;
@@ -33,4 +39,6 @@ protected:
 
 private:
     QMap<int, QLabel*> label1_;
+    // The paths that could not be opened, said once the splash has gone.
+    QString startMessage_;
 };

@@ -62,7 +62,7 @@ void DoListview(frmMain& form) {
     if (auto v = readBool("Grid Lines")) SetGridLines(form.ListView1, *v);
 }
 
-void GetOptions(frmMain& form) {
+void GetOptions(frmMain& form, const QString& startFolder) {
     if (readBool("Window Position").value_or(false)) {
         const auto left = ToSingle(read("Left"));
         const auto top = ToSingle(read("Top"));
@@ -78,7 +78,9 @@ void GetOptions(frmMain& form) {
     if (readBool("Window State").value_or(false)) {
         if (auto s = ToInt16(read("WindowState"))) form.SetWindowState(*s);
     }
-    // Writing the tree's folder lists it before this returns.
+    // Writing the tree's folder lists it before this returns, so a folder
+    // asked for is tried first: the saved one is not listed in vain.
+    if (!startFolder.isEmpty() && form.FolderTreeview1->SetSelectedFolder(startFolder)) return;
     const QString root = Schema::Default(kSection, "Previous Folder").toString();
     if (UsePreviousFolder) {
         // A folder removed (or hidden) since the last run starts the browser

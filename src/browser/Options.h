@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class frmMain;
 class FileListView;
 
@@ -12,8 +14,9 @@ void DoFileTypes();
 void DoGeneral();
 // Full-row selection and grid lines of the file list.
 void DoListview(frmMain& form);
-// Window position, size and state, then the start folder.
-void GetOptions(frmMain& form);
+// Window position, size and state, then the start folder: startFolder (path
+// text) when given and the tree takes it, else the saved or default one.
+void GetOptions(frmMain& form, const QString& startFolder = QString());
 // Folder, geometry (in the normal state only), state and list view mode.
 void SaveOptions(frmMain& form);
 

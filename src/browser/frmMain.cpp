@@ -4,12 +4,14 @@
 #include <QEvent>
 #include <QMenuBar>
 #include <QScreen>
+#include <utility>
 
 #include "browser/FileListModel.h"
 #include "browser/FileListView.h"
 #include "browser/FolderTreeview.h"
 #include "browser/Icons.h"
 #include "browser/Options.h"
+#include "browser/PaneSizes.h"
 #include "browser/Switches.h"
 #include "kit/DoEvents.h"
 #include "kit/EdgeDrawing.h"
@@ -119,13 +121,14 @@ void frmMain::Form_Load() {
     DoEvents();
 
     Form_Resize();
+    RestorePaneSizes(*this);
     GetToolbarFolders();
     DoFileTypes();
     DoGeneral();
     DoEvents();
     DoListview(*this);
     DoEvents();
-    GetOptions(*this);
+    GetOptions(*this, std::exchange(StartFolder, QString()));
     GetFolders();
     DrawEtchedEdge(picdest);
     DoEvents();
@@ -139,7 +142,12 @@ void frmMain::Titleit() {
 
 void frmMain::Form_QueryUnload(qint16& Cancel, qint16) {
     Cancel = 0;
-    SaveOptions(*this);
+    {
+        // One write of the store for both.
+        SettingsBatch batch;
+        SaveOptions(*this);
+        SavePaneSizes(*this);
+    }
     DoEvents();
     for (const char* name : {"frmPrint", "frmWebView", "frmScroll", "frmSettings"})
         Forms::Close(name);

@@ -132,6 +132,9 @@ public:
 
     // The listed folder, ending in '/', as a PathText: any folder's bytes.
     QString CurrentFolder;
+    // A folder to start in instead of the saved start folder (as path text),
+    // taken by the next Form_Load only: one named on the command line.
+    QString StartFolder;
 
     Toolbar* Toolbar1;
     Toolbar* Toolbar2;

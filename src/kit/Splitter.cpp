@@ -1,11 +1,23 @@
 #include "kit/Splitter.h"
 
+#include <QEvent>
+
 #include "kit/Twips.h"
 
 Splitter::Splitter(QWidget* parent) : QSplitter(Qt::Horizontal, parent) {
     setChildrenCollapsible(false);
     setHandleWidth(3);
     setOpaqueResize(true);
+    // Only a drag of the bar moves the split; layouts and resizes keep it.
+    connect(this, &QSplitter::splitterMoved, this, [this](int pos, int) { split_ = toTwips(pos); });
+}
+
+float Splitter::toTwips(int px) const {
+    return Orientation() ? TwY(px) : TwX(px);
+}
+
+int Splitter::toPixels(float twips) const {
+    return Orientation() ? PxY(twips) : PxX(twips);
 }
 
 void Splitter::SetOrientation(bool below) {
@@ -13,22 +25,35 @@ void Splitter::SetOrientation(bool below) {
     if (orientation() == o) return;
     setOrientation(o);
     SetMinPaneSize(minPane_);
-    // Both panes get half the room when the split turns.
-    const int total = (below ? height() : width()) - handleWidth();
-    if (total > 0) setSizes({total / 2, total - total / 2});
-}
-
-float Splitter::SplitPosition() const {
-    if (count() < 1) return 0;
-    const int px = sizes().value(0);
-    return Orientation() ? TwY(px) : TwX(px);
 }
 
 void Splitter::SetSplitPosition(float twips) {
+    split_ = twips;
+    applySplit();
+}
+
+void Splitter::applySplit() {
     if (count() < 2) return;
-    const int px = Orientation() ? PxY(twips) : PxX(twips);
     const int total = (Orientation() ? height() : width()) - handleWidth();
-    setSizes({px, qMax(0, total > 0 ? total - px : 1000)});
+    // Without room yet the position waits for the first real size.
+    if (total <= 0) return;
+    const int first = qBound(0, toPixels(split_), total);
+    // The splitter itself keeps both panes at their minimum sizes.
+    setSizes({first, total - first});
+}
+
+void Splitter::resizeEvent(QResizeEvent* e) {
+    QSplitter::resizeEvent(e);
+    applySplit();
+}
+
+bool Splitter::eventFilter(QObject* watched, QEvent* e) {
+    // A pane shown again after being hidden (the preview is, while the main
+    // window lays out its bars) gets its room back at once, not at the
+    // next turn of the event loop.
+    if (e->type() == QEvent::ShowToParent && (watched == widget(0) || watched == widget(1)))
+        applySplit();
+    return QSplitter::eventFilter(watched, e);
 }
 
 void Splitter::SetMinPaneSize(float twips) {
@@ -41,11 +66,14 @@ void Splitter::SetMinPaneSize(float twips) {
             w->setMinimumSize(PxX(twips), 0);
         }
     }
+    applySplit();
 }
 
 void Splitter::SetPanes(QWidget* first, QWidget* second) {
     addWidget(first);
     addWidget(second);
+    first->installEventFilter(this);
+    second->installEventFilter(this);
     setStretchFactor(0, 0);
     setStretchFactor(1, 1);
     SetMinPaneSize(minPane_);

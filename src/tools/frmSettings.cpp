@@ -16,6 +16,7 @@
 #include "browser/Options.h"
 #include "browser/Switches.h"
 #include "browser/frmMain.h"
+#include "kit/Extras.h"
 #include "kit/Schema.h"
 #include "kit/Settings.h"
 #include "kit/Twips.h"
@@ -90,12 +91,13 @@ frmSettings::frmSettings() {
     TabStrip1 = new QTabBar(this);
     TabStrip1->setObjectName("TabStrip1");
     TabStrip1->setAccessibleName("Settings pages");
-    for (const char* t : {"Browser", "Slideshow", "Miscellaneous"}) TabStrip1->addTab(t);
+    for (const char* t : {"Browser", "Slideshow", "Miscellaneous", "Extras"}) TabStrip1->addTab(t);
     Picture1 = new QStackedWidget(this);
     Picture1->setObjectName("Picture1");
     Picture1->addWidget(browserTab());
     Picture1->addWidget(slideshowTab());
     Picture1->addWidget(miscTab());
+    Picture1->addWidget(extrasTab());
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -219,6 +221,28 @@ QWidget* frmSettings::miscTab() {
     return page;
 }
 
+QWidget* frmSettings::extrasTab() {
+    auto* page = new QWidget;
+    page->setObjectName("Picture1_3");
+    auto* l = new QVBoxLayout(page);
+    // One frame per group, in the order the groups first appear.
+    QHash<QString, QVBoxLayout*> groups;
+    for (const Extras::Switch& s : Extras::Switches()) {
+        QVBoxLayout*& group = groups[s.group];
+        if (!group) {
+            auto* box = new QGroupBox(s.group);
+            group = new QVBoxLayout(box);
+            l->addWidget(box);
+        }
+        auto* check = new QCheckBox(s.caption);
+        check->setChecked(s.defaultOn);
+        group->addWidget(check);
+        extraChecks_.insert(s.key, check);
+    }
+    l->addStretch();
+    return page;
+}
+
 void frmSettings::Form_Load() {
     adjustSize();
     const ScreenMetrics& s = Platform::screen();
@@ -227,6 +251,7 @@ void frmSettings::Form_Load() {
     GetFileOps();
     GetBrowser();
     GetSS();
+    GetExtras();
 }
 
 void frmSettings::GetBrowser() {
@@ -305,11 +330,23 @@ void frmSettings::SaveSS() {
                                            : "2");
 }
 
+void frmSettings::GetExtras() {
+    for (const Extras::Switch& s : Extras::Switches())
+        extraChecks_.value(s.key)->setChecked(Extras::On(s.key));
+}
+
+void frmSettings::SaveExtras() {
+    SettingsBatch batch;
+    for (const Extras::Switch& s : Extras::Switches())
+        WriteSetting(Extras::Section, s.key, extraChecks_.value(s.key)->isChecked());
+}
+
 void frmSettings::Command1_Click(int Index) {
     if (Index == 0 || Index == 1) {
         SaveBrowser();
         SaveFileOps();
         SaveSS();
+        SaveExtras();
     }
     if (Index == 0 || Index == 2) close();
 }

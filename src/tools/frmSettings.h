@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QHash>
 
 class QCheckBox;
 class QLabel;
@@ -11,8 +12,8 @@ class QStackedWidget;
 class QTabBar;
 
 // The settings dialog: the browser, slideshow and file-operation options on
-// three tabs. Every opening reads the store again; OK and Apply write every
-// control back and make the main window take the new values.
+// three tabs, and the extras on a fourth. Every opening reads the store again; OK and Apply write
+// every control back and make the main window take the new values.
 class frmSettings : public QDialog {
     Q_OBJECT
 public:
@@ -30,6 +31,9 @@ public:
     void SaveBrowser();
     void SaveFileOps();
     void SaveSS();
+    // The "Extras" tab: one check box per extra switch.
+    void GetExtras();
+    void SaveExtras();
 
     // Check boxes by their index; the slots with no box (3 of Check1, 1 of
     // Check3) stay null.
@@ -43,6 +47,8 @@ public:
     QTabBar* TabStrip1 = nullptr;
     QStackedWidget* Picture1 = nullptr;
     QPushButton* Command1[3] = {};
+    // The box of an extra switch by its key; null for no such switch.
+    QCheckBox* ExtraCheck(const QString& key) const { return extraChecks_.value(key); }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -52,7 +58,9 @@ private:
     QWidget* browserTab();
     QWidget* slideshowTab();
     QWidget* miscTab();
+    QWidget* extrasTab();
     QCheckBox* check(QCheckBox** array, int index, const QString& caption);
 
+    QHash<QString, QCheckBox*> extraChecks_;
     bool unloading_ = false;
 };
