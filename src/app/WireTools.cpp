@@ -22,12 +22,12 @@
 #include "tools/frmprogress.h"
 
 namespace {
-// The window's instance, owned by the main window (kept above it).
+// The window's instance, owned by the main window: kept above it, but left
+// open when it closes.
 template <class T>
 T* ownedBy(const QString& name) {
     T* w = Forms::Get<T>(name);
-    if (frmMain::exists() && w->parentWidget() != frmMain::instance())
-        w->setParent(frmMain::instance(), w->windowFlags());
+    if (frmMain::exists()) KeepAbove(*w, frmMain::instance());
     return w;
 }
 

@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSlider>
-#include <QWindow>
 #include <cmath>
 
 #include "browser/frmMain.h"
@@ -163,11 +162,7 @@ void frmColors::Form_Load() {
     adjustSize();
     CentreOnScreen(*this);
     Slider1_Change(0);
-    // Kept above the main window, but not closed with it.
-    if (frmMain::exists()) {
-        winId();
-        if (QWindow* w = windowHandle()) w->setTransientParent(frmMain::instance()->windowHandle());
-    }
+    if (frmMain::exists()) KeepAbove(*this, frmMain::instance());
 }
 
 void frmColors::Slider1_Change(int Index) {

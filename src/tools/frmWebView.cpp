@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QPainter>
-#include <QWindow>
 #include <cmath>
 
 #include "browser/frmMain.h"
@@ -65,10 +64,7 @@ void frmWebView::Form_Load() {
     resize(PxX(s.ScreenWidth() / 1.5f), PxY(s.ScreenHeight() / 1.5f));
     hide();
     DoEvents();
-    if (frmMain::exists()) {
-        winId();
-        if (QWindow* w = windowHandle()) w->setTransientParent(frmMain::instance()->windowHandle());
-    }
+    if (frmMain::exists()) KeepAbove(*this, frmMain::instance());
     show();
 }
 
