@@ -133,6 +133,31 @@ private slots:
         QVERIFY(fake_->printed[0].picture.isNull());
     }
 
+    // The system's printer is its default one; printers without a default
+    // are no printer at all.
+    void systemPrinterIsTheDefault_data() {
+        QTest::addColumn<QStringList>("printers");  // "*" marks the default
+        QTest::addColumn<QString>("chosen");        // empty: none
+        QTest::newRow("default second") << QStringList({"Laser", "*Inkjet"}) << "Inkjet";
+        QTest::newRow("no default") << QStringList({"Laser", "Inkjet"}) << "";
+        QTest::newRow("none installed") << QStringList() << "";
+    }
+    void systemPrinterIsTheDefault() {
+        QFETCH(QStringList, printers);
+        QFETCH(QString, chosen);
+        SystemPrinters system([&] {
+            QList<ListedPrinter> listed;
+            for (const QString& p : printers)
+                listed.push_back({p.startsWith('*') ? p.mid(1) : p, p.startsWith('*')});
+            return listed;
+        });
+        QCOMPARE(system.DeviceName().value_or(QString()), chosen);
+        if (chosen.isEmpty()) {  // nothing below may reach a printer
+            QVERIFY(!system.Port() && !system.PrintQuality());
+            QVERIFY(!system.PrintPicture(halves({8, 8}), QSizeF(120, 120)));
+        }
+    }
+
     // 640 x 480 pixels at 96 dpi is 480 x 360 points, at the printable area's top left.
     void pdfAtPhysicalSize() {
         const QString pdftoppm = QStandardPaths::findExecutable("pdftoppm");

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QSizeF>
 #include <QString>
+#include <functional>
 #include <optional>
 
 class QPrinter;
@@ -28,14 +29,29 @@ public:
 // printable area's top left, twips / 1440 inches wide and high.
 bool PrintPictureOn(QPrinter& printer, const QImage& picture, QSizeF twips);
 
-// The printers CUPS knows, through Qt. When none is installed Qt would print
-// to a PDF file without a word: that is no printer here.
+// A printer the system lists, and whether it is the default one.
+struct ListedPrinter {
+    QString name;
+    bool isDefault = false;
+};
+
+// The default printer among those CUPS knows, through Qt. With printers
+// installed but none of them the default there is no printer to use, as
+// when none is installed (where Qt would print to a PDF file without a word).
 class SystemPrinters : public Printers {
 public:
+    using Lister = std::function<QList<ListedPrinter>()>;
+    // lister: the printers to choose from; the system's unless given.
+    explicit SystemPrinters(Lister lister = {});
     std::optional<QString> DeviceName() const override;
     std::optional<QString> Port() const override;
     std::optional<qint16> PrintQuality() const override;
     bool PrintPicture(const QImage& picture, QSizeF twips) override;
+
+private:
+    // The default printer's name; empty when there is none.
+    QString chosen() const;
+    Lister lister_;
 };
 
 // A printer that writes each job to a PDF file, for tests: the page is drawn
