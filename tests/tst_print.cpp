@@ -126,6 +126,28 @@ private slots:
         }
     }
 
+    // A picture larger than the page prints its top left part at its own
+    // pixels, as large as the page's printable area.
+    void largerThanThePage() {
+        fake_->name = "Laser";
+        fake_->printable = QSizeF(300 * 15, 40 * 15);
+        QImage picture(9000, 60, QImage::Format_RGB32);
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                picture.setPixel(x, y, qRgb(x % 256, y * 4, x / 256 * 7));
+        const QString path = dir_ + "wide.bmp";
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(encoded(picture, "bmp")));
+        out.close();
+        open(path)->Command1_Click(0);
+        QCOMPARE(fake_->printed.size(), 1);
+        const QImage& printed = fake_->printed[0].picture;
+        QCOMPARE(printed.size(), QSize(300, 40));
+        QCOMPARE(fake_->printed[0].twips, QSizeF(300 * 15, 40 * 15));
+        for (const QPoint at : {QPoint(0, 0), QPoint(299, 0), QPoint(137, 39), QPoint(299, 39)})
+            QCOMPARE(printed.pixel(at), picture.pixel(at));
+    }
+
     void unreadableFilePrintsAnEmptyPage() {
         fake_->name = "Laser";
         open(dir_ + "missing.bmp")->Command1_Click(0);

@@ -39,6 +39,10 @@ bool PrintPictureOn(QPrinter& printer, const QImage& picture, QSizeF twips) {
     return p.end();
 }
 
+QSizeF PrintableTwips(const QPrinter& printer) {
+    return printer.pageRect(QPrinter::Inch).size() * 1440;
+}
+
 std::optional<QString> SystemPrinters::DeviceName() const {
     const QString name = chosen();
     if (name.isEmpty()) return std::nullopt;
@@ -67,6 +71,14 @@ std::optional<qint16> SystemPrinters::PrintQuality() const {
     return qint16(dpi);
 }
 
+std::optional<QSizeF> SystemPrinters::PrintableArea() const {
+    const QPrinterInfo p = QPrinterInfo::printerInfo(chosen());
+    if (p.isNull()) return std::nullopt;
+    QPrinter printer(p, QPrinter::HighResolution);
+    printer.setFullPage(false);
+    return PrintableTwips(printer);
+}
+
 bool SystemPrinters::PrintPicture(const QImage& picture, QSizeF twips) {
     const QPrinterInfo p = QPrinterInfo::printerInfo(chosen());
     if (p.isNull()) return false;
@@ -76,11 +88,24 @@ bool SystemPrinters::PrintPicture(const QImage& picture, QSizeF twips) {
     return PrintPictureOn(printer, picture, twips);
 }
 
+namespace {
+void setUpPdf(QPrinter& printer, const QString& file, qint16 dpi) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    printer.setResolution(dpi);
+}
+}  // namespace
+
+std::optional<QSizeF> PdfPrinters::PrintableArea() const {
+    QPrinter printer(QPrinter::HighResolution);
+    setUpPdf(printer, file_, dpi_);
+    printer.setFullPage(false);
+    return PrintableTwips(printer);
+}
+
 bool PdfPrinters::PrintPicture(const QImage& picture, QSizeF twips) {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(file_);
-    printer.setResolution(dpi_);
+    setUpPdf(printer, file_, dpi_);
     ++jobs;
     return PrintPictureOn(printer, picture, twips);
 }
