@@ -1,11 +1,14 @@
 // The hex colour editor: splitting colour values, the three texts, keeping
 // the last colour, picking from the palette and the colour dialog.
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QSlider>
 #include <QtTest>
+#include <functional>
 
 #include "TestEnv.h"
 #include "kit/Forms.h"
@@ -150,6 +153,23 @@ private slots:
         frmColors::chooseColor = [](QWidget*) { return std::optional<QColor>(QColor(1, 2, 3)); };
         f_->Command2_Click();
         QCOMPARE(texts(), QString("010203 1,2,3 197121"));
+    }
+
+    // A screen reader finds each value by its name and reads what it shows.
+    void valuesReadByName() {
+        open()->GetRGBColor("33023");
+        QMap<QString, QString> read;
+        std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
+            if (!node) return;
+            const QString name = node->text(QAccessible::Name);
+            if (QAccessibleTextInterface* t = node->textInterface())
+                read[name] = t->text(0, t->characterCount());
+            for (int i = 0; i < node->childCount(); ++i) walk(node->child(i));
+        };
+        walk(QAccessible::queryAccessibleInterface(f_));
+        QCOMPARE(read.value("Hexadecimal"), QString("FF8000"));
+        QCOMPARE(read.value("Red, green, blue"), QString("255,128,0"));
+        QCOMPARE(read.value("Color value"), QString("33023"));
     }
 };
 

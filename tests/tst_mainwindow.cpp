@@ -7,8 +7,10 @@
 #include <QtTest>
 
 #include "TestEnv.h"
+#include "app/Wiring.h"
 #include "browser/FileListView.h"
 #include "browser/FolderTreeview.h"
+#include "browser/Openers.h"
 #include "browser/Options.h"
 #include "browser/Switches.h"
 #include "browser/frmMain.h"
@@ -342,6 +344,57 @@ private slots:
         QTRY_VERIFY(hiddenRef.isNull());
         QVERIFY(!Forms::Loaded("frmFind"));
         search->close();
+    }
+
+    // A window the main window leaves open keeps the program running once the
+    // main window has closed; the program ends when that window closes.
+    void leftOpenWindowsKeepTheProgramRunning_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<int>("index");
+        QTest::newRow("colour editor") << "frmColors"
+                                       << "tools" << 11;
+        QTest::newRow("converter") << "frmconvert"
+                                   << "tools" << 8;
+        QTest::newRow("slideshow") << "frmshow"
+                                   << "tools" << 3;
+        QTest::newRow("shut down") << "ShutDownDialog"
+                                   << "shell" << 8;
+        QTest::newRow("open with") << "OpenWithDialog"
+                                   << "launch" << 1;
+    }
+    void leftOpenWindowsKeepTheProgramRunning() {
+        QFETCH(QString, window);
+        QFETCH(QString, menu);
+        QFETCH(int, index);
+        freshStart();
+        QVERIFY(QImage(8, 8, QImage::Format_RGB32).save(root_ + "photos/a.bmp"));
+        WireWindows();
+        frmMain* f = load();
+        f->CurrentFolder = root_ + "photos/";
+        f->ListFiles();
+        f->ListView1->SetSelectedRow(1);
+        if (menu == "tools") f->mnutoolsa_Click(index);
+        if (menu == "shell") f->mnushell_Click(index);
+        if (menu == "launch") f->mnulaunch_Click(index);
+        QPointer<QWidget> w = Forms::Find(window);
+        QVERIFY(w && w->isVisible());
+
+        // A quit asked for by the closing is posted before the second step,
+        // so that step runs only while the program goes on.
+        bool outlived = false;
+        QObject steps;
+        QTimer::singleShot(0, &steps, [&] {
+            f->close();
+            QTimer::singleShot(0, &steps, [&] {
+                outlived = w && w->isVisible();
+                if (w) w->close();
+            });
+        });
+        QApplication::exec();
+        Openers::table() = Openers();
+        QVERIFY(outlived);
+        QTRY_VERIFY(!w);
     }
 };
 

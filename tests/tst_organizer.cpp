@@ -123,25 +123,35 @@ private slots:
         QCOMPARE(f->Toolbar2->Buttons(f->Toolbar2->Count()).toolTip, "Same");
     }
 
+    // Delete removes the selected node; the node that only has the focus
+    // rectangle, as the first one has once the tree takes the focus, stays.
     void deleting_data() {
         QTest::addColumn<int>("answer");
         QTest::addColumn<int>("favourites");
+        QTest::addColumn<int>("selected");  // -1: none, the first one current
         QTest::addColumn<QStringList>("left");
         QTest::addColumn<int>("asked");
-        QTest::newRow("yes") << vbYes << 2 << QStringList({"Two"}) << 1;
-        QTest::newRow("no") << vbNo << 2 << QStringList({"One", "Two"}) << 1;
-        QTest::newRow("empty tree") << vbYes << 0 << QStringList() << 0;
+        QTest::newRow("yes") << vbYes << 2 << 0 << QStringList({"Two"}) << 1;
+        QTest::newRow("yes, second") << vbYes << 2 << 1 << QStringList({"One"}) << 1;
+        QTest::newRow("no") << vbNo << 2 << 0 << QStringList({"One", "Two"}) << 1;
+        QTest::newRow("nothing selected") << vbYes << 2 << -1 << QStringList({"One", "Two"}) << 1;
+        QTest::newRow("empty tree") << vbYes << 0 << -1 << QStringList() << 0;
     }
 
     void deleting() {
         QFETCH(int, answer);
         QFETCH(int, favourites);
+        QFETCH(int, selected);
         QFETCH(QStringList, left);
         QFETCH(int, asked);
         QList<std::pair<QString, QString>> favs = {{"One", root_ + "a"}, {"Two", "/two"}};
         frmMain* f = loadMain(favs.mid(0, favourites));
         frmOrganize* o = open();
-        if (favourites) o->TreeView1->setCurrentItem(o->TreeView1->topLevelItem(0));
+        QTreeWidget* tree = o->TreeView1;
+        if (favourites)
+            tree->selectionModel()->setCurrentIndex(tree->model()->index(0, 0),
+                                                    QItemSelectionModel::NoUpdate);
+        if (selected >= 0) tree->setCurrentItem(tree->topLevelItem(selected));
         answer_ = answer;
         o->Command1_Click(2);
         QCOMPARE(asked_.size(), asked);

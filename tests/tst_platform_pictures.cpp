@@ -231,6 +231,42 @@ private slots:
         checkSamples(picture->image, samples);
     }
 
+    // The top left part at the picture's own pixels: the same pixels a
+    // whole decode has there, never a scaled copy.
+    void topLeft_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QSize>("part");
+        QTest::addColumn<QSize>("expectedSize");
+        const QImage picture = halves({400, 300});
+        QTest::newRow("jpeg") << encoded(picture, "jpeg") << QSize(250, 100) << QSize(250, 100);
+        QTest::newRow("progressive jpeg")
+            << encoded(picture, "jpeg", true) << QSize(250, 100) << QSize(250, 100);
+        QTest::newRow("bmp") << encoded(picture, "bmp") << QSize(250, 100) << QSize(250, 100);
+        QTest::newRow("gif") << gifFile(picture) << QSize(250, 100) << QSize(250, 100);
+        QTest::newRow("part wider than the picture")
+            << encoded(picture, "bmp") << QSize(1000, 100) << QSize(400, 100);
+        QTest::newRow("emf") << emfFile(emfDrawing()) << QSize(150, 100) << QSize(150, 100);
+    }
+    void topLeft() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QSize, part);
+        QFETCH(QSize, expectedSize);
+        const QString path = write("part", bytes);
+        const PictureLoader loader(kTppX, kTppY);
+        const auto whole = loader.load(path);
+        PictureError error = PictureError::Damaged;
+        const auto cut = loader.loadTopLeft(QFile::encodeName(path), part, &error);
+        QVERIFY(whole && cut);
+        QCOMPARE(error, PictureError::None);
+        QCOMPARE(cut->info.pixels, whole->info.pixels);
+        QCOMPARE(cut->image.size(), expectedSize);
+        const QImage expected = whole->image.copy(QRect(QPoint(0, 0), expectedSize));
+        for (int y = 0; y < expectedSize.height(); y += 7)
+            for (int x = 0; x < expectedSize.width(); x += 7)
+                QVERIFY2(near(cut->image.pixelColor(x, y), expected.pixelColor(x, y)),
+                         qPrintable(QString("pixel (%1,%2)").arg(x).arg(y)));
+    }
+
     // WMF pictures at their natural size: the placeable box, else the first
     // window, else what they draw fills the picture.
     void wmfDrawn_data() {

@@ -126,11 +126,58 @@ private slots:
         }
     }
 
+    // A picture larger than the page prints its top left part at its own
+    // pixels, as large as the page's printable area.
+    void largerThanThePage() {
+        fake_->name = "Laser";
+        fake_->printable = QSizeF(300 * 15, 40 * 15);
+        QImage picture(9000, 60, QImage::Format_RGB32);
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                picture.setPixel(x, y, qRgb(x % 256, y * 4, x / 256 * 7));
+        const QString path = dir_ + "wide.bmp";
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(encoded(picture, "bmp")));
+        out.close();
+        open(path)->Command1_Click(0);
+        QCOMPARE(fake_->printed.size(), 1);
+        const QImage& printed = fake_->printed[0].picture;
+        QCOMPARE(printed.size(), QSize(300, 40));
+        QCOMPARE(fake_->printed[0].twips, QSizeF(300 * 15, 40 * 15));
+        for (const QPoint at : {QPoint(0, 0), QPoint(299, 0), QPoint(137, 39), QPoint(299, 39)})
+            QCOMPARE(printed.pixel(at), picture.pixel(at));
+    }
+
     void unreadableFilePrintsAnEmptyPage() {
         fake_->name = "Laser";
         open(dir_ + "missing.bmp")->Command1_Click(0);
         QCOMPARE(fake_->printed.size(), 1);
         QVERIFY(fake_->printed[0].picture.isNull());
+    }
+
+    // The system's printer is its default one; printers without a default
+    // are no printer at all.
+    void systemPrinterIsTheDefault_data() {
+        QTest::addColumn<QStringList>("printers");  // "*" marks the default
+        QTest::addColumn<QString>("chosen");        // empty: none
+        QTest::newRow("default second") << QStringList({"Laser", "*Inkjet"}) << "Inkjet";
+        QTest::newRow("no default") << QStringList({"Laser", "Inkjet"}) << "";
+        QTest::newRow("none installed") << QStringList() << "";
+    }
+    void systemPrinterIsTheDefault() {
+        QFETCH(QStringList, printers);
+        QFETCH(QString, chosen);
+        SystemPrinters system([&] {
+            QList<ListedPrinter> listed;
+            for (const QString& p : printers)
+                listed.push_back({p.startsWith('*') ? p.mid(1) : p, p.startsWith('*')});
+            return listed;
+        });
+        QCOMPARE(system.DeviceName().value_or(QString()), chosen);
+        if (chosen.isEmpty()) {  // nothing below may reach a printer
+            QVERIFY(!system.Port() && !system.PrintQuality());
+            QVERIFY(!system.PrintPicture(halves({8, 8}), QSizeF(120, 120)));
+        }
     }
 
     // 640 x 480 pixels at 96 dpi is 480 x 360 points, at the printable area's top left.

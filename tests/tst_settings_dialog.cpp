@@ -134,6 +134,25 @@ private slots:
         QCOMPARE(ReadSetting(section, key, "missing"), written);
     }
 
+    // A stored 2 shows a slideshow box grayed and is written back as 2; a
+    // click makes a grayed box a plain ticked one.
+    void grayedSlideshowBoxes() {
+        loadMain();
+        const QStringList keys = {"Looping", "Show Filename", "Show Details", "Always On Top"};
+        for (const QString& k : keys) WriteSetting("Slideshow Settings", k, QString("2"));
+        frmSettings* d = open();
+        for (QCheckBox* b : d->Check4) QCOMPARE(b->checkState(), Qt::PartiallyChecked);
+        d->Check4[2]->click();
+        QCOMPARE(d->Check4[2]->checkState(), Qt::Checked);
+        d->Check4[2]->click();
+        QCOMPARE(d->Check4[2]->checkState(), Qt::Unchecked);
+        d->Command1_Click(0);
+        QTRY_VERIFY(!Forms::Loaded("frmSettings"));
+        QStringList written;
+        for (const QString& k : keys) written << ReadSetting("Slideshow Settings", k);
+        QCOMPARE(written, QStringList({"2", "2", "0", "2"}));
+    }
+
     // Apply writes at once; the bars follow only when the dialog closes,
     // and Cancel keeps what Apply wrote.
     void applyThenCancel() {

@@ -84,12 +84,24 @@ private slots:
         QVERIFY(f.Background.isNull());
     }
 
+    // The tile is the picture at its own pixels, one row less high, also
+    // when the picture is far larger than the screen.
+    void openedFromTheMainWindow_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("10 x 10") << QSize(10, 10);
+        QTest::newRow("wider than the screen") << QSize(9000, 20);
+    }
     void openedFromTheMainWindow() {
+        QFETCH(QSize, size);
+        QImage picture(size, QImage::Format_RGB32);
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                picture.setPixel(x, y, qRgb(y * 12, x % 256, x / 256 * 7));
         const QString pics = UseFreshSettings() + "pics/";
         QDir().mkpath(pics);
         UseFakeSystem(pics);
         QFile out(pics + "tile.bmp");
-        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(encoded(rows({10, 10}), "bmp")));
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(encoded(picture, "bmp")));
         out.close();
         WireWindows();
         frmMain* m = frmMain::instance();
@@ -103,7 +115,10 @@ private slots:
         QVERIFY(f);
         QCOMPARE(f->windowTitle(), "Web Pattern Viewer - " + pics + "tile.bmp");
         QCOMPARE(f->size(), QSize(683, 512));
-        QCOMPARE(f->Background.pixel(20, 9), rows({10, 10}).pixel(0, 0));
+        const int h = size.height() - 1;
+        for (const QPoint at : {QPoint(0, 0), QPoint(20, 9), QPoint(1023, 5), QPoint(700, 19),
+                                QPoint(513, 767), QPoint(1023, 767)})
+            QCOMPARE(f->Background.pixel(at), picture.pixel(at.x() % size.width(), at.y() % h));
     }
 };
 

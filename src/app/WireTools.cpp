@@ -22,12 +22,12 @@
 #include "tools/frmprogress.h"
 
 namespace {
-// The window's instance, owned by the main window (kept above it).
+// The window's instance, owned by the main window: kept above it, but left
+// open when it closes.
 template <class T>
 T* ownedBy(const QString& name) {
     T* w = Forms::Get<T>(name);
-    if (frmMain::exists() && w->parentWidget() != frmMain::instance())
-        w->setParent(frmMain::instance(), w->windowFlags());
+    if (frmMain::exists()) KeepAbove(*w, frmMain::instance());
     return w;
 }
 
@@ -86,13 +86,17 @@ void WireTools(Openers& o) {
         if (fresh) f->Form_Load();
         frmMain* m = frmMain::instance();
         // The preview's picture at its own size: read again when the preview
-        // holds a copy decoded smaller.
-        QImage picture = m->picsrc.image;
-        if (m->picsrc.HasPicture() && picture.size() != m->picsrc.pixels)
+        // holds a copy decoded smaller. The pattern starts at the picture's
+        // top left and fills one screen, so no more than a screen's worth of
+        // that corner is read.
+        f->Picture1 = WorkPicture();
+        f->Picture1.Picture = m->picsrc.image;
+        if (m->picsrc.HasPicture() && m->picsrc.image.size() != m->picsrc.pixels)
             if (std::optional<Picture> p =
-                    ScreenPictureLoader().load(m->picsrc.path, QSize(8000, 8000)))
-                picture = p->image;
-        f->Picture1.Picture = picture;
+                    ScreenPictureLoader().loadTopLeft(m->picsrc.path, PatternScreenSize())) {
+                f->Picture1.Picture = std::move(p->image);
+                f->Picture1.size = p->info.pixels;
+            }
         TilePicture(f->Picture1, nullptr, *f);
         const ListItem* item = m->NeedsAFile();
         f->setWindowTitle("Web Pattern Viewer - " + (item ? item->Key : QString()));

@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QWindow>
 
 #include "kit/Twips.h"
 
@@ -32,7 +33,21 @@ void Forms::Close(const QString& name) {
 void Forms::Release(const QString& name) {
     QWidget* w = Find(name);
     table().remove(name);
-    if (w && !w->isVisible()) w->deleteLater();
+    if (!w) return;
+    if (!w->isVisible()) {
+        w->deleteLater();
+        return;
+    }
+    // A window kept above another one does not count when the program asks
+    // whether its last window has closed: cut it loose before its owner goes.
+    if (QWindow* h = w->windowHandle()) h->setTransientParent(nullptr);
+}
+
+void KeepAbove(QWidget& w, QWidget* owner) {
+    if (!owner) return;
+    w.winId();
+    owner->winId();
+    if (QWindow* h = w.windowHandle()) h->setTransientParent(owner->windowHandle());
 }
 
 void CentreOnScreen(QWidget& w) {

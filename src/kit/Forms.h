@@ -27,8 +27,9 @@ public:
     static bool Loaded(const QString& name) { return Find(name) != nullptr; }
     // Closes the window when it exists (it then forgets itself).
     static void Close(const QString& name);
-    // Lets go of the reference: a window still on screen stays open and
-    // frees itself when closed; a hidden one is freed now.
+    // Lets go of the reference: a window still on screen stays open, no
+    // longer kept above its owner, and frees itself when closed; a hidden
+    // one is freed now.
     static void Release(const QString& name);
 
 private:
@@ -36,6 +37,11 @@ private:
     static QHash<QString, QPointer<QWidget>>& table();
 };
 
+// Keeps a window above the window that owns it, without making it the
+// owner's child: it is not closed with its owner, and once the owner has let
+// go of it (Forms::Release) it counts as a window of its own, so the program
+// runs on until it closes.
+void KeepAbove(QWidget& w, QWidget* owner);
 // Moves a window so that it is centred on the screen (in twips, each half
 // taken separately, as the program's windows always were).
 void CentreOnScreen(QWidget& w);

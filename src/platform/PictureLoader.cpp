@@ -166,6 +166,18 @@ std::optional<PictureInfo> PictureLoader::probe(const QByteArray& path, PictureE
 
 std::optional<Picture> PictureLoader::load(const QByteArray& path, QSize maxSize,
                                            PictureError* error, const PictureInfo* probed) const {
+    return loadPart(path, maxSize, QSize(), error, probed);
+}
+
+std::optional<Picture> PictureLoader::loadTopLeft(const QByteArray& path, QSize part,
+                                                  PictureError* error) const {
+    if (part.isEmpty()) return fail<Picture>(error, PictureError::TooLarge);
+    return loadPart(path, QSize(), part, error, nullptr);
+}
+
+std::optional<Picture> PictureLoader::loadPart(const QByteArray& path, QSize maxSize, QSize part,
+                                               PictureError* error,
+                                               const PictureInfo* probed) const {
     QFile file;
     if (!openRegularFile(path, file) || file.size() > limits_.maxFileBytes)
         return fail<Picture>(error, PictureError::CannotOpen);
@@ -193,6 +205,14 @@ std::optional<Picture> PictureLoader::load(const QByteArray& path, QSize maxSize
         if (!info) return {};
         picture.info = *info;
         image = renderMetafile(data, *info, maxSize, error);
+        if (image && part.isValid()) {
+            // Drawn smaller than its natural size when that is too large.
+            const QSize kept = part.boundedTo(info->pixels);
+            const double sx = double(image->width()) / info->pixels.width();
+            const double sy = double(image->height()) / info->pixels.height();
+            *image = image->copy(0, 0, int(std::ceil(kept.width() * sx)),
+                                 int(std::ceil(kept.height() * sy)));
+        }
     } else {
         QBuffer buffer;
         buffer.setData(data);
@@ -202,7 +222,7 @@ std::optional<Picture> PictureLoader::load(const QByteArray& path, QSize maxSize
         const auto info = bitmapInfo(reader, type, data, error);
         if (!info) return {};
         picture.info = *info;
-        image = decodeBitmap(reader, *info, data, dataSize, maxSize, error);
+        image = decodeBitmap(reader, *info, data, dataSize, maxSize, part, error);
         if (image && fromFile && file.size() != fileSize)
             return fail<Picture>(error, PictureError::Damaged);
     }
@@ -260,9 +280,12 @@ std::optional<PictureInfo> PictureLoader::bitmapInfo(QImageReader& reader, Pictu
 
 std::optional<QImage> PictureLoader::decodeBitmap(QImageReader& reader, const PictureInfo& info,
                                                   QByteArrayView data, qint64 fileSize,
-                                                  QSize maxSize, PictureError* error) const {
+                                                  QSize maxSize, QSize part,
+                                                  PictureError* error) const {
     const QSize full = info.pixels;
-    const QSize target = maxSize.isValid() ? fitWithin(full, maxSize) : full;
+    const QSize target = part.isValid()      ? part.boundedTo(full)
+                         : maxSize.isValid() ? fitWithin(full, maxSize)
+                                             : full;
 
     // Judge the size the decoder really holds, not the size it hands back.
     QSize working = full;
@@ -271,7 +294,9 @@ std::optional<QImage> PictureLoader::decodeBitmap(QImageReader& reader, const Pi
         case PictureType::Jpeg: {
             const auto layout = PictureFormat::jpegLayout(data);
             if (!layout) return fail<QImage>(error, PictureError::Damaged);
-            if (!layout->buffersWholeImage) working = PictureLoader::jpegDecodeSize(full, target);
+            // Cut while decoding, the rows below the part are never read.
+            if (!layout->buffersWholeImage)
+                working = part.isValid() ? target : PictureLoader::jpegDecodeSize(full, target);
             complete = layout->complete;
             break;
         }
@@ -295,7 +320,11 @@ std::optional<QImage> PictureLoader::decodeBitmap(QImageReader& reader, const Pi
     if (!complete) return fail<QImage>(error, PictureError::Damaged);
 
     allowAllocationsUpTo(limits_.maxPixels);
-    if (target != full) reader.setScaledSize(target);
+    if (part.isValid()) {
+        if (target != full) reader.setClipRect(QRect(QPoint(0, 0), target));
+    } else if (target != full) {
+        reader.setScaledSize(target);
+    }
     QImage image = reader.read();
     if (image.isNull() || image.size() != target) return fail<QImage>(error, PictureError::Damaged);
     return image;

@@ -88,6 +88,14 @@ public:
                                 const PictureInfo* probed = nullptr) const;
     std::optional<Picture> load(const QString& path, QSize maxSize = {},
                                 PictureError* error = nullptr) const;
+    // Only the picture's top left part, at most part pixels of its own size
+    // and never scaled: what a window or a page that shows the picture at
+    // its natural size from the top left can show of it. A JPEG decoder cuts
+    // while it decodes; the other bitmap decoders decode whole and cut. A
+    // metafile is drawn at its natural size (smaller when that is over
+    // MetafileRenderer::kMaxPixels, and then cut in proportion).
+    std::optional<Picture> loadTopLeft(const QByteArray& path, QSize part,
+                                       PictureError* error = nullptr) const;
 
     // size scaled down to fit within box, aspect kept, at least 1x1.
     static QSize fitWithin(QSize size, QSize box);
@@ -96,6 +104,9 @@ public:
     static QSize jpegDecodeSize(QSize full, QSize target);
 
 private:
+    // load and loadTopLeft: part, when valid, is the top left part to keep.
+    std::optional<Picture> loadPart(const QByteArray& path, QSize maxSize, QSize part,
+                                    PictureError* error, const PictureInfo* probed) const;
     // data: the whole file when a plain WMF's records give no size.
     std::optional<PictureInfo> metafileInfo(const QByteArray& data, PictureType type,
                                             PictureError* error) const;
@@ -104,7 +115,7 @@ private:
     // data: the whole file, or for a BMP its first bytes.
     std::optional<QImage> decodeBitmap(QImageReader& reader, const PictureInfo& info,
                                        QByteArrayView data, qint64 fileSize, QSize maxSize,
-                                       PictureError* error) const;
+                                       QSize part, PictureError* error) const;
     std::optional<QImage> renderMetafile(const QByteArray& data, const PictureInfo& info,
                                          QSize maxSize, PictureError* error) const;
     bool withinLimits(QSize size) const;

@@ -7,17 +7,22 @@
 #include <QPrinterInfo>
 
 namespace {
-// The default printer; with printers installed but none chosen as the
-// default, the first of them, which is where the system would print.
-QPrinterInfo chosenPrinter() {
-    QPrinterInfo p = QPrinterInfo::defaultPrinter();
-    if (p.isNull()) {
-        const QList<QPrinterInfo> all = QPrinterInfo::availablePrinters();
-        if (!all.isEmpty()) p = all.first();
-    }
-    return p;
+QList<ListedPrinter> systemPrinters() {
+    QList<ListedPrinter> listed;
+    for (const QPrinterInfo& p : QPrinterInfo::availablePrinters())
+        listed.push_back({p.printerName(), p.isDefault()});
+    return listed;
 }
 }  // namespace
+
+SystemPrinters::SystemPrinters(Lister lister)
+    : lister_(lister ? std::move(lister) : Lister(systemPrinters)) {}
+
+QString SystemPrinters::chosen() const {
+    for (const ListedPrinter& p : lister_())
+        if (p.isDefault) return p.name;
+    return QString();
+}
 
 bool PrintPictureOn(QPrinter& printer, const QImage& picture, QSizeF twips) {
     printer.setFullPage(false);
@@ -34,18 +39,21 @@ bool PrintPictureOn(QPrinter& printer, const QImage& picture, QSizeF twips) {
     return p.end();
 }
 
+QSizeF PrintableTwips(const QPrinter& printer) {
+    return printer.pageRect(QPrinter::Inch).size() * 1440;
+}
+
 std::optional<QString> SystemPrinters::DeviceName() const {
-    const QPrinterInfo p = chosenPrinter();
-    if (p.isNull()) return std::nullopt;
-    return p.printerName();
+    const QString name = chosen();
+    if (name.isEmpty()) return std::nullopt;
+    return name;
 }
 
 std::optional<QString> SystemPrinters::Port() const {
-    const QPrinterInfo p = chosenPrinter();
-    if (p.isNull()) return std::nullopt;
+    const QString name = chosen();
+    if (name.isEmpty()) return std::nullopt;
     // CUPS keeps the printer's connection as its device address.
-    cups_dest_t* dest =
-        cupsGetNamedDest(CUPS_HTTP_DEFAULT, p.printerName().toUtf8().constData(), nullptr);
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.toUtf8().constData(), nullptr);
     if (!dest) return std::nullopt;
     std::optional<QString> port;
     if (const char* uri = cupsGetOption("device-uri", dest->num_options, dest->options))
@@ -55,7 +63,7 @@ std::optional<QString> SystemPrinters::Port() const {
 }
 
 std::optional<qint16> SystemPrinters::PrintQuality() const {
-    const QPrinterInfo p = chosenPrinter();
+    const QPrinterInfo p = QPrinterInfo::printerInfo(chosen());
     if (p.isNull()) return std::nullopt;
     QPrinter printer(p, QPrinter::HighResolution);
     const int dpi = printer.resolution();
@@ -63,8 +71,16 @@ std::optional<qint16> SystemPrinters::PrintQuality() const {
     return qint16(dpi);
 }
 
+std::optional<QSizeF> SystemPrinters::PrintableArea() const {
+    const QPrinterInfo p = QPrinterInfo::printerInfo(chosen());
+    if (p.isNull()) return std::nullopt;
+    QPrinter printer(p, QPrinter::HighResolution);
+    printer.setFullPage(false);
+    return PrintableTwips(printer);
+}
+
 bool SystemPrinters::PrintPicture(const QImage& picture, QSizeF twips) {
-    const QPrinterInfo p = chosenPrinter();
+    const QPrinterInfo p = QPrinterInfo::printerInfo(chosen());
     if (p.isNull()) return false;
     QPrinter printer(p, QPrinter::HighResolution);
     // Never the PDF file Qt would quietly put in a printer's place.
@@ -72,11 +88,24 @@ bool SystemPrinters::PrintPicture(const QImage& picture, QSizeF twips) {
     return PrintPictureOn(printer, picture, twips);
 }
 
+namespace {
+void setUpPdf(QPrinter& printer, const QString& file, qint16 dpi) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    printer.setResolution(dpi);
+}
+}  // namespace
+
+std::optional<QSizeF> PdfPrinters::PrintableArea() const {
+    QPrinter printer(QPrinter::HighResolution);
+    setUpPdf(printer, file_, dpi_);
+    printer.setFullPage(false);
+    return PrintableTwips(printer);
+}
+
 bool PdfPrinters::PrintPicture(const QImage& picture, QSizeF twips) {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(file_);
-    printer.setResolution(dpi_);
+    setUpPdf(printer, file_, dpi_);
     ++jobs;
     return PrintPictureOn(printer, picture, twips);
 }

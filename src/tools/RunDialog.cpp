@@ -55,16 +55,16 @@ RunDialog::RunDialog() {
             [this](const QString& t) { OK->setEnabled(!t.trimmed().isEmpty()); });
 }
 
-void RunDialog::Start(const QString& title, const QString& prompt) {
+void RunDialog::Start(QWidget* owner, const QString& title, const QString& prompt) {
     setWindowTitle(title);
     Prompt->setText(prompt);
     OK->setEnabled(!Command->text().trimmed().isEmpty());
     adjustSize();
     CentreOnScreen(*this);
-    show();
-    raise();
-    activateWindow();
+    KeepAbove(*this, owner);
+    setWindowModality(owner ? Qt::WindowModal : Qt::ApplicationModal);
     Command->setFocus();
+    exec();
 }
 
 void RunDialog::RunTyped(const QString& typed) {

@@ -101,10 +101,9 @@ void SHFormatDrive(QWidget*, unsigned, unsigned, unsigned) {
     if (!Platform::launchers().StartDiskUtility()) notAvailable("Formatting disks", "Format Disk");
 }
 
-void RunFileDlg(QWidget*, int, const QString&, const QString& title, const QString& prompt,
+void RunFileDlg(QWidget* owner, int, const QString&, const QString& title, const QString& prompt,
                 unsigned) {
-    RunDialog* d = Forms::Get<RunDialog>("RunDialog");
-    d->Start(title, prompt);
+    Forms::Get<RunDialog>("RunDialog")->Start(owner, title, prompt);
 }
 
 void ExitWindowsDlg(QWidget*) {

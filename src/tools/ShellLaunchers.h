@@ -22,7 +22,7 @@ void ShellExecute(QWidget* owner, const QString& verb, const QByteArray& file,
 // application chooser and the disk utility.
 void Shell(const QString& commandLine, int windowStyle);
 void SHFormatDrive(QWidget* owner, unsigned drive, unsigned fmtID, unsigned options);
-// The Run dialog (shell ordinal 61).
+// The Run dialog (shell ordinal 61), modal to its owner: returns when it closes.
 void RunFileDlg(QWidget* owner, int icon, const QString& directory, const QString& title,
                 const QString& prompt, unsigned flags);
 // The Shut Down dialog (shell ordinal 60).

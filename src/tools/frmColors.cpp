@@ -8,11 +8,12 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSlider>
-#include <QWindow>
+#include <algorithm>
 #include <cmath>
 
 #include "browser/frmMain.h"
@@ -35,6 +36,26 @@ double leadingNumber(const QString& text) {
 
 bool isChannel(double v) {
     return v >= 0 && v <= 255;
+}
+
+// A value the window shows, in read-only text drawn like a label.
+QLineEdit* valueField(const QString& text, const QString& name, QWidget* parent) {
+    auto* e = new QLineEdit(text, parent);
+    e->setReadOnly(true);
+    e->setFrame(false);
+    e->setAccessibleName(name);
+    QPalette p = e->palette();
+    p.setColor(QPalette::Base, Qt::transparent);
+    e->setPalette(p);
+    return e;
+}
+
+// Wide enough for n of the widest of these characters.
+void fitWidth(QLineEdit* e, QStringView characters, int n) {
+    const QFontMetrics m = e->fontMetrics();
+    int widest = 0;
+    for (QChar c : characters) widest = std::max(widest, m.horizontalAdvance(c));
+    e->setFixedWidth(n * widest + 2 * m.averageCharWidth());
 }
 
 // "0" and the channel's upper-case hex digits, the last two of them.
@@ -122,17 +143,16 @@ frmColors::frmColors() : palette_(PaletteChart()) {
     Picture3->setFixedSize(64, 48);
     Picture3->setFocusPolicy(Qt::StrongFocus);
     Picture3->setAccessibleName("Selected Color");
-    Label1 = new QLabel("FFFFFF", selected);
-    Label2 = new QLabel("###", selected);
-    Label3 = new QLabel("####", selected);
+    Label1 = valueField("FFFFFF", "Hexadecimal", selected);
+    Label2 = valueField("###", "Red, green, blue", selected);
+    Label3 = valueField("####", "Color value", selected);
     QFont big = Label1->font();
     big.setBold(true);
     big.setPointSizeF(big.pointSizeF() * 1.4);
     Label1->setFont(big);
-    Label1->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    Label1->setAccessibleName("Hexadecimal");
-    Label2->setAccessibleName("Red, green, blue");
-    Label3->setAccessibleName("Color value");
+    fitWidth(Label1, u"0123456789ABCDEF", 6);
+    fitWidth(Label2, u"0123456789,", 11);
+    fitWidth(Label3, u"0123456789", 8);
     Command2 = new QPushButton(selected);
     Command2->setIcon(QIcon(QPixmap::fromImage(palette_.scaled(20, 24))));
     Command2->setIconSize(QSize(20, 24));
@@ -163,11 +183,7 @@ void frmColors::Form_Load() {
     adjustSize();
     CentreOnScreen(*this);
     Slider1_Change(0);
-    // Kept above the main window, but not closed with it.
-    if (frmMain::exists()) {
-        winId();
-        if (QWindow* w = windowHandle()) w->setTransientParent(frmMain::instance()->windowHandle());
-    }
+    if (frmMain::exists()) KeepAbove(*this, frmMain::instance());
 }
 
 void frmColors::Slider1_Change(int Index) {

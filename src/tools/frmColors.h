@@ -8,6 +8,7 @@
 
 class ColorSwatch;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QSlider;
 
@@ -54,9 +55,12 @@ public:
     ColorSwatch* Picture3;
     ColorSwatch* Picture4;
     QLabel* Picture1;
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label3;
+    // The hexadecimal code, "r,g,b" and the colour value: read-only text
+    // fields drawn as labels, so a screen reader finds each by its name and
+    // reads its current text.
+    QLineEdit* Label1;
+    QLineEdit* Label2;
+    QLineEdit* Label3;
     QPushButton* Command1[2];
     QPushButton* Command2;
 

@@ -75,8 +75,8 @@ frmOrganize::frmOrganize() {
             [this](const Folder& f, qint32 loc) { FolderTreeview1_FolderClick(f, loc); });
     connect(TreeView1, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* n) { TreeView1_NodeClick(n); });
-    connect(TreeView1, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* n) { TreeView1_NodeClick(n); });
+    connect(TreeView1, &QTreeWidget::itemSelectionChanged, this,
+            [this] { TreeView1_NodeClick(SelectedItem()); });
 }
 
 void frmOrganize::Form_Load() {
@@ -110,6 +110,11 @@ QTreeWidgetItem* frmOrganize::FindKey(const QString& key) const {
     for (int i = 0; i < TreeView1->topLevelItemCount(); ++i)
         if (Key(TreeView1->topLevelItem(i)) == key) return TreeView1->topLevelItem(i);
     return nullptr;
+}
+
+QTreeWidgetItem* frmOrganize::SelectedItem() const {
+    const QList<QTreeWidgetItem*> selected = TreeView1->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
 }
 
 void frmOrganize::FolderTreeview1_FolderClick(const Folder& folder, qint32) {
@@ -150,7 +155,7 @@ void frmOrganize::Command1_Click(int Index) {
             if (TreeView1->topLevelItemCount() == 0) break;
             if (MsgBox("Are you sure you want to delete the select folder?", vbYesNo | vbQuestion,
                        "Delete Favorite Folder") == vbYes)
-                delete TreeView1->currentItem();
+                delete SelectedItem();  // nothing when no node is selected
             break;
         default:
             break;

@@ -33,6 +33,9 @@ public:
     static QString Key(const QTreeWidgetItem* node);
     // The node with this key, or null.
     QTreeWidgetItem* FindKey(const QString& key) const;
+    // The node shown selected, or null: the node that only has the focus
+    // rectangle is not selected.
+    QTreeWidgetItem* SelectedItem() const;
 
     QLabel* Label1[2] = {};
     QTreeWidget* TreeView1 = nullptr;

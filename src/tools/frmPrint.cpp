@@ -7,17 +7,15 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "kit/Forms.h"
 #include "kit/ScreenPictures.h"
 #include "kit/Twips.h"
 #include "platform/PathText.h"
+#include "platform/Platform.h"
 #include "platform/Printers.h"
-
-namespace {
-// Pictures are held whole up to 8000 pixels a side, as the viewer holds them.
-const QSize kMaxHeld(8000, 8000);
-}  // namespace
+#include "platform/ScreenMetrics.h"
 
 frmPrint::frmPrint() {
     setObjectName("frmPrint");
@@ -61,8 +59,24 @@ void frmPrint::Form_Load() {
 void frmPrint::Loadimage(const QString& strfilename, const QByteArray& rawPath) {
     const QByteArray path = rawPath.isEmpty() ? PathBytes(strfilename) : rawPath;
     Picture1.Clear();
-    if (std::optional<Picture> p = ScreenPictureLoader().load(path, kMaxHeld))
-        Picture1.Take(path, std::move(*p));
+    // Printed at its natural size from the page's top left, no more of the
+    // picture than its top left part can land on the page: that part, at
+    // the picture's own pixels, is all that is held. Without a printer
+    // nothing is printed, so nothing is held.
+    const std::optional<QSizeF> area = Platform::printers().PrintableArea();
+    if (!area) return;
+    const ScreenMetrics& s = Platform::screen();
+    const QSize page(int(std::ceil(area->width() / s.TwipsPerPixelX())),
+                     int(std::ceil(area->height() / s.TwipsPerPixelY())));
+    std::optional<Picture> p = ScreenPictureLoader().loadTopLeft(path, page);
+    if (!p) return;
+    const QSize whole = p->info.pixels;
+    const QSize kept = page.boundedTo(whole);
+    Picture1.Take(path, std::move(*p));
+    // The part's own size at the picture's natural size.
+    Picture1.twips = QSizeF(Picture1.twips.width() * kept.width() / whole.width(),
+                            Picture1.twips.height() * kept.height() / whole.height());
+    Picture1.pixels = kept;
 }
 
 void frmPrint::PrintedPainted() {

@@ -22,6 +22,7 @@ public:
     void PrintedPainted();
     void Command1_Click(int Index);
 
+    // The part of the picture a page can show, with that part's size.
     PictureHolder Picture1;
     QGroupBox* Frame1;
     QLabel* Label2;

@@ -69,6 +69,18 @@ void untickWhenFalse(QCheckBox* box, const QString& section, const char* key) {
     if (box && ToBool(Schema::Read(section, key)) == false) box->setChecked(false);
 }
 
+// A check box's value: "0" unticked, "1" ticked, "2" grayed.
+QString checkValue(const QCheckBox* box) {
+    switch (box->checkState()) {
+        case Qt::Unchecked:
+            return "0";
+        case Qt::PartiallyChecked:
+            return "2";
+        default:
+            return "1";
+    }
+}
+
 // "True" for a box that is not unticked.
 QString checkText(const QCheckBox* box) {
     return box->checkState() != Qt::Unchecked ? "True" : "False";
@@ -270,9 +282,17 @@ void frmSettings::GetSS() {
     const QString& sec = Schema::SlideshowSettings;
     if (auto d = ToInt16(Schema::Read(sec, "Delay")); d && *d >= 1 && *d <= 60)
         Slider1->setValue(*d);
+    // 0 unticked, 1 ticked, 2 grayed; a grayed box turns plain once clicked.
     auto setCheck = [&](int i) {
         const auto v = ToInt16(Schema::Read(sec, kSlideshowChecks[i]));
-        if (v == 0 || v == 1) Check4[i]->setChecked(*v == 1);
+        if (v == 2) {
+            Check4[i]->setCheckState(Qt::PartiallyChecked);
+            connect(
+                Check4[i], &QCheckBox::clicked, Check4[i],
+                [box = Check4[i]] { box->setTristate(false); }, Qt::SingleShotConnection);
+        } else if (v == 0 || v == 1) {
+            Check4[i]->setChecked(*v == 1);
+        }
     };
     for (int i = 0; i < 3; ++i) setCheck(i);
     if (auto q = ToInt16(Schema::Read(sec, "Sequence")); q && *q >= 0 && *q <= 2)
@@ -322,8 +342,7 @@ void frmSettings::SaveSS() {
     SettingsBatch batch;
     const QString& sec = Schema::SlideshowSettings;
     WriteSetting(sec, "Delay", QString::number(Slider1->value()));
-    for (int i = 0; i < 4; ++i)
-        WriteSetting(sec, kSlideshowChecks[i], Check4[i]->isChecked() ? "1" : "0");
+    for (int i = 0; i < 4; ++i) WriteSetting(sec, kSlideshowChecks[i], checkValue(Check4[i]));
     WriteSetting(sec, "Sequence",
                  Option2[0]->isChecked()   ? "0"
                  : Option2[1]->isChecked() ? "1"

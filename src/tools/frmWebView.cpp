@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QPainter>
-#include <QWindow>
 #include <cmath>
 
 #include "browser/frmMain.h"
@@ -30,11 +29,15 @@ std::vector<TileCopy> TileCopies(QSize pictureSize, QSize screenSize) {
     return copies;
 }
 
+QSize PatternScreenSize() {
+    const ScreenMetrics& s = Platform::screen();
+    return QSize(intDiv(s.ScreenWidth(), s.TwipsPerPixelX()),
+                 intDiv(s.ScreenHeight(), s.TwipsPerPixelY()));
+}
+
 void TilePicture(WorkPicture& box, WorkPicture*, frmWebView& form) {
     if (box.Picture.isNull()) return;
-    const ScreenMetrics& s = Platform::screen();
-    const QSize screen(intDiv(s.ScreenWidth(), s.TwipsPerPixelX()),
-                       intDiv(s.ScreenHeight(), s.TwipsPerPixelY()));
+    const QSize screen = PatternScreenSize();
     // The box grows to the screen's size and keeps its picture at the top left.
     box.surface = QImage(screen, QImage::Format_RGB32);
     box.surface.fill(form.palette().color(QPalette::Window));
@@ -42,7 +45,8 @@ void TilePicture(WorkPicture& box, WorkPicture*, frmWebView& form) {
         QPainter p(&box.surface);
         p.drawImage(0, 0, box.Picture);
     }
-    for (const TileCopy& c : TileCopies(box.Picture.size(), screen)) {
+    const QSize picture = box.size.isValid() ? box.size : box.Picture.size();
+    for (const TileCopy& c : TileCopies(picture, screen)) {
         // Read before write: the source band is never a copy's target.
         const QImage part = box.surface.copy(c.from);
         QPainter p(&box.surface);
@@ -50,8 +54,7 @@ void TilePicture(WorkPicture& box, WorkPicture*, frmWebView& form) {
         p.drawImage(c.to, part);
     }
     form.SetBackground(box.surface);
-    box.Picture = QImage();
-    box.surface = QImage();
+    box = WorkPicture();
 }
 
 frmWebView::frmWebView() {
@@ -65,10 +68,7 @@ void frmWebView::Form_Load() {
     resize(PxX(s.ScreenWidth() / 1.5f), PxY(s.ScreenHeight() / 1.5f));
     hide();
     DoEvents();
-    if (frmMain::exists()) {
-        winId();
-        if (QWindow* w = windowHandle()) w->setTransientParent(frmMain::instance()->windowHandle());
-    }
+    if (frmMain::exists()) KeepAbove(*this, frmMain::instance());
     show();
 }
 

@@ -10,7 +10,13 @@
 struct WorkPicture {
     QImage Picture;
     QImage surface;
+    // The picture's own size when Picture holds only its top left part,
+    // which is all of it a screen can show; invalid when Picture is whole.
+    QSize size;
 };
+
+// The screen's size in pixels, which the pattern fills.
+QSize PatternScreenSize();
 
 // One copy of a rectangle of the surface onto itself.
 struct TileCopy {
