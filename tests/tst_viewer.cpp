@@ -401,6 +401,40 @@ private slots:
         QCOMPARE(v_->StatusBar1->Panels(2).Text(), QString("bad.jpg  "));
     }
 
+    // On the screen's own pixels (this test also runs with QT_SCALE_FACTOR=2):
+    // at actual size each pixel of the picture is whole device pixels in its
+    // own colour; zoomed out it is smoothed, so a checkerboard turns grey.
+    void actualSizeKeepsPixels_data() {
+        QTest::addColumn<int>("level");
+        QTest::newRow("actual size") << 3;
+        QTest::newRow("half size") << 1;
+    }
+
+    void actualSizeKeepsPixels() {
+        QFETCH(int, level);
+        open();
+        const QImage source = checkerboard({149, 99});
+        v_->Loadimage(write(pics_ + "checker.bmp", encoded(source, "bmp")));
+        v_->ZoomIn(level);
+        QCoreApplication::processEvents();
+        const QImage shown = v_->InnerPict->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const qreal ratio = v_->InnerPict->devicePixelRatioF();
+        const qreal scale = ratio * ZoomFactor(level);
+        QCOMPARE(shown.size(), (QSizeF(v_->InnerPict->size()) * ratio).toSize());
+        int exact = 0, grey = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x) {
+                const QRgb c = shown.pixel(x, y);
+                if (c == source.pixel(int(x / scale), int(y / scale))) ++exact;
+                if (qRed(c) > 40 && qRed(c) < 215) ++grey;
+            }
+        const int all = shown.width() * shown.height();
+        if (level == 3)
+            QCOMPARE(exact, all);
+        else
+            QVERIFY2(grey > all / 2, qPrintable(QString("%1 of %2 grey").arg(grey).arg(all)));
+    }
+
     // A zoom step scales what is in view once; a move scales only the
     // strip it brings into view, and the pixels are the picture stretched.
     void surfaceScalesOnlyWhatShows() {
