@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QListView>
 #include <QTabBar>
 #include <QtTest>
@@ -14,6 +15,7 @@
 #include "PictureFiles.h"
 #include "TestEnv.h"
 #include "browser/Switches.h"
+#include "browser/frmMain.h"
 #include "hound/ResultListModel.h"
 #include "hound/frmFind.h"
 #include "kit/Forms.h"
@@ -249,6 +251,37 @@ private slots:
         disconnect(w_, &frmFind::SimpleTextChanged, w_, nullptr);
         find(QString());
         QCOMPARE(results(0), QStringList{"two/c.bmp"});
+    }
+
+    // The real folder chooser opens on the folder the browser lists, each
+    // time, wherever the program was started and wherever the last search
+    // began; what is chosen in it is searched, and Cancel searches nothing.
+    void folderChooserStartsInTheListedFolder() {
+        touch(root_ + "listed/a.bmp");
+        touch(root_ + "other/b.bmp");
+        UseFakeSystem(root_);
+        frmMain::instance()->CurrentFolder = root_ + "listed/";
+        QVERIFY(QDir::current() != QDir(root_ + "listed"));
+        open();
+        QStringList opened;
+        auto answer = [&](const QString& choose) {
+            QTimer::singleShot(0, w_, [&, choose] {
+                auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                QVERIFY(d);
+                opened << d->directory().absolutePath() + "/";
+                if (choose.isEmpty()) return d->reject();
+                d->setDirectory(choose);
+                static_cast<QDialog*>(d)->accept();
+            });
+            w_->Toolbar1_ButtonClick(1);
+        };
+        answer(root_ + "other");
+        QCOMPARE(results(0), QStringList{"other/b.bmp"});
+        answer(QString());
+        QCOMPARE(opened, (QStringList{root_ + "listed/", root_ + "listed/"}));
+        QCOMPARE(results(0), QStringList{"other/b.bmp"});
+        frmMain::instance()->close();
+        QTRY_VERIFY(!frmMain::exists());
     }
 
     // A folder on a mount that stops answering is given up, with the mount.

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFileDialog>
 #include <QMenu>
 #include <QtTest>
 
@@ -284,6 +285,23 @@ private slots:
         QCOMPARE(v_->windowTitle(), "Kvo View Viewer - " + other);
         QCOMPARE(v_->Picture1.pixels, QSize(20, 10));
         QCOMPARE(selectedKey(), pics_ + "a.bmp");
+    }
+
+    // The real Open dialog starts in the folder the browser lists, not where
+    // the program was started; cancelling it changes nothing.
+    void openDialogStartsInTheListedFolder() {
+        open();
+        QVERIFY(QDir::current() != QDir(pics_));
+        QString opened;
+        QTimer::singleShot(0, v_, [&] {
+            auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(d);
+            opened = d->directory().absolutePath() + "/";
+            d->reject();
+        });
+        v_->mnufilea_Click(0);
+        QCOMPARE(opened, pics_);
+        QCOMPARE(v_->windowTitle(), "Kvo View Viewer - " + pics_ + "a.bmp");
     }
 
     // What each command did, as a line of the log.

@@ -6,11 +6,13 @@
 #include <QTabBar>
 
 #include "browser/Switches.h"
+#include "browser/frmMain.h"
 #include "hound/ResultListModel.h"
 #include "hound/frmFind.h"
 #include "kit/DoEvents.h"
 #include "kit/Helpers.h"
 #include "kit/StatusBar.h"
+#include "platform/PathText.h"
 
 namespace {
 // Endings in the order they are tested, and the list each one picks.
@@ -62,8 +64,20 @@ bool ImageListSwitch(int list) {
 
 QString frmFind::BrowseForFolder(const QString& DialogTitle) {
     if (chooseFolder) return chooseFolder(this, DialogTitle);
-    return QFileDialog::getExistingDirectory(this, DialogTitle, QString(),
-                                             QFileDialog::ShowDirsOnly);
+    // One chooser for the window's life: taking it down (its folder model,
+    // watcher and threads) would hold up the search the user just asked for.
+    if (!chooser_) {
+        chooser_ = new QFileDialog(this, DialogTitle);
+        chooser_->setFileMode(QFileDialog::Directory);
+        chooser_->setOption(QFileDialog::ShowDirsOnly);
+    }
+    chooser_->setWindowTitle(DialogTitle);
+    // It opens on the folder the browser lists, not wherever the program
+    // was started from.
+    if (frmMain::exists())
+        chooser_->setDirectory(QFile::decodeName(PathBytes(frmMain::instance()->CurrentFolder)));
+    if (chooser_->exec() != QDialog::Accepted) return QString();
+    return chooser_->selectedFiles().value(0);
 }
 
 void frmFind::SetSimpleText(const QString& text) {

@@ -16,6 +16,7 @@
 class ImageControl;
 class LineControl;
 class PictureBox;
+class QFileDialog;
 class QListView;
 class QTabBar;
 class ResultListModel;
@@ -105,6 +106,7 @@ private:
     void setCursorBusy(Qt::CursorShape shape);
 
     ResultListModel* models_[8];
+    QFileDialog* chooser_ = nullptr;  // the folder chooser, made on first use
     FolderReader* reader_ = nullptr;  // during a search
     QSet<FolderId>* visited_ = nullptr;
     int depth_ = 0;       // searches on the stack
