@@ -64,8 +64,9 @@ bool ImageListSwitch(int list) {
 
 QString frmFind::BrowseForFolder(const QString& DialogTitle) {
     if (chooseFolder) return chooseFolder(this, DialogTitle);
-    // One chooser for the window's life: taking it down (its folder model,
-    // watcher and threads) would hold up the search the user just asked for.
+    // The chooser is taken down (its folder model, watcher and threads) only
+    // once the search has shown its result, not between the folder chosen
+    // and the search starting.
     if (!chooser_) {
         chooser_ = new QFileDialog(this, DialogTitle);
         chooser_->setFileMode(QFileDialog::Directory);

@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QListView>
 #include <QStyle>
 #include <QTabBar>
@@ -151,6 +152,10 @@ void frmFind::Toolbar1_ButtonClick(int Index) {
             Searching = false;
             findfiles(
                 BrowseForFolder("Choose the root folder that you wish to start finding images..."));
+            if (QFileDialog* done = chooser_.data()) {
+                chooser_ = nullptr;
+                done->deleteLater();
+            }
             break;
         case 2:
             Searching = false;

@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QSet>
 #include <functional>
 #include <memory>
@@ -106,7 +107,7 @@ private:
     void setCursorBusy(Qt::CursorShape shape);
 
     ResultListModel* models_[8];
-    QFileDialog* chooser_ = nullptr;  // the folder chooser, made on first use
+    QPointer<QFileDialog> chooser_;  // the folder chooser while a search uses it
     FolderReader* reader_ = nullptr;  // during a search
     QSet<FolderId>* visited_ = nullptr;
     int depth_ = 0;       // searches on the stack
