@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QListView>
-#include <QTabBar>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -22,6 +21,8 @@
 #include "kit/ImageControl.h"
 #include "kit/PictureBox.h"
 #include "kit/Settings.h"
+#include "kit/Splitter.h"
+#include "kit/TabStrip.h"
 #include "platform/FolderReader.h"
 
 namespace {
@@ -282,6 +283,50 @@ private slots:
         QCOMPARE(results(0), QStringList{"other/b.bmp"});
         frmMain::instance()->close();
         QTRY_VERIFY(!frmMain::exists());
+    }
+
+    // However narrow the left pane, every tab (captions with counts) is
+    // drawn inside the strip, apart from the others, and a click on it
+    // chooses it and shows its list alone; the lists start below the tabs.
+    // Arrow keys move between tabs and rows.
+    void everyTabOnShow_data() {
+        QTest::addColumn<float>("split");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("default pane") << 4000.f << 4;
+        QTest::newRow("smallest pane") << 2000.f << 8;
+        QTest::newRow("wide pane") << 11000.f << 2;
+    }
+    void everyTabOnShow() {
+        QFETCH(float, split);
+        QFETCH(int, rows);
+        touch(root_ + "a.bmp");
+        open();
+        find(root_);
+        for (int i = 0; i < 8; ++i)  // counts as long as a big search gives
+            w_->TabStrip1->setTabText(i, w_->TabStrip1->tabText(i).left(3) + " (12345)");
+        w_->Splitter1->SetSplitPosition(split);
+        QCoreApplication::processEvents();
+        TabStrip* s = w_->TabStrip1;
+        QCOMPARE(s->rowCount(), rows);
+        QCOMPARE(s->height(), s->heightForWidth(s->width()));
+        for (int i = 0; i < 8; ++i) {
+            const QRect r = s->tabRect(i);
+            QVERIFY2(s->rect().contains(r) && !r.isEmpty(), qPrintable(s->tabText(i)));
+            for (int k = 0; k < i; ++k) QVERIFY(!r.intersects(s->tabRect(k)));
+            QTest::mouseClick(s, Qt::LeftButton, {}, r.center());
+            QCOMPARE(s->currentIndex(), i);
+            for (int k = 0; k < 8; ++k) QCOMPARE(w_->List1[k]->isVisible(), k == i);
+            QVERIFY(w_->List1[i]->geometry().top() >= s->geometry().bottom());
+        }
+        s->setCurrentIndex(0);
+        QTest::keyClick(s, Qt::Key_Right);
+        QCOMPARE(s->currentIndex(), 1);
+        const int below = s->tabAt(s->tabRect(1).center() + QPoint(0, s->tabRect(1).height()));
+        QVERIFY(below > 1);
+        QTest::keyClick(s, Qt::Key_Down);
+        QCOMPARE(s->currentIndex(), below);
+        QTest::keyClick(s, Qt::Key_End);
+        QCOMPARE(s->currentIndex(), 7);
     }
 
     // A folder on a mount that stops answering is given up, with the mount.

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
-#include <QTabBar>
 
 #include "browser/Switches.h"
 #include "browser/frmMain.h"
@@ -12,6 +11,7 @@
 #include "kit/DoEvents.h"
 #include "kit/Helpers.h"
 #include "kit/StatusBar.h"
+#include "kit/TabStrip.h"
 #include "platform/PathText.h"
 
 namespace {
