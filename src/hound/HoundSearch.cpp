@@ -179,7 +179,7 @@ void frmFind::matchEntries(const QByteArray& folder, const std::vector<FolderIte
         if (!Searching) break;
         const int list = ImageListOf(e.name);
         if (list < 0 || !ImageListSwitch(list)) continue;
-        models_[list]->Append(folder + e.name);
+        models_[list]->Append(folder, e.name);
         ++FoundCount;
     }
 }

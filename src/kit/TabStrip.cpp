@@ -129,7 +129,7 @@ TabStrip::TabStrip(QWidget* parent) : QWidget(parent) {
 }
 
 int TabStrip::addTab(const QString& text) {
-    tabs_.push_back({text, {}, 0});
+    tabs_.push_back({text, measure(text), {}, 0});
     const int index = count() - 1;
     if (current_ < 0) current_ = index;
     relayout();
@@ -143,6 +143,7 @@ QString TabStrip::tabText(int index) const {
 void TabStrip::setTabText(int index, const QString& text) {
     if (index < 0 || index >= count() || tabs_[size_t(index)].text == text) return;
     tabs_[size_t(index)].text = text;
+    tabs_[size_t(index)].size = measure(text);
     relayout();
     tellScreenReaders(this, QAccessible::NameChanged, index);
 }
@@ -188,16 +189,19 @@ QSize TabStrip::minimumSizeHint() const {
     return {width, rowHeight()};
 }
 
-QSize TabStrip::tabSize(int index) const {
+QSize TabStrip::measure(const QString& text) const {
+    if (const auto it = measured_.constFind(text); it != measured_.cend()) return *it;
+    if (measured_.size() > 256) measured_.clear();  // counts of many searches
     QStyleOptionTab opt;
     opt.initFrom(this);
     opt.shape = QTabBar::RoundedNorth;
-    opt.text = tabText(index);
+    opt.text = text;
     const int hframe = style()->pixelMetric(QStyle::PM_TabBarTabHSpace, &opt, this);
     const int vframe = style()->pixelMetric(QStyle::PM_TabBarTabVSpace, &opt, this);
     const QSize contents(fontMetrics().horizontalAdvance(opt.text) + hframe,
                          fontMetrics().height() + vframe);
-    return style()->sizeFromContents(QStyle::CT_TabBarTab, &opt, contents, this);
+    return *measured_.insert(text,
+                             style()->sizeFromContents(QStyle::CT_TabBarTab, &opt, contents, this));
 }
 
 int TabStrip::rowHeight() const {
@@ -380,6 +384,8 @@ bool TabStrip::event(QEvent* e) {
         }
         case QEvent::FontChange:
         case QEvent::StyleChange:
+            measured_.clear();
+            for (Tab& tab : tabs_) tab.size = measure(tab.text);
             relayout();
             break;
         default:

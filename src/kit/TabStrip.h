@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -49,16 +50,20 @@ protected:
 private:
     struct Tab {
         QString text;
+        QSize size;  // as the style draws the caption, kept until it changes
         QRect rect;
         int row = 0;
     };
-    QSize tabSize(int index) const;
+    QSize measure(const QString& text) const;
+    QSize tabSize(int index) const { return tabs_[size_t(index)].size; }
     int rowHeight() const;
     // Places the tabs for a width; returns the number of rows.
     int layoutTabs(int width, std::vector<Tab>* tabs) const;
     void relayout();
 
     std::vector<Tab> tabs_;
+    // Captions measured so far: a search puts the same ones back each time.
+    mutable QHash<QString, QSize> measured_;
     int current_ = -1;
     int rows_ = 0;
     int hover_ = -1;
