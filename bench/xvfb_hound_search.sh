@@ -79,7 +79,7 @@ timefind() {
 timefind > /dev/null
 ask; xdotool key Return; settle
 cp "$tmp/a" "$tmp/summary"
-[ -z "$shots" ] || import -window "\$hound" "$shots/hound-after-search.png"
+[ -z "$shots" ] || import -window "\$hound" "$shots/hound-after-big-search.png"
 : > "$tmp/ours"; : > "$tmp/theirs"
 i=0
 while [ \$i -lt $runs ]; do

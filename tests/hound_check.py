@@ -132,11 +132,18 @@ summary = "%d images were found for your query under the folder %s." % (
     expected_images, folder.rstrip("/"))
 wait_for("the summary %r" % summary, lambda: summary in status_texts(hound))
 time.sleep(0.5)
-if shot:
+
+
+def screenshot(path):
+    if not path:
+        return
     wid = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Image Hound$"],
                          capture_output=True, text=True).stdout.split()
     if wid:
-        subprocess.run(["import", "-window", wid[0], shot])
+        subprocess.run(["import", "-window", wid[0], path])
+
+
+screenshot(shot)
 
 strip = next((n for n in walk(hound) if n.getRole() == pyatspi.ROLE_PAGE_TAB_LIST), None)
 if strip is None:
@@ -184,6 +191,7 @@ if first is None:
 before = views()
 click(first)
 time.sleep(1)
+screenshot(shot.replace(".png", "-gif-preview.png"))
 picture = named(named(hound, "Preview"), "Picture")
 if picture is None or not showing(picture):
     faults.append("no picture on show after a click on %r" % first.name)
