@@ -10,7 +10,7 @@
 // them, so every tab is always on show and can be clicked where it is drawn
 // (a one-row strip would hide some behind scroll arrows). Rows keep their
 // order when a tab is chosen; with more than one row each row is spread over
-// the whole width. Left, Right, Home and End move between the tabs. Screen
+// the whole width. The arrow keys, Home and End move between the tabs. Screen
 // readers see a page tab list whose tabs report where they are drawn.
 class TabStrip : public QWidget {
     Q_OBJECT
