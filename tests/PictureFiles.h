@@ -39,6 +39,15 @@ inline QImage halves(QSize size, QColor left = kRed, QColor right = kBlue) {
     return image;
 }
 
+// Black and white squares of one pixel: any smoothing of it shows as grey.
+inline QImage checkerboard(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            image.setPixel(x, y, (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+    return image;
+}
+
 inline QByteArray encoded(const QImage& image, const char* format, bool progressive = false) {
     QByteArray data;
     QBuffer buffer(&data);

@@ -4,8 +4,8 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QListView>
-#include <QTabBar>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -14,12 +14,15 @@
 #include "PictureFiles.h"
 #include "TestEnv.h"
 #include "browser/Switches.h"
+#include "browser/frmMain.h"
 #include "hound/ResultListModel.h"
 #include "hound/frmFind.h"
 #include "kit/Forms.h"
 #include "kit/ImageControl.h"
 #include "kit/PictureBox.h"
 #include "kit/Settings.h"
+#include "kit/Splitter.h"
+#include "kit/TabStrip.h"
 #include "platform/FolderReader.h"
 
 namespace {
@@ -249,6 +252,81 @@ private slots:
         disconnect(w_, &frmFind::SimpleTextChanged, w_, nullptr);
         find(QString());
         QCOMPARE(results(0), QStringList{"two/c.bmp"});
+    }
+
+    // The real folder chooser opens on the folder the browser lists, each
+    // time, wherever the program was started and wherever the last search
+    // began; what is chosen in it is searched, and Cancel searches nothing.
+    void folderChooserStartsInTheListedFolder() {
+        touch(root_ + "listed/a.bmp");
+        touch(root_ + "other/b.bmp");
+        UseFakeSystem(root_);
+        frmMain::instance()->CurrentFolder = root_ + "listed/";
+        QVERIFY(QDir::current() != QDir(root_ + "listed"));
+        open();
+        QStringList opened;
+        auto answer = [&](const QString& choose) {
+            QTimer::singleShot(0, w_, [&, choose] {
+                auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                QVERIFY(d);
+                opened << d->directory().absolutePath() + "/";
+                if (choose.isEmpty()) return d->reject();
+                d->setDirectory(choose);
+                static_cast<QDialog*>(d)->accept();
+            });
+            w_->Toolbar1_ButtonClick(1);
+        };
+        answer(root_ + "other");
+        QCOMPARE(results(0), QStringList{"other/b.bmp"});
+        answer(QString());
+        QCOMPARE(opened, (QStringList{root_ + "listed/", root_ + "listed/"}));
+        QCOMPARE(results(0), QStringList{"other/b.bmp"});
+        frmMain::instance()->close();
+        QTRY_VERIFY(!frmMain::exists());
+    }
+
+    // However narrow the left pane, every tab (captions with counts) is
+    // drawn inside the strip, apart from the others, and a click on it
+    // chooses it and shows its list alone; the lists start below the tabs.
+    // Arrow keys move between tabs and rows.
+    void everyTabOnShow_data() {
+        QTest::addColumn<float>("split");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("default pane") << 4000.f << 4;
+        QTest::newRow("smallest pane") << 2000.f << 8;
+        QTest::newRow("wide pane") << 11000.f << 2;
+    }
+    void everyTabOnShow() {
+        QFETCH(float, split);
+        QFETCH(int, rows);
+        touch(root_ + "a.bmp");
+        open();
+        find(root_);
+        for (int i = 0; i < 8; ++i)  // counts as long as a big search gives
+            w_->TabStrip1->setTabText(i, w_->TabStrip1->tabText(i).left(3) + " (12345)");
+        w_->Splitter1->SetSplitPosition(split);
+        QCoreApplication::processEvents();
+        TabStrip* s = w_->TabStrip1;
+        QCOMPARE(s->rowCount(), rows);
+        QCOMPARE(s->height(), s->heightForWidth(s->width()));
+        for (int i = 0; i < 8; ++i) {
+            const QRect r = s->tabRect(i);
+            QVERIFY2(s->rect().contains(r) && !r.isEmpty(), qPrintable(s->tabText(i)));
+            for (int k = 0; k < i; ++k) QVERIFY(!r.intersects(s->tabRect(k)));
+            QTest::mouseClick(s, Qt::LeftButton, {}, r.center());
+            QCOMPARE(s->currentIndex(), i);
+            for (int k = 0; k < 8; ++k) QCOMPARE(w_->List1[k]->isVisible(), k == i);
+            QVERIFY(w_->List1[i]->geometry().top() >= s->geometry().bottom());
+        }
+        s->setCurrentIndex(0);
+        QTest::keyClick(s, Qt::Key_Right);
+        QCOMPARE(s->currentIndex(), 1);
+        const int below = s->tabAt(s->tabRect(1).center() + QPoint(0, s->tabRect(1).height()));
+        QVERIFY(below > 1);
+        QTest::keyClick(s, Qt::Key_Down);
+        QCOMPARE(s->currentIndex(), below);
+        QTest::keyClick(s, Qt::Key_End);
+        QCOMPARE(s->currentIndex(), 7);
     }
 
     // A folder on a mount that stops answering is given up, with the mount.

@@ -408,6 +408,43 @@ private slots:
                                 .arg(covered.height())));
     }
 
+    // What the preview puts on the screen's own pixels (this test also runs
+    // with QT_SCALE_FACTOR=2): a picture at its natural size becomes whole
+    // blocks of device pixels in its exact colours; a shrunk one stays
+    // smooth, so a checkerboard turns grey.
+    void keepsPixelsAtNaturalSize_data() {
+        QTest::addColumn<QSize>("pixels");
+        QTest::addColumn<bool>("natural");
+        QTest::newRow("natural size") << QSize(149, 99) << true;
+        QTest::newRow("shrunk") << QSize(1601, 1203) << false;
+    }
+
+    void keepsPixelsAtNaturalSize() {
+        QFETCH(QSize, pixels);
+        QFETCH(bool, natural);
+        start();
+        const QImage source = checkerboard(pixels);
+        const QString path = write(pics_ + "checker.bmp", encoded(source, "bmp"));
+        list(pics_);
+        show(path);
+        QCOMPARE(f_->Image1->size() == pixels, natural);
+        const QImage shown = f_->Image1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const qreal ratio = f_->Image1->devicePixelRatioF();
+        QCOMPARE(shown.size(), (QSizeF(f_->Image1->size()) * ratio).toSize());
+        int exact = 0, grey = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x) {
+                const QRgb c = shown.pixel(x, y);
+                if (natural && c == source.pixel(int(x / ratio), int(y / ratio))) ++exact;
+                if (qRed(c) > 40 && qRed(c) < 215) ++grey;
+            }
+        const int all = shown.width() * shown.height();
+        if (natural)
+            QCOMPARE(exact, all);
+        else
+            QVERIFY2(grey > all / 2, qPrintable(QString("%1 of %2 grey").arg(grey).arg(all)));
+    }
+
     // Latin-1 names from an old archive: two files whose names differ in one
     // byte that is not valid UTF-8 read the same, yet each is shown, dated
     // and opened as itself.

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFileDialog>
 #include <QMenu>
 #include <QtTest>
 
@@ -286,6 +287,23 @@ private slots:
         QCOMPARE(selectedKey(), pics_ + "a.bmp");
     }
 
+    // The real Open dialog starts in the folder the browser lists, not where
+    // the program was started; cancelling it changes nothing.
+    void openDialogStartsInTheListedFolder() {
+        open();
+        QVERIFY(QDir::current() != QDir(pics_));
+        QString opened;
+        QTimer::singleShot(0, v_, [&] {
+            auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(d);
+            opened = d->directory().absolutePath() + "/";
+            d->reject();
+        });
+        v_->mnufilea_Click(0);
+        QCOMPARE(opened, pics_);
+        QCOMPARE(v_->windowTitle(), "Kvo View Viewer - " + pics_ + "a.bmp");
+    }
+
     // What each command did, as a line of the log.
     void commands_data() {
         QTest::addColumn<QString>("source");  // "button" or a menu array
@@ -399,6 +417,40 @@ private slots:
         QCOMPARE(v_->InnerPict->Width, 40 * 15.f);
         QCOMPARE(v_->windowTitle(), "Kvo View Viewer - " + bad);
         QCOMPARE(v_->StatusBar1->Panels(2).Text(), QString("bad.jpg  "));
+    }
+
+    // On the screen's own pixels (this test also runs with QT_SCALE_FACTOR=2):
+    // at actual size each pixel of the picture is whole device pixels in its
+    // own colour; zoomed out it is smoothed, so a checkerboard turns grey.
+    void actualSizeKeepsPixels_data() {
+        QTest::addColumn<int>("level");
+        QTest::newRow("actual size") << 3;
+        QTest::newRow("half size") << 1;
+    }
+
+    void actualSizeKeepsPixels() {
+        QFETCH(int, level);
+        open();
+        const QImage source = checkerboard({149, 99});
+        v_->Loadimage(write(pics_ + "checker.bmp", encoded(source, "bmp")));
+        v_->ZoomIn(level);
+        QCoreApplication::processEvents();
+        const QImage shown = v_->InnerPict->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const qreal ratio = v_->InnerPict->devicePixelRatioF();
+        const qreal scale = ratio * ZoomFactor(level);
+        QCOMPARE(shown.size(), (QSizeF(v_->InnerPict->size()) * ratio).toSize());
+        int exact = 0, grey = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x) {
+                const QRgb c = shown.pixel(x, y);
+                if (c == source.pixel(int(x / scale), int(y / scale))) ++exact;
+                if (qRed(c) > 40 && qRed(c) < 215) ++grey;
+            }
+        const int all = shown.width() * shown.height();
+        if (level == 3)
+            QCOMPARE(exact, all);
+        else
+            QVERIFY2(grey > all / 2, qPrintable(QString("%1 of %2 grey").arg(grey).arg(all)));
     }
 
     // A zoom step scales what is in view once; a move scales only the

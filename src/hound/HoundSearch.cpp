@@ -3,14 +3,15 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
-#include <QTabBar>
 
 #include "browser/Switches.h"
+#include "browser/frmMain.h"
 #include "hound/ResultListModel.h"
 #include "hound/frmFind.h"
 #include "kit/DoEvents.h"
 #include "kit/Helpers.h"
 #include "kit/StatusBar.h"
+#include "kit/TabStrip.h"
 #include "platform/PathText.h"
 
 namespace {
@@ -63,8 +64,21 @@ bool ImageListSwitch(int list) {
 
 QString frmFind::BrowseForFolder(const QString& DialogTitle) {
     if (chooseFolder) return chooseFolder(this, DialogTitle);
-    return QFileDialog::getExistingDirectory(this, DialogTitle, QString(),
-                                             QFileDialog::ShowDirsOnly);
+    // The chooser is taken down (its folder model, watcher and threads) only
+    // once the search has shown its result, not between the folder chosen
+    // and the search starting.
+    if (!chooser_) {
+        chooser_ = new QFileDialog(this, DialogTitle);
+        chooser_->setFileMode(QFileDialog::Directory);
+        chooser_->setOption(QFileDialog::ShowDirsOnly);
+    }
+    chooser_->setWindowTitle(DialogTitle);
+    // It opens on the folder the browser lists, not wherever the program
+    // was started from.
+    if (frmMain::exists())
+        chooser_->setDirectory(QFile::decodeName(PathBytes(frmMain::instance()->CurrentFolder)));
+    if (chooser_->exec() != QDialog::Accepted) return QString();
+    return chooser_->selectedFiles().value(0);
 }
 
 void frmFind::SetSimpleText(const QString& text) {
@@ -165,7 +179,7 @@ void frmFind::matchEntries(const QByteArray& folder, const std::vector<FolderIte
         if (!Searching) break;
         const int list = ImageListOf(e.name);
         if (list < 0 || !ImageListSwitch(list)) continue;
-        models_[list]->Append(folder + e.name);
+        models_[list]->Append(folder, e.name);
         ++FoundCount;
     }
 }

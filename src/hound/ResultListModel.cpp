@@ -7,26 +7,29 @@ ResultListModel::ResultListModel(QObject* parent) : QAbstractListModel(parent) {
 
 void ResultListModel::Clear() {
     beginResetModel();
-    items_.clear();
-    pending_.clear();
+    // The block keeps its room for the next search's paths.
+    bytes_.resize(0);
+    ends_.clear();
+    shown_ = 0;
     endResetModel();
 }
 
+void ResultListModel::Append(QByteArrayView folder, QByteArrayView name) {
+    bytes_.append(folder).append(name);
+    ends_.push_back(bytes_.size());
+}
+
 void ResultListModel::Flush() {
-    if (pending_.empty()) return;
-    const int first = int(items_.size());
-    beginInsertRows({}, first, first + int(pending_.size()) - 1);
-    items_.insert(items_.end(), std::make_move_iterator(pending_.begin()),
-                  std::make_move_iterator(pending_.end()));
-    pending_.clear();
+    if (shown_ == ListCount()) return;
+    beginInsertRows({}, shown_, ListCount() - 1);
+    shown_ = ListCount();
     endInsertRows();
 }
 
-const QByteArray& ResultListModel::RawPath(int row) const {
-    static const QByteArray none;
-    if (row < 0 || row >= ListCount()) return none;
-    const size_t r = size_t(row);
-    return r < items_.size() ? items_[r] : pending_[r - items_.size()];
+QByteArray ResultListModel::RawPath(int row) const {
+    if (row < 0 || row >= ListCount()) return {};
+    const qsizetype start = row == 0 ? 0 : ends_[size_t(row) - 1];
+    return bytes_.mid(start, ends_[size_t(row)] - start);
 }
 
 QString ResultListModel::Text(int row) const {
@@ -34,11 +37,11 @@ QString ResultListModel::Text(int row) const {
 }
 
 int ResultListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(items_.size());
+    return parent.isValid() ? 0 : shown_;
 }
 
 QVariant ResultListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= int(items_.size())) return {};
+    if (!index.isValid() || index.row() >= shown_) return {};
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) return Text(index.row());
     return {};
 }

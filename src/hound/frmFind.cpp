@@ -5,9 +5,9 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QListView>
 #include <QStyle>
-#include <QTabBar>
 
 #include "browser/Icons.h"
 #include "hound/ResultListModel.h"
@@ -20,6 +20,7 @@
 #include "kit/PictureFit.h"
 #include "kit/Splitter.h"
 #include "kit/StatusBar.h"
+#include "kit/TabStrip.h"
 #include "kit/Toolbar.h"
 #include "kit/Twips.h"
 #include "kit/WindowGeometry.h"
@@ -55,10 +56,9 @@ frmFind::frmFind() {
     Splitter1->SetPanes(Picture1, picdest);
     Splitter1->setHandleWidth(2);
 
-    TabStrip1 = new QTabBar(Picture1);
+    TabStrip1 = new TabStrip(Picture1);
     TabStrip1->setObjectName("TabStrip1");
     TabStrip1->setAccessibleName("Image types");
-    TabStrip1->setDrawBase(true);
     for (int i = 0; i < 8; ++i) {
         TabStrip1->addTab(kTabs[i]);
         models_[i] = new ResultListModel(this);
@@ -76,11 +76,14 @@ frmFind::frmFind() {
                         List1_Click(i);
                 });
     }
-    List1[0]->raise();
-    connect(TabStrip1, &QTabBar::currentChanged, this, [this] { TabStrip1_Click(); });
+    TabStrip1_Click();
+    connect(TabStrip1, &TabStrip::currentChanged, this, [this] { TabStrip1_Click(); });
+    // Counts in the captions can take the tabs onto another row.
+    connect(TabStrip1, &TabStrip::rowsChanged, this, [this] { placeLists(); });
 
     Image1 = new ImageControl(picdest);
     Image1->setObjectName("Image1");
+    Image1->setAccessibleName("Picture");
     Image1->hide();
     for (LineControl*& l : Line1) {
         l = new LineControl(picdest);
@@ -116,11 +119,16 @@ void frmFind::Form_Resize() {
 }
 
 void frmFind::Picture1_Resize() {
-    // The tabs keep their own height (a tab bar stretches its tabs to any
-    // height it is given); the lists fill the client area under them.
-    const int tabs = TabStrip1->sizeHint().height();
-    TabStrip1->setGeometry(0, 0, Picture1->width(), tabs);
+    TabStrip1->setGeometry(0, 0, Picture1->width(), TabStrip1->heightForWidth(Picture1->width()));
     DoEvents();
+    placeLists();
+}
+
+void frmFind::placeLists() {
+    // The tabs keep the rows they need (wrapped, every tab on show); the
+    // lists fill the client area under them.
+    const int tabs = TabStrip1->heightForWidth(Picture1->width());
+    TabStrip1->setGeometry(0, 0, Picture1->width(), tabs);
     const float top = TwY(tabs);
     const float w = Picture1->Width(), h = Picture1->Height() - top;
     for (QListView* l : List1) l->setGeometry(PxRect(0, top + 30, w, h));
@@ -130,7 +138,12 @@ void frmFind::TabStrip1_Click() {
     const int i = TabStrip1->currentIndex();
     if (i < 0 || i >= 8) return;
     models_[i]->Flush();
+    // Only the chosen list is shown, not merely stacked on the others, so a
+    // screen reader and a click both meet the list that is in view.
+    List1[i]->show();
     List1[i]->raise();
+    for (int k = 0; k < 8; ++k)
+        if (k != i) List1[k]->hide();
 }
 
 void frmFind::List1_Click(int Index) {
@@ -152,6 +165,10 @@ void frmFind::Toolbar1_ButtonClick(int Index) {
             Searching = false;
             findfiles(
                 BrowseForFolder("Choose the root folder that you wish to start finding images..."));
+            if (QFileDialog* done = chooser_.data()) {
+                chooser_ = nullptr;
+                done->deleteLater();
+            }
             break;
         case 2:
             Searching = false;

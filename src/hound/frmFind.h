@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QSet>
 #include <functional>
 #include <memory>
@@ -16,11 +17,12 @@
 class ImageControl;
 class LineControl;
 class PictureBox;
+class QFileDialog;
 class QListView;
-class QTabBar;
 class ResultListModel;
 class Splitter;
 class StatusBar;
+class TabStrip;
 class Toolbar;
 
 // The result list (0 BMP, 1 CUR, 2 DIB, 3 EMF, 4 GIF, 5 ICO, 6 JPG, 7 WMF)
@@ -81,7 +83,7 @@ public:
     Toolbar* Toolbar1;
     Splitter* Splitter1;
     PictureBox* Picture1;
-    QTabBar* TabStrip1;
+    TabStrip* TabStrip1;
     QListView* List1[8];
     PictureBox* picdest;
     ImageControl* Image1;
@@ -102,9 +104,11 @@ private:
     void yield();
     void matchEntries(const QByteArray& folder, const std::vector<FolderItem>& entries);
     void flushResults(bool now);
+    void placeLists();
     void setCursorBusy(Qt::CursorShape shape);
 
     ResultListModel* models_[8];
+    QPointer<QFileDialog> chooser_;   // the folder chooser while a search uses it
     FolderReader* reader_ = nullptr;  // during a search
     QSet<FolderId>* visited_ = nullptr;
     int depth_ = 0;       // searches on the stack

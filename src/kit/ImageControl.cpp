@@ -34,8 +34,13 @@ void ImageControl::paintEvent(QPaintEvent*) {
         QPainter(this).drawImage(target, picture_);
         return;
     }
-    if (scaled_.size() != device)
-        scaled_ = picture_.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    // A picture at its natural size (a pixel of it to each pixel of the
+    // control) is only blown up to the screen's pixels: each of its pixels
+    // becomes whole device pixels in its own colour, so fine detail stays
+    // crisp. A shrunk or stretched picture is smoothed.
+    const Qt::TransformationMode mode =
+        picture_.size() == size() ? Qt::FastTransformation : Qt::SmoothTransformation;
+    if (scaled_.size() != device) scaled_ = picture_.scaled(device, Qt::IgnoreAspectRatio, mode);
     QPainter(this).drawImage(target, scaled_);
 }
 

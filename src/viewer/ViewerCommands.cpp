@@ -2,6 +2,7 @@
 // and the commands.
 #include <QClipboard>
 #include <QCursor>
+#include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QListView>
@@ -18,6 +19,7 @@
 #include "kit/Helpers.h"
 #include "kit/StatusBar.h"
 #include "kit/Toolbar.h"
+#include "platform/PathText.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
 #include "viewer/ViewerTables.h"
@@ -134,9 +136,13 @@ void frmScroll::ShowPrevious() {
 
 void frmScroll::GetImageFile() {
     const QString filter = OpenDialogFilter(PatternListOfSwitches());
+    // The dialog opens on the folder the browser lists.
+    const QString start = frmMain::exists()
+                              ? QFile::decodeName(PathBytes(frmMain::instance()->CurrentFolder))
+                              : QString();
     const QString chosen = chooseFile
                                ? chooseFile(this, filter)
-                               : QFileDialog::getOpenFileName(this, QString(), QString(), filter);
+                               : QFileDialog::getOpenFileName(this, QString(), start, filter);
     if (chosen.isEmpty()) return;
     // Only the viewer shows it: the list and its selection stay as they are.
     Loadimage(StripNul(chosen));

@@ -1,8 +1,8 @@
 #include "viewer/ZoomSurface.h"
 
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 
 #include "kit/MouseCodes.h"
 #include "kit/Twips.h"
@@ -58,8 +58,10 @@ void ZoomSurface::paintEvent(QPaintEvent* e) {
         return;
     }
     // The whole picture stretched over the whole surface, clipped to what is
-    // exposed: the painter computes only the clipped pixels.
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    // exposed: the painter computes only the clipped pixels. At actual size
+    // on a scaled screen each pixel of the picture becomes whole device
+    // pixels in its own colour; any other size is smoothed.
+    if (size() != source_.size()) p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.setClipRegion(e->region());
     p.drawImage(QRectF(rect()), source_);
     for (const QRect& r : e->region() & rect())
