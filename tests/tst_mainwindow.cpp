@@ -14,6 +14,7 @@
 #include "browser/Options.h"
 #include "browser/Switches.h"
 #include "browser/frmMain.h"
+#include "hound/frmFind.h"
 #include "kit/EdgeDrawing.h"
 #include "kit/Forms.h"
 #include "kit/PictureBox.h"
@@ -25,6 +26,7 @@
 #include "platform/Platform.h"
 #include "platform/SettingsBackend.h"
 #include "platform/SystemInfo.h"
+#include "tools/frmSettings.h"
 
 class TestMainWindow : public QObject {
     Q_OBJECT
@@ -42,6 +44,13 @@ class TestMainWindow : public QObject {
                         &ShowWMF, &ShowEMF, &ToolbarVisible, &StatusBarVisible, &UsePreviousFolder,
                         &PathInTitlebar, &ShowHidden})
             *b = false;
+    }
+
+    // The top-level window of the class named.
+    static QWidget* topLevel(const QString& className) {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (className == w->metaObject()->className()) return w;
+        return nullptr;
     }
 
     frmMain* load() {
@@ -334,15 +343,16 @@ private slots:
 
     void otherWindowsOutliveTheMainWindow() {
         freshStart();
+        DeclareWindows();
         frmMain* f = load();
-        QWidget* search = Forms::Get<QWidget>("frmFind");
+        QWidget* search = Forms::Get<frmFind>();
         search->show();
-        QWidget* hidden = Forms::Get<QWidget>("frmSettings");
+        QWidget* hidden = Forms::Get<frmSettings>();
         QPointer<QWidget> hiddenRef(hidden);
         unload(f);
         QVERIFY(search->isVisible());
         QTRY_VERIFY(hiddenRef.isNull());
-        QVERIFY(!Forms::Loaded("frmFind"));
+        QVERIFY(!Forms::Loaded<frmFind>());
         search->close();
     }
 
@@ -377,7 +387,7 @@ private slots:
         if (menu == "tools") f->mnutoolsa_Click(index);
         if (menu == "shell") f->mnushell_Click(index);
         if (menu == "launch") f->mnulaunch_Click(index);
-        QPointer<QWidget> w = Forms::Find(window);
+        QPointer<QWidget> w = topLevel(window);
         QVERIFY(w && w->isVisible());
 
         // A quit asked for by the closing is posted before the second step,

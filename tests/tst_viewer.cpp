@@ -59,7 +59,7 @@ class TestViewer : public QObject {
         f_->ListFiles();
         if (descending) f_->ListView1_ColumnClick(1);
         f_->ListView1->SetSelectedRow(row);
-        v_ = Forms::Get<frmScroll>("frmScroll");
+        v_ = Forms::Get<frmScroll>();
         v_->Form_Load();
         QCoreApplication::processEvents();
     }
@@ -74,7 +74,7 @@ private slots:
     void cleanup() {
         frmScroll::chooseFile = nullptr;
         Openers::table() = Openers();
-        if (Forms::Loaded("frmScroll")) Forms::Close("frmScroll");
+        if (Forms::Loaded<frmScroll>()) Forms::Close<frmScroll>();
         if (frmMain::exists()) {
             frmMain::instance()->close();
             QTRY_VERIFY(!frmMain::exists());
@@ -131,7 +131,7 @@ private slots:
         QCOMPARE(v_->InnerPict->accessibleName(), QString("Picture"));
         v_->close();
         QVERIFY(f_->isVisible());
-        QTRY_VERIFY(!Forms::Loaded("frmScroll"));
+        QTRY_VERIFY(!Forms::Loaded<frmScroll>());
     }
 
     // The picture's size against the room left: dw, dh added to the room.

@@ -188,7 +188,7 @@ void frmFind::Toolbar1_ButtonClick(int Index) {
 
 void frmFind::Form_Unload() {
     Searching = false;
-    Forms::Release("frmFind");
+    Forms::Release<frmFind>();
 }
 
 void frmFind::ShowImage() {
