@@ -16,6 +16,7 @@
 #include "browser/frmMain.h"
 #include "hound/frmFind.h"
 #include "kit/EdgeDrawing.h"
+#include "kit/Form.h"
 #include "kit/Forms.h"
 #include "kit/PictureBox.h"
 #include "kit/Settings.h"
@@ -26,7 +27,43 @@
 #include "platform/Platform.h"
 #include "platform/SettingsBackend.h"
 #include "platform/SystemInfo.h"
+#include "tools/ShutDownDialog.h"
+#include "tools/frmColors.h"
+#include "tools/frmPrint.h"
 #include "tools/frmSettings.h"
+#include "tools/frmWebView.h"
+#include "viewer/frmScroll.h"
+
+// A window that refuses as many closes as it is told to, notes its unload
+// steps, and asks to close again while it unloads.
+class ClosingProbe : public Form {
+    Q_OBJECT
+public:
+    int refusals = 0;
+    QStringList steps;
+    void Form_QueryUnload(qint16& Cancel, qint16) override {
+        steps << "query";
+        if (refusals > 0) {
+            --refusals;
+            Cancel = 1;
+        }
+    }
+    void Form_Unload(qint16&) override {
+        steps << "unload";
+        close();
+    }
+};
+
+// Notes the class of every window that gets a close event, once.
+class CloseLog : public QObject {
+public:
+    QStringList closed;
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        const QString name = watched->metaObject()->className();
+        if (e->type() == QEvent::Close && !closed.contains(name)) closed << name;
+        return false;
+    }
+};
 
 class TestMainWindow : public QObject {
     Q_OBJECT
@@ -354,6 +391,50 @@ private slots:
         QTRY_VERIFY(hiddenRef.isNull());
         QVERIFY(!Forms::Loaded<frmFind>());
         search->close();
+    }
+
+    // The main window closes the print window, the web pattern viewer, the
+    // viewer and the settings dialog in that order; it frees a hidden window
+    // it releases and leaves a window it was not told about alone.
+    void closingDealsWithTheDeclaredWindows() {
+        freshStart();
+        DeclareWindows();
+        frmMain* f = load();
+        CloseLog log;
+        for (QWidget* w : std::initializer_list<QWidget*>{
+                 Forms::Get<frmSettings>(), Forms::Get<frmScroll>(), Forms::Get<frmWebView>(),
+                 Forms::Get<frmPrint>(), Forms::Get<frmColors>()})
+            w->installEventFilter(&log);
+        QPointer<QWidget> released = Forms::Get<frmColors>();
+        ShutDownDialog* alone = Forms::Get<ShutDownDialog>();
+        unload(f);
+        QCOMPARE(log.closed.join(' '), QString("frmPrint frmWebView frmScroll frmSettings"));
+        QTRY_VERIFY(released.isNull());
+        QCOMPARE(Forms::Find<ShutDownDialog>(), alone);
+        Forms::Close<ShutDownDialog>();
+    }
+
+    // A refused close keeps the window; the unload runs once, after the
+    // close that is let through.
+    void formCloseSequence_data() {
+        QTest::addColumn<int>("refusals");
+        QTest::addColumn<QString>("steps");
+        QTest::newRow("closes") << 0 << "query unload";
+        QTest::newRow("refuses once") << 1 << "query query unload";
+    }
+    void formCloseSequence() {
+        QFETCH(int, refusals);
+        QFETCH(QString, steps);
+        ClosingProbe w;
+        w.refusals = refusals;
+        w.show();
+        for (int i = 0; i < refusals; ++i) {
+            QVERIFY(!w.close());
+            QVERIFY(w.isVisible());
+        }
+        QVERIFY(w.close());
+        QVERIFY(!w.isVisible());
+        QCOMPARE(w.steps.join(' '), steps);
     }
 
     // A window the main window leaves open keeps the program running once the

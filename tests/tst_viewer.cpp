@@ -317,6 +317,7 @@ private slots:
         QTest::newRow("about") << "mnuabouta" << 2 << "about";
         QTest::newRow("browser button") << "button" << 2 << "closed";
         QTest::newRow("close menu") << "mnufilea" << 5 << "closed";
+        QTest::newRow("wallpaper button") << "button" << 18 << "popup mnuwall";
     }
 
     void commands() {
@@ -346,6 +347,10 @@ private slots:
         if (!clip->image().isNull())
             log << QString("image %1x%2").arg(clip->image().width()).arg(clip->image().height());
         for (const QUrl& u : shell->opened) log << "web " + u.toString();
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            log << "popup " + popup->objectName();
+            popup->close();
+        }
         QCoreApplication::processEvents();
         if (!viewer || !viewer->isVisible()) log << (f_->isVisible() ? "closed" : "closed, browser hidden");
         QCOMPARE(log.join("; "), did);
