@@ -3,6 +3,8 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QWindow>
+#include <utility>
+#include <vector>
 
 #include "kit/Twips.h"
 

@@ -6,8 +6,6 @@
 #include <QWidget>
 #include <functional>
 #include <initializer_list>
-#include <utility>
-#include <vector>
 
 class QHBoxLayout;
 class QPushButton;
