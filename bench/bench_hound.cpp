@@ -110,7 +110,7 @@ int rawWalk(const QByteArray& dir) {
 }
 
 double timeHound(const QString& tree, qint64* found, bool shown = true) {
-    frmFind* w = Forms::Get<frmFind>("frmFind");
+    frmFind* w = Forms::Get<frmFind>();
     w->resize(900, 600);
     w->Form_Load();
     if (shown) w->show();

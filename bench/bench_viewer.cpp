@@ -49,13 +49,13 @@ void paint(QWidget*) {
 }
 
 frmScroll* openViewer(frmMain* f, const QString& folder, int row) {
-    if (Forms::Loaded("frmScroll")) Forms::Close("frmScroll");
+    if (Forms::Loaded<frmScroll>()) Forms::Close<frmScroll>();
     QCoreApplication::processEvents();
     f->CurrentFolder = folder;
     if (f->ListView1->Model()->Count() < 2 || !f->ListView1->Model()->Item(1).Key.startsWith(folder))
         f->ListFiles();
     f->ListView1->SetSelectedRow(row);
-    auto* v = Forms::Get<frmScroll>("frmScroll");
+    auto* v = Forms::Get<frmScroll>();
     v->Form_Load();
     for (int i = 0; i < 50 && !(v->windowHandle() && v->windowHandle()->isExposed()); ++i)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);

@@ -38,21 +38,21 @@ private slots:
         QFETCH(QString, number);
         UseFreshSettings();
         if (!stored.isEmpty()) WriteSetting("Browser Options", "Odometer", stored);
-        auto* a = Forms::Get<KvoAbout>("KvoAbout");
+        auto* a = Forms::Get<KvoAbout>();
         a->Form_Load();
         QCOMPARE(a->windowTitle(), "About...");
         QCOMPARE(a->Label1[1]->text(), "Kvo View v.1.0.53");
         QCOMPARE(a->Label2[3]->text(), "Kvo View 1.0.53 has been used to view " + number +
                                            " images since you installed the program.");
         a->Command1_Click();
-        QTRY_VERIFY(!Forms::Loaded("KvoAbout"));
+        QTRY_VERIFY(!Forms::Loaded<KvoAbout>());
     }
 
     void onlyTheAddressOpens() {
         auto shell = std::make_unique<FakeShell>();
         FakeShell* fake = shell.get();
         Platform::setShell(std::move(shell));
-        auto* a = Forms::Get<KvoAbout>("KvoAbout");
+        auto* a = Forms::Get<KvoAbout>();
         a->Form_Load();
         a->show();
         QTest::mouseClick(a->Label1[1], Qt::LeftButton);
@@ -60,7 +60,7 @@ private slots:
         QTest::mouseClick(a->Label1[2], Qt::LeftButton);
         QCOMPARE(fake->opened, QList<QUrl>({QUrl(a->Label1[2]->text())}));
         a->close();
-        QTRY_VERIFY(!Forms::Loaded("KvoAbout"));
+        QTRY_VERIFY(!Forms::Loaded<KvoAbout>());
     }
 };
 

@@ -21,7 +21,7 @@ class TestColors : public QObject {
     frmColors* f_ = nullptr;
 
     frmColors* open() {
-        f_ = Forms::Get<frmColors>("frmColors");
+        f_ = Forms::Get<frmColors>();
         f_->Form_Load();
         return f_;
     }
@@ -33,8 +33,8 @@ private slots:
     void init() { UseFreshSettings(); }
     void cleanup() {
         frmColors::chooseColor = nullptr;
-        if (Forms::Loaded("frmColors")) Forms::Close("frmColors");
-        QTRY_VERIFY(!Forms::Loaded("frmColors"));
+        if (Forms::Loaded<frmColors>()) Forms::Close<frmColors>();
+        QTRY_VERIFY(!Forms::Loaded<frmColors>());
     }
 
     void split_data() {
@@ -111,7 +111,7 @@ private slots:
         open()->GetRGBColor("33023");
         f_->Command1_Click(1);
         QCOMPARE(ReadSetting("General Options", "Last Color"), QString("33023"));
-        QTRY_VERIFY(!Forms::Loaded("frmColors"));
+        QTRY_VERIFY(!Forms::Loaded<frmColors>());
         open();
         QCOMPARE(f_->Label1->text(), QString("FF8000"));
     }

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QImage>
 #include <QMenu>
+#include <QMenuBar>
 #include <QtTest>
 
 #include "TestEnv.h"
@@ -18,11 +19,15 @@
 #include "browser/PropertiesDialog.h"
 #include "browser/Switches.h"
 #include "browser/frmMain.h"
+#include "kit/Forms.h"
 #include "kit/PictureHolder.h"
 #include "kit/Settings.h"
 #include "kit/StatusBar.h"
+#include "kit/Toolbar.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
+#include "viewer/ViewerTables.h"
+#include "viewer/frmScroll.h"
 
 class TestCommands : public QObject {
     Q_OBJECT
@@ -105,12 +110,42 @@ class TestCommands : public QObject {
         if (f_->isHidden()) log_ << "hidden";
     }
 
+    // The main window, or the viewer (unloaded: its menus and toolbar exist
+    // from the start).
+    QMainWindow* window(const QString& which) {
+        if (which == "viewer") return Forms::Get<frmScroll>();
+        return f_;
+    }
+
+    // The menu items and buttons that are switched off, as "mnufilea 3" and
+    // "button 6".
+    QString disabled() {
+        QStringList off;
+        for (const char* array :
+             {"mnufilea", "mnuedita", "mnuviewa", "mnuprev", "mnuviewaa", "mnuorgan", "mnutoolsa",
+              "mnuwallpaper", "mnushell", "mnulaunch", "mnuabouta"})
+            for (int i : f_->Menu(array).Indexes())
+                if (!f_->Menu(array)(i)->isEnabled()) off << QString("%1 %2").arg(array).arg(i);
+        for (int i = 1; i <= f_->Toolbar1->Count(); ++i)
+            if (!f_->Toolbar1->Buttons(i).action->isEnabled()) off << QString("button %1").arg(i);
+        return off.join('|');
+    }
+
+    // The captions of the items that show an icon, sorted.
+    static void iconCaptions(const QMenu* m, QStringList& out) {
+        for (const QAction* a : m->actions()) {
+            if (!a->icon().isNull()) out << a->text();
+            if (a->menu()) iconCaptions(a->menu(), out);
+        }
+    }
+
 private slots:
     void init() {
         log_.clear();
         recordOpeners();
     }
     void cleanup() {
+        Forms::Close<frmScroll>();
         if (frmMain::exists()) {
             frmMain::instance()->close();
             QTRY_VERIFY(!frmMain::exists());
@@ -254,6 +289,95 @@ private slots:
         f_->StatusBar1->Panels(1).SetText("stale");
         f_->IM_MenuHighlighted(caption);
         QCOMPARE(f_->StatusBar1->Panels(1).Text(), expected);
+    }
+
+    // Exactly the file commands go off while the folder tree has the focus;
+    // the menu's list and the toolbar's differ (Properties, Launch).
+    void fileCommandsFollowTheFocus() {
+        open(false, "a");
+        f_->FolderTreeview1_GotFocus();
+        QCOMPARE(disabled(),
+                 QString("mnufilea 3|mnufilea 5|mnuedita 0|mnuedita 1|mnuedita 7|mnuviewa 11|"
+                         "mnutoolsa 3|mnutoolsa 8|mnutoolsa 10|mnutoolsa 13|button 6|button 7|"
+                         "button 8|button 11|button 12|button 19|button 22|button 23"));
+        f_->ListView1_GotFocus();
+        QCOMPARE(disabled(), QString());
+    }
+
+    // Separators keep their index among the buttons; every button has a picture.
+    void toolbars_data() {
+        QTest::addColumn<QString>("which");
+        QTest::addColumn<QString>("tips");  // "-" for a separator
+        QTest::newRow("main") << "main"
+                              << "Up One Level|Organize Favorites|-|Refresh|-|View Image|"
+                                 "Slideshow|Web Pattern Viewer|Image Hound|-|Print|Set Wallpaper|"
+                                 "-|Copy File(s) To...|Move File(s) To...|Delete File(s)|"
+                                 "Recycle File(s)|-|Launch|Properties|-|Copy Filename|Copy Image|"
+                                 "-|View|-|Settings";
+        QTest::newRow("viewer") << "viewer"
+                                << "Open|Browser|-|Print|-|Previous Image|Next Image|-|Reload|-|"
+                                   "Zoom In|Zoom Out|Actual Size|-|Copy Filename|Copy Image|-|"
+                                   "Set Wallpaper";
+    }
+    void toolbars() {
+        QFETCH(QString, which);
+        QFETCH(QString, tips);
+        open(true, "");
+        Toolbar* bar = which == "viewer" ? Forms::Get<frmScroll>()->Toolbar1 : f_->Toolbar1;
+        QStringList shown;
+        for (int i = 1; i <= bar->Count(); ++i) {
+            const Toolbar::Button& b = bar->Buttons(i);
+            shown << (b.separator ? "-" : b.toolTip);
+            QVERIFY2(b.separator || !b.image.isNull(), qPrintable(b.toolTip));
+        }
+        QCOMPARE(shown.join('|'), tips);
+    }
+
+    // The menus' icons: the main window's keyed captions that have an item,
+    // and in the viewer the items of the same captions.
+    void menuIcons_data() {
+        QTest::addColumn<QString>("which");
+        QTest::addColumn<QStringList>("captions");
+        const QString main =
+            "&Up One Level|&Create Hypertext File Listing|&Morvath Software on the Web|About|"
+            "&Copy Disk|&Organize Favorites|&Refresh|&Open|Sli&deShow|&Print|Set Wallpa&per|"
+            "&Copy to...|&Move to...|Proper&ties|Copy &Filename|Copy &Image|&Launch|"
+            "&Delete File(s)|&Settings|&Web Pattern Viewer|&Recycle File(s)|Select &All Files|"
+            "Screensa&ver|&Find File(s)|&Shutdown Windows|Ne&w Folder|&Hex Color Editor|"
+            "Lar&ge Icons|S&mall Icons|&List|&Details|Image &Hound|Create CS&V File Listing";
+        QTest::newRow("main") << "main" << main.split('|');
+        QTest::newRow("viewer") << "viewer"
+                                << QStringList{"&Open", "&Print", "Copy &Image",
+                                               "&Morvath Software on the Web", "About"};
+    }
+    void menuIcons() {
+        QFETCH(QString, which);
+        QFETCH(QStringList, captions);
+        open(true, "");
+        QStringList shown;
+        for (const QAction* top : window(which)->menuBar()->actions())
+            iconCaptions(top->menu(), shown);
+        shown.sort();
+        captions.sort();
+        QCOMPARE(shown, captions);
+    }
+
+    // The help line takes the first command with the caption: no caption
+    // may stand for two commands of one window.
+    void captionsNameOneCommand_data() {
+        QTest::addColumn<QString>("which");
+        QTest::newRow("main") << "main";
+        QTest::newRow("viewer") << "viewer";
+    }
+    void captionsNameOneCommand() {
+        QFETCH(QString, which);
+        const CommandTable& t = which == "main" ? MainCommandTable() : ViewerCommandTable();
+        QSet<QString> seen;
+        for (const CommandDef& c : t.commands) {
+            if (QString(c.caption) == "-") continue;
+            QVERIFY2(!seen.contains(c.caption), c.caption);
+            seen.insert(c.caption);
+        }
     }
 };
 

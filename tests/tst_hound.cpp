@@ -65,7 +65,7 @@ class TestHound : public QObject {
 
     // A fresh window that searches `start` when Find is pressed.
     void open() {
-        w_ = Forms::Get<frmFind>("frmFind");
+        w_ = Forms::Get<frmFind>();
         w_->Form_Load();
         w_->show();
     }
@@ -95,8 +95,8 @@ private slots:
     void cleanup() {
         frmFind::chooseFolder = nullptr;
         frmFind::makeReader = nullptr;
-        if (Forms::Loaded("frmFind")) Forms::Close("frmFind");
-        QTRY_VERIFY(!Forms::Loaded("frmFind"));
+        if (Forms::Loaded<frmFind>()) Forms::Close<frmFind>();
+        QTRY_VERIFY(!Forms::Loaded<frmFind>());
     }
 
     void endings_data() {

@@ -70,7 +70,9 @@ private slots:
         SetMsgBoxHandler(nullptr);
         messages_.clear();
         Openers::table() = Openers();
-        for (const char* n : {"RunDialog", "ShutDownDialog", "OpenWithDialog"}) Forms::Close(n);
+        Forms::Close<RunDialog>();
+        Forms::Close<ShutDownDialog>();
+        Forms::Close<OpenWithDialog>();
         if (frmMain::exists()) {
             frmMain::instance()->close();
             QTRY_VERIFY(!frmMain::exists());
@@ -128,7 +130,7 @@ private slots:
         fake_->apps = {{"viewer.desktop", "Viewer", "viewer %f"},
                        {"paint.desktop", "Paint", "paint %U"}};
         frmMain::instance()->mnulaunch_Click(1);
-        auto* d = qobject_cast<OpenWithDialog*>(Forms::Find("OpenWithDialog"));
+        auto* d = Forms::Find<OpenWithDialog>();
         QVERIFY(d && d->isVisible());
         d->Apps->setCurrentIndex(d->Apps->model()->index(1, 0));
         d->Confirm();
@@ -145,7 +147,7 @@ private slots:
         fake_->apps = {{"viewer.desktop", "Viewer", "viewer %f"}};
         f->mnulaunch_Click(1);
         f->mnushell_Click(3);
-        auto* d = qobject_cast<OpenWithDialog*>(Forms::Find("OpenWithDialog"));
+        auto* d = Forms::Find<OpenWithDialog>();
         QVERIFY(d && d->isVisible());
         QCOMPARE(d->windowTitle(), "Open With - " + ShownPath(raw));
         d->Apps->setCurrentIndex(d->Apps->model()->index(0, 0));
@@ -176,7 +178,7 @@ private slots:
         QString title, prompt;
         QObject steps;
         QTimer::singleShot(0, &steps, [&] {
-            d = qobject_cast<RunDialog*>(Forms::Find("RunDialog"));
+            d = Forms::Find<RunDialog>();
             if (!d) return;
             modal = d->isVisible() && d->windowModality() == Qt::WindowModal &&
                     d->windowHandle()->transientParent() == f->windowHandle();
@@ -207,7 +209,7 @@ private slots:
         QFETCH(int, option);
         QFETCH(QString, calls);
         open(1)->mnushell_Click(8);
-        auto* d = qobject_cast<ShutDownDialog*>(Forms::Find("ShutDownDialog"));
+        auto* d = Forms::Find<ShutDownDialog>();
         QVERIFY(d && d->isVisible());
         if (option < 0) {
             d->Cancel->click();

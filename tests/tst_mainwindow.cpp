@@ -14,7 +14,9 @@
 #include "browser/Options.h"
 #include "browser/Switches.h"
 #include "browser/frmMain.h"
+#include "hound/frmFind.h"
 #include "kit/EdgeDrawing.h"
+#include "kit/Form.h"
 #include "kit/Forms.h"
 #include "kit/PictureBox.h"
 #include "kit/Settings.h"
@@ -25,6 +27,43 @@
 #include "platform/Platform.h"
 #include "platform/SettingsBackend.h"
 #include "platform/SystemInfo.h"
+#include "tools/ShutDownDialog.h"
+#include "tools/frmColors.h"
+#include "tools/frmPrint.h"
+#include "tools/frmSettings.h"
+#include "tools/frmWebView.h"
+#include "viewer/frmScroll.h"
+
+// A window that refuses as many closes as it is told to, notes its unload
+// steps, and asks to close again while it unloads.
+class ClosingProbe : public Form {
+    Q_OBJECT
+public:
+    int refusals = 0;
+    QStringList steps;
+    void Form_QueryUnload(qint16& Cancel, qint16) override {
+        steps << "query";
+        if (refusals > 0) {
+            --refusals;
+            Cancel = 1;
+        }
+    }
+    void Form_Unload(qint16&) override {
+        steps << "unload";
+        close();
+    }
+};
+
+// Notes the class of every window that gets a close event, once.
+class CloseLog : public QObject {
+public:
+    QStringList closed;
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        const QString name = watched->metaObject()->className();
+        if (e->type() == QEvent::Close && !closed.contains(name)) closed << name;
+        return false;
+    }
+};
 
 class TestMainWindow : public QObject {
     Q_OBJECT
@@ -42,6 +81,13 @@ class TestMainWindow : public QObject {
                         &ShowWMF, &ShowEMF, &ToolbarVisible, &StatusBarVisible, &UsePreviousFolder,
                         &PathInTitlebar, &ShowHidden})
             *b = false;
+    }
+
+    // The top-level window of the class named.
+    static QWidget* topLevel(const QString& className) {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (className == w->metaObject()->className()) return w;
+        return nullptr;
     }
 
     frmMain* load() {
@@ -334,16 +380,61 @@ private slots:
 
     void otherWindowsOutliveTheMainWindow() {
         freshStart();
+        DeclareWindows();
         frmMain* f = load();
-        QWidget* search = Forms::Get<QWidget>("frmFind");
+        QWidget* search = Forms::Get<frmFind>();
         search->show();
-        QWidget* hidden = Forms::Get<QWidget>("frmSettings");
+        QWidget* hidden = Forms::Get<frmSettings>();
         QPointer<QWidget> hiddenRef(hidden);
         unload(f);
         QVERIFY(search->isVisible());
         QTRY_VERIFY(hiddenRef.isNull());
-        QVERIFY(!Forms::Loaded("frmFind"));
+        QVERIFY(!Forms::Loaded<frmFind>());
         search->close();
+    }
+
+    // The main window closes the print window, the web pattern viewer, the
+    // viewer and the settings dialog in that order; it frees a hidden window
+    // it releases and leaves a window it was not told about alone.
+    void closingDealsWithTheDeclaredWindows() {
+        freshStart();
+        DeclareWindows();
+        frmMain* f = load();
+        CloseLog log;
+        for (QWidget* w : std::initializer_list<QWidget*>{
+                 Forms::Get<frmSettings>(), Forms::Get<frmScroll>(), Forms::Get<frmWebView>(),
+                 Forms::Get<frmPrint>(), Forms::Get<frmColors>()})
+            w->installEventFilter(&log);
+        QPointer<QWidget> released = Forms::Get<frmColors>();
+        ShutDownDialog* alone = Forms::Get<ShutDownDialog>();
+        unload(f);
+        QCOMPARE(log.closed.join(' '), QString("frmPrint frmWebView frmScroll frmSettings"));
+        QTRY_VERIFY(released.isNull());
+        QCOMPARE(Forms::Find<ShutDownDialog>(), alone);
+        Forms::Close<ShutDownDialog>();
+    }
+
+    // A refused close keeps the window; the unload runs once, after the
+    // close that is let through.
+    void formCloseSequence_data() {
+        QTest::addColumn<int>("refusals");
+        QTest::addColumn<QString>("steps");
+        QTest::newRow("closes") << 0 << "query unload";
+        QTest::newRow("refuses once") << 1 << "query query unload";
+    }
+    void formCloseSequence() {
+        QFETCH(int, refusals);
+        QFETCH(QString, steps);
+        ClosingProbe w;
+        w.refusals = refusals;
+        w.show();
+        for (int i = 0; i < refusals; ++i) {
+            QVERIFY(!w.close());
+            QVERIFY(w.isVisible());
+        }
+        QVERIFY(w.close());
+        QVERIFY(!w.isVisible());
+        QCOMPARE(w.steps.join(' '), steps);
     }
 
     // A window the main window leaves open keeps the program running once the
@@ -377,7 +468,7 @@ private slots:
         if (menu == "tools") f->mnutoolsa_Click(index);
         if (menu == "shell") f->mnushell_Click(index);
         if (menu == "launch") f->mnulaunch_Click(index);
-        QPointer<QWidget> w = Forms::Find(window);
+        QPointer<QWidget> w = topLevel(window);
         QVERIFY(w && w->isVisible());
 
         // A quit asked for by the closing is posted before the second step,

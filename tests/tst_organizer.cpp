@@ -34,7 +34,7 @@ class TestOrganizer : public QObject {
     }
 
     frmOrganize* open() {
-        auto* o = Forms::Get<frmOrganize>("frmOrganize");
+        auto* o = Forms::Get<frmOrganize>();
         o->Form_Load();
         o->show();
         return o;
@@ -56,7 +56,7 @@ class TestOrganizer : public QObject {
 
     void closeIt(frmOrganize* o) {
         o->Command1_Click(1);
-        QTRY_VERIFY(!Forms::Loaded("frmOrganize"));
+        QTRY_VERIFY(!Forms::Loaded<frmOrganize>());
     }
 
 private slots:
@@ -73,7 +73,7 @@ private slots:
     void cleanup() {
         SetMsgBoxHandler(nullptr);
         SetInputBoxHandler(nullptr);
-        Forms::Close("frmOrganize");
+        Forms::Close<frmOrganize>();
         if (frmMain::exists()) {
             frmMain::instance()->close();
             QTRY_VERIFY(!frmMain::exists());
@@ -162,7 +162,7 @@ private slots:
         QCOMPARE(names(o), left);
         // The title bar's close box saves too.
         o->close();
-        QTRY_VERIFY(!Forms::Loaded("frmOrganize"));
+        QTRY_VERIFY(!Forms::Loaded<frmOrganize>());
         QCOMPARE(int(ReadSection("Favorite Folders").size()), left.size());
         QCOMPARE(f->mnuorgan().Indexes().size(), 2 + left.size());
     }

@@ -23,7 +23,7 @@ class TestPrint : public QObject {
     FakePrinters* fake_ = nullptr;
 
     frmPrint* open(const QString& file) {
-        frmPrint* f = Forms::Get<frmPrint>("frmPrint");
+        frmPrint* f = Forms::Get<frmPrint>();
         f->Form_Load();
         f->Loadimage(file);
         return f;
@@ -45,8 +45,8 @@ private slots:
     }
     void cleanup() {
         Openers::table() = Openers();
-        if (Forms::Loaded("frmPrint")) Forms::Close("frmPrint");
-        QTRY_VERIFY(!Forms::Loaded("frmPrint"));
+        if (Forms::Loaded<frmPrint>()) Forms::Close<frmPrint>();
+        QTRY_VERIFY(!Forms::Loaded<frmPrint>());
         if (frmMain::exists()) {
             frmMain::instance()->close();
             QTRY_VERIFY(!frmMain::exists());
@@ -66,7 +66,7 @@ private slots:
         m->ListView1->SetSelectedRow(1);
         bool shown = false;
         QTimer::singleShot(0, [&] {
-            auto* f = qobject_cast<frmPrint*>(Forms::Find("frmPrint"));
+            auto* f = Forms::Find<frmPrint>();
             shown = f && f->isModal() && f->isVisible();
             if (f) f->Command1_Click(0);
         });
@@ -118,7 +118,7 @@ private slots:
         frmPrint* f = open(picture({64, 48}));
         f->show();
         f->Command1_Click(button);
-        QTRY_VERIFY(!Forms::Loaded("frmPrint"));
+        QTRY_VERIFY(!Forms::Loaded<frmPrint>());
         QCOMPARE(fake_->printed.size(), pages);
         if (pages) {
             QCOMPARE(fake_->printed[0].twips, QSizeF(64 * 15, 48 * 15));

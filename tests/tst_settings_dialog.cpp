@@ -33,7 +33,7 @@ class TestSettingsDialog : public QObject {
     }
 
     frmSettings* open() {
-        auto* d = Forms::Get<frmSettings>("frmSettings");
+        auto* d = Forms::Get<frmSettings>();
         d->Form_Load();
         d->show();
         return d;
@@ -41,7 +41,7 @@ class TestSettingsDialog : public QObject {
 
 private slots:
     void cleanup() {
-        Forms::Close("frmSettings");
+        Forms::Close<frmSettings>();
         if (frmMain::exists()) {
             frmMain::instance()->close();
             QTRY_VERIFY(!frmMain::exists());
@@ -130,7 +130,7 @@ private slots:
         for (int i = 0; i < 21; ++i)
             if (d->Check1[i]) QCOMPARE(d->Check1[i]->isChecked(), i != box);
         d->Command1_Click(0);
-        QTRY_VERIFY(!Forms::Loaded("frmSettings"));
+        QTRY_VERIFY(!Forms::Loaded<frmSettings>());
         QCOMPARE(ReadSetting(section, key, "missing"), written);
     }
 
@@ -147,7 +147,7 @@ private slots:
         d->Check4[2]->click();
         QCOMPARE(d->Check4[2]->checkState(), Qt::Unchecked);
         d->Command1_Click(0);
-        QTRY_VERIFY(!Forms::Loaded("frmSettings"));
+        QTRY_VERIFY(!Forms::Loaded<frmSettings>());
         QStringList written;
         for (const QString& k : keys) written << ReadSetting("Slideshow Settings", k);
         QCOMPARE(written, QStringList({"2", "2", "0", "2"}));
@@ -165,13 +165,13 @@ private slots:
         d->Slider1->setValue(d->Slider1->maximum());
         QCOMPARE(d->Label2[2]->text(), "60 second(s)");
         d->Command1_Click(1);
-        QVERIFY(Forms::Loaded("frmSettings"));
+        QVERIFY(Forms::Loaded<frmSettings>());
         QCOMPARE(ReadSetting("Browser Options", "Toolbar Visible"), "False");
         QCOMPARE(ReadSetting("Slideshow Settings", "Delay"), "60");
         QVERIFY(!ToolbarVisible);
         QVERIFY(f->Toolbar1->isVisible());
         d->Command1_Click(2);
-        QTRY_VERIFY(!Forms::Loaded("frmSettings"));
+        QTRY_VERIFY(!Forms::Loaded<frmSettings>());
         QVERIFY(!f->Toolbar1->isVisible());
         QCOMPARE(ReadSetting("Browser Options", "Toolbar Visible"), "False");
     }

@@ -46,7 +46,7 @@ class TestSlideshow : public QObject {
             list->SetSelected(row, selected.contains(list->Model()->Item(row).Text));
     }
     void start() {
-        s_ = Forms::Get<frmshow>("frmshow");
+        s_ = Forms::Get<frmshow>();
         s_->Form_Load();
     }
     QString shown() const { return GetFileName(s_->List1.entries.value(s_->List1.ListIndex)); }

@@ -27,8 +27,8 @@ private slots:
 
     void cleanup() {
         if (frmMain::exists()) frmMain::instance()->close();
-        Forms::Close("frmspash");
-        QTRY_VERIFY(!frmMain::exists() && !Forms::Loaded("frmspash"));
+        Forms::Close<frmspash>();
+        QTRY_VERIFY(!frmMain::exists() && !Forms::Loaded<frmspash>());
     }
 
     void labels_data() {

@@ -112,7 +112,7 @@ private slots:
 
     void cleanup() {
         if (frmMain::exists()) frmMain::instance()->close();
-        QTRY_VERIFY(!frmMain::exists() && !Forms::Loaded("frmspash"));
+        QTRY_VERIFY(!frmMain::exists() && !Forms::Loaded<frmspash>());
         // A message still on its way after a failed row goes to the handler.
         QCoreApplication::processEvents();
         SetMsgBoxHandler(nullptr);

@@ -59,7 +59,7 @@ class TestViewer : public QObject {
         f_->ListFiles();
         if (descending) f_->ListView1_ColumnClick(1);
         f_->ListView1->SetSelectedRow(row);
-        v_ = Forms::Get<frmScroll>("frmScroll");
+        v_ = Forms::Get<frmScroll>();
         v_->Form_Load();
         QCoreApplication::processEvents();
     }
@@ -74,7 +74,7 @@ private slots:
     void cleanup() {
         frmScroll::chooseFile = nullptr;
         Openers::table() = Openers();
-        if (Forms::Loaded("frmScroll")) Forms::Close("frmScroll");
+        if (Forms::Loaded<frmScroll>()) Forms::Close<frmScroll>();
         if (frmMain::exists()) {
             frmMain::instance()->close();
             QTRY_VERIFY(!frmMain::exists());
@@ -131,7 +131,7 @@ private slots:
         QCOMPARE(v_->InnerPict->accessibleName(), QString("Picture"));
         v_->close();
         QVERIFY(f_->isVisible());
-        QTRY_VERIFY(!Forms::Loaded("frmScroll"));
+        QTRY_VERIFY(!Forms::Loaded<frmScroll>());
     }
 
     // The picture's size against the room left: dw, dh added to the room.
@@ -317,6 +317,7 @@ private slots:
         QTest::newRow("about") << "mnuabouta" << 2 << "about";
         QTest::newRow("browser button") << "button" << 2 << "closed";
         QTest::newRow("close menu") << "mnufilea" << 5 << "closed";
+        QTest::newRow("wallpaper button") << "button" << 18 << "popup mnuwall";
     }
 
     void commands() {
@@ -346,6 +347,10 @@ private slots:
         if (!clip->image().isNull())
             log << QString("image %1x%2").arg(clip->image().width()).arg(clip->image().height());
         for (const QUrl& u : shell->opened) log << "web " + u.toString();
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            log << "popup " + popup->objectName();
+            popup->close();
+        }
         QCoreApplication::processEvents();
         if (!viewer || !viewer->isVisible()) log << (f_->isVisible() ? "closed" : "closed, browser hidden");
         QCOMPARE(log.join("; "), did);

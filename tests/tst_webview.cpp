@@ -28,7 +28,7 @@ class TestWebView : public QObject {
 private slots:
     void cleanup() {
         Openers::table() = Openers();
-        if (Forms::Loaded("frmWebView")) Forms::Close("frmWebView");
+        if (Forms::Loaded<frmWebView>()) Forms::Close<frmWebView>();
         if (frmMain::exists()) {
             frmMain::instance()->close();
             QTRY_VERIFY(!frmMain::exists());
@@ -111,7 +111,7 @@ private slots:
         m->ListView1->SetSelectedRow(1);
         m->ShowImage();
         m->mnutoolsa_Click(10);
-        auto* f = static_cast<frmWebView*>(Forms::Find("frmWebView"));
+        auto* f = Forms::Find<frmWebView>();
         QVERIFY(f);
         QCOMPARE(f->windowTitle(), "Web Pattern Viewer - " + pics + "tile.bmp");
         QCOMPARE(f->size(), QSize(683, 512));

@@ -25,16 +25,16 @@ namespace {
 // The window's instance, owned by the main window: kept above it, but left
 // open when it closes.
 template <class T>
-T* ownedBy(const QString& name) {
-    T* w = Forms::Get<T>(name);
+T* ownedBy() {
+    T* w = Forms::Get<T>();
     if (frmMain::exists()) KeepAbove(*w, frmMain::instance());
     return w;
 }
 
 // Opens a modal window afresh.
 template <class T>
-void showModal(const QString& name) {
-    T* f = Forms::Get<T>(name);
+void showModal() {
+    T* f = Forms::Get<T>();
     f->Form_Load();
     f->exec();
 }
@@ -43,46 +43,46 @@ void showModal(const QString& name) {
 // The Tools menu's windows, the listings, wallpaper, printing and launchers,
 // the settings, the organizer and the about box.
 void WireTools(Openers& o) {
-    o.ShowSettings = [] { showModal<frmSettings>("frmSettings"); };
-    o.ShowOrganize = [] { showModal<frmOrganize>("frmOrganize"); };
-    o.ShowAbout = [] { showModal<KvoAbout>("KvoAbout"); };
+    o.ShowSettings = [] { showModal<frmSettings>(); };
+    o.ShowOrganize = [] { showModal<frmOrganize>(); };
+    o.ShowAbout = [] { showModal<KvoAbout>(); };
     o.CreateHtmlListing = [] {
         // The window does the whole run while it loads and goes when it
         // ends; a second listing is not started while one runs.
-        if (Forms::Loaded("frmprogress")) return;
-        QPointer<frmprogress> p = ownedBy<frmprogress>("frmprogress");
+        if (Forms::Loaded<frmprogress>()) return;
+        QPointer<frmprogress> p = ownedBy<frmprogress>();
         p->Form_Load();
         if (p) p->close();
     };
     o.CreateCsvListing = [] { createcsv(); };
     o.ShowConvert = [] {
-        if (Forms::Loaded("frmconvert")) {
-            Forms::Find("frmconvert")->raise();
+        if (frmconvert* c = Forms::Find<frmconvert>()) {
+            c->raise();
             return;
         }
-        ownedBy<frmconvert>("frmconvert")->Form_Load();
+        ownedBy<frmconvert>()->Form_Load();
     };
     o.MakeWallpaper = [](const PictureHolder& source, int mode) { MakeWallpaper(source, mode); };
     o.PrintFile = [](const QString& path) {
         // The list's bytes name the file when its name is not valid text.
         const ListItem* item = frmMain::exists() ? frmMain::instance()->NeedsAFile() : nullptr;
         const QByteArray raw = item && item->Key == path ? item->RawKey : PathBytes(path);
-        frmPrint* f = Forms::Get<frmPrint>("frmPrint");
+        frmPrint* f = Forms::Get<frmPrint>();
         f->Form_Load();
         f->Loadimage(path, raw);
         f->exec();
     };
     o.ShowColors = [] {
-        const bool fresh = !Forms::Loaded("frmColors");
-        frmColors* f = Forms::Get<frmColors>("frmColors");
+        const bool fresh = !Forms::Loaded<frmColors>();
+        frmColors* f = Forms::Get<frmColors>();
         if (fresh) f->Form_Load();
         f->show();
         f->raise();
         f->activateWindow();
     };
     o.ShowWebView = [] {
-        const bool fresh = !Forms::Loaded("frmWebView");
-        frmWebView* f = Forms::Get<frmWebView>("frmWebView");
+        const bool fresh = !Forms::Loaded<frmWebView>();
+        frmWebView* f = Forms::Get<frmWebView>();
         if (fresh) f->Form_Load();
         frmMain* m = frmMain::instance();
         // The preview's picture at its own size: read again when the preview

@@ -9,15 +9,16 @@
 #include "viewer/frmScroll.h"
 
 void WireWindows() {
+    DeclareWindows();
     Openers& o = Openers::table();
-    o.ShowViewer = [] { Forms::Get<frmScroll>("frmScroll")->Form_Load(); };
+    o.ShowViewer = [] { Forms::Get<frmScroll>()->Form_Load(); };
     o.CopyThem = CopyThem;
     o.CreateAFolder = CreateAFolder;
     o.DeleteSelected = DeleteSelected;
     o.RenameFile = RenameFile;
-    o.StartSlideshow = [] { Forms::Get<frmshow>("frmshow")->Form_Load(); };
+    o.StartSlideshow = [] { Forms::Get<frmshow>()->Form_Load(); };
     o.ShowImageHound = [] {
-        frmFind* f = Forms::Get<frmFind>("frmFind");
+        frmFind* f = Forms::Get<frmFind>();
         if (frmMain::exists()) f->setParent(frmMain::instance(), f->windowFlags());
         f->Form_Load();
         f->exec();

@@ -77,7 +77,7 @@ frmspash::frmspash() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHi
 }
 
 frmspash* frmspash::instance() {
-    return Forms::Get<frmspash>("frmspash");
+    return Forms::Get<frmspash>();
 }
 
 QVariant frmspash::ReadMachineRegValue(const QString& keyPath, const QString& valueName) {
@@ -127,7 +127,7 @@ void frmspash::Timer1_Timer() {
 void frmspash::Form_Unload() {
     unsetCursor();
     tell(std::exchange(startMessage_, QString()));
-    Forms::Release("frmspash");
+    Forms::Release<frmspash>();
 }
 
 void frmspash::closeEvent(QCloseEvent* e) {

@@ -1,206 +1,216 @@
 #include "browser/CommandTables.h"
 
+#include <algorithm>
+
+#include "browser/Switches.h"
 #include "kit/Version.h"
 
 const char* const kVendorWebSite = "https://kvoview.example.org/";
 
-const std::vector<TopMenuDef>& TopMenus() {
-    static const std::vector<TopMenuDef> t = {
-        {"mnufile", "&File", "mnufilea"},    {"mnuedit", "&Edit", "mnuedita"},
-        {"mnuview", "&View", "mnuviewa"},    {"mnuFavs", "Fa&vorites", "mnuorgan"},
-        {"mnutools", "&Tools", "mnutoolsa"}, {"mnuabout", "&About", "mnuabouta"},
+const CommandTable& MainCommandTable() {
+    using P = Icons::Pic;
+    // clang-format off
+    static const CommandTable t = {
+        {
+            {"mnufile", "&File", "mnufilea"},
+            {"mnuedit", "&Edit", "mnuedita"},
+            {"mnuview", "&View", "mnuviewa"},
+            {"mnuFavs", "Fa&vorites", "mnuorgan"},
+            {"mnutools", "&Tools", "mnutoolsa"},
+            {"mnuabout", "&About", "mnuabouta"},
+        },
+        {
+            {.array = "mnufilea", .index = 0, .caption = "&Up One Level",
+             .help = Help("Go to parent folder of current folder"), .icon = P::ParentFolder,
+             .button = {1, "Up One Level"}},
+            {.array = "mnufilea", .index = 1, .caption = "-"},
+            {.array = "mnufilea", .index = 2, .caption = "Ne&w Folder", .shortcut = "Ctrl+N",
+             .help = Help("Creates new folder"), .icon = P::NewFolder},
+            {.array = "mnufilea", .index = 3, .caption = "&Open", .shortcut = "Ctrl+O",
+             .help = Help("Views selected file"), .icon = P::Picture,
+             .button = {6, "View Image"}, .file = FileItemAndButton},
+            {.array = "mnufilea", .index = 4, .caption = "-"},
+            {.array = "mnufilea", .index = 5, .caption = "&Print", .shortcut = "Ctrl+P",
+             .help = Help("Prints selected file"), .icon = P::Printer,
+             .button = {11, "Print"}, .file = FileItemAndButton},
+            {.array = "mnufilea", .index = 6, .caption = "-"},
+            {.array = "mnufilea", .index = 7, .caption = "E&xit", .shortcut = "Ctrl+Q",
+             .help = Help("Exits ", HelpDef::Product)},
+
+            // The tool tips of buttons 22 and 23 name each other's action.
+            {.array = "mnuedita", .index = 0, .caption = "Copy &Image", .shortcut = "Ctrl+C",
+             .help = Help("Copies image to clipboard"), .icon = P::Picture,
+             .button = {22, "Copy Filename"}, .file = FileItemAndButton},
+            {.array = "mnuedita", .index = 1, .caption = "Copy &Filename",
+             .help = Help("Copies filename to clipboard"), .icon = P::Link,
+             .button = {23, "Copy Image"}, .file = FileItemAndButton},
+            {.array = "mnuedita", .index = 2, .caption = "-"},
+            {.array = "mnuedita", .index = 3, .caption = "&Copy to...", .shortcut = "F2",
+             .help = Help("Copies file(s) to another folder"), .icon = P::Pages,
+             .button = {14, "Copy File(s) To..."}},
+            {.array = "mnuedita", .index = 4, .caption = "&Move to...", .shortcut = "F3",
+             .help = Help("Moves file(s) to another folder"), .icon = P::MoveTo,
+             .button = {15, "Move File(s) To..."}},
+            {.array = "mnuedita", .index = 5, .caption = "&Delete File(s)", .shortcut = "Del",
+             .help = Help("Permanently deletes file(s)"), .icon = P::Discard,
+             .button = {16, "Delete File(s)"}},
+            {.array = "mnuedita", .index = 6, .caption = "&Recycle File(s)", .shortcut = "F4",
+             .help = Help("Send file(s) to the Recycle Bin"), .icon = P::Trash,
+             .button = {17, "Recycle File(s)"}},
+            {.array = "mnuedita", .index = 7, .caption = "&Rename", .shortcut = "F5",
+             .help = Help("Renames selected file"), .file = FileItem},
+            {.array = "mnuedita", .index = 8, .caption = "-"},
+            {.array = "mnuedita", .index = 9, .caption = "Select &All Files", .shortcut = "Ctrl+A",
+             .help = Help("Selects all files in the current folder"), .icon = P::Apply},
+            {.array = "mnuedita", .index = 10, .caption = "&Invert Selection",
+             .help = Help("Inverts the currently selected files")},
+
+            {.array = "mnuviewa", .index = 0, .caption = "&Toolbar", .check = Check::Box,
+             .help = Help(&ToolbarVisible, "Hides toolbar", "Shows toolbar")},
+            {.array = "mnuviewa", .index = 1, .caption = "&Statusbar", .check = Check::Box,
+             .help = Help(&StatusBarVisible, "Hides statusbar", "Shows statusbar")},
+            {.array = "mnuviewa", .index = 2, .caption = "-"},
+            {.array = "mnuviewa", .index = 3, .caption = "&Preview Position", .submenu = "mnuprev"},
+            {.array = "mnuprev", .index = 0, .caption = "&Right", .check = Check::Ticked,
+             .help = Help("Puts picture preview to the right of file list")},
+            {.array = "mnuprev", .index = 1, .caption = "&Bottom", .check = Check::Box,
+             .help = Help("Puts picture preview below file list")},
+            {.array = "mnuviewa", .index = 4, .caption = "-"},
+            // The button has a picture, the menu item none.
+            {.array = "mnuviewa", .index = 5, .caption = "&File View", .submenu = "mnuviewaa",
+             .button = {25, "View", P::DetailedView}},
+            {.array = "mnuviewaa", .index = 0, .caption = "Lar&ge Icons", .check = Check::Box,
+             .help = Help("Large icon view"), .icon = P::ContentsView},
+            {.array = "mnuviewaa", .index = 1, .caption = "S&mall Icons", .check = Check::Box,
+             .help = Help("Small icon view"), .icon = P::ListView},
+            {.array = "mnuviewaa", .index = 2, .caption = "&List", .check = Check::Box,
+             .help = Help("List view"), .icon = P::ListView},
+            {.array = "mnuviewaa", .index = 3, .caption = "&Details", .check = Check::Ticked,
+             .help = Help("Detailed report view"), .icon = P::DetailedView},
+            {.array = "mnuviewa", .index = 6, .caption = "-"},
+            {.array = "mnuviewa", .index = 7, .caption = "Show &Hidden Files", .check = Check::Box,
+             .help = Help(&ShowHidden, "Hides hidden files", "Shows hidden files")},
+            {.array = "mnuviewa", .index = 8, .caption = "-"},
+            {.array = "mnuviewa", .index = 9, .caption = "&Refresh", .shortcut = "F6",
+             .help = Help("Refreshes file list"), .icon = P::Reload, .button = {4, "Refresh"}},
+            {.array = "mnuviewa", .index = 10, .caption = "-"},
+            // While the tree has the focus the menu item is off; the button
+            // stays on and shows the folder's sheet.
+            {.array = "mnuviewa", .index = 11, .caption = "Proper&ties",
+             .help = Help("Show file, folder or drive properties"), .icon = P::InfoView,
+             .button = {20, "Properties"}, .file = FileItem},
+
+            {.array = "mnuorgan", .index = 0, .caption = "&Organize Favorites",
+             .help = Help("Organize you favorite folder selections"), .icon = P::Star,
+             .button = {2, "Organize Favorites"}},
+            {.array = "mnuorgan", .index = 1, .caption = "-"},
+
+            // Index 1 does not exist in this array.
+            {.array = "mnutoolsa", .index = 0, .caption = "&Settings", .shortcut = "F1",
+             .help = Help("Allows you to adjust program settings"), .icon = P::Gear,
+             .button = {27, "Settings"}},
+            {.array = "mnutoolsa", .index = 2, .caption = "-"},
+            {.array = "mnutoolsa", .index = 3, .caption = "Sli&deShow",
+             .help = Help("Slideshow of currently selected files"), .icon = P::Play,
+             .button = {7, "Slideshow"}, .file = FileItemAndButton},
+            {.array = "mnutoolsa", .index = 4, .caption = "-"},
+            {.array = "mnutoolsa", .index = 5, .caption = "&Create Hypertext File Listing",
+             .help = Help("Copies hypertext file listing to clipboard"), .icon = P::HtmlListing},
+            {.array = "mnutoolsa", .index = 6, .caption = "Create CS&V File Listing",
+             .help = Help("Copies comma seperate file listing to clipboard"),
+             .icon = P::CsvListing},
+            {.array = "mnutoolsa", .index = 7, .caption = "-"},
+            {.array = "mnutoolsa", .index = 8, .caption = "Convert to B&MP",
+             .help = Help("Converts selected files to BMP format"), .file = FileItem},
+            {.array = "mnutoolsa", .index = 9, .caption = "-"},
+            {.array = "mnutoolsa", .index = 10, .caption = "&Web Pattern Viewer",
+             .shortcut = "Ctrl+W", .help = Help("Views image tiled"), .icon = P::Tiles,
+             .button = {8, "Web Pattern Viewer"}, .file = FileItemAndButton},
+            {.array = "mnutoolsa", .index = 11, .caption = "&Hex Color Editor",
+             .shortcut = "Ctrl+H", .help = Help("Edits and outputs hexadecimal color values"),
+             .icon = P::Palette},
+            {.array = "mnutoolsa", .index = 12, .caption = "-"},
+            {.array = "mnutoolsa", .index = 13, .caption = "Set Wallpa&per",
+             .submenu = "mnuwallpaper", .help = Help("Sets desktop wallpaper"), .icon = P::Monitor,
+             .button = {12, "Set Wallpaper"}, .file = FileItemAndButton},
+            {.array = "mnuwallpaper", .index = 0, .caption = "&Centered",
+             .help = Help("Centers wallpaper on desktop")},
+            {.array = "mnuwallpaper", .index = 1, .caption = "&Tiled",
+             .help = Help("Tiles wallpaper on desktop")},
+            {.array = "mnuwallpaper", .index = 2, .caption = "&Stretched",
+             .help = Help("Stretches wallpaper to fit desktop")},
+            {.array = "mnutoolsa", .index = 14, .caption = "-"},
+            {.array = "mnutoolsa", .index = 15, .caption = "Sh&ell", .submenu = "mnushell"},
+            // The button is a file command, the menu item is not.
+            {.array = "mnushell", .index = 0, .caption = "&Launch", .submenu = "mnulaunch",
+             .icon = P::CommandLink, .button = {19, "Launch"}, .file = FileButton},
+            {.array = "mnulaunch", .index = 0, .caption = "&Default Open",
+             .help = Help("Opens image with default application")},
+            {.array = "mnulaunch", .index = 1, .caption = "Open &with...",
+             .help = Help("Lets you choose application to open image")},
+            {.array = "mnushell", .index = 1, .caption = "-"},
+            {.array = "mnushell", .index = 2, .caption = "&Run",
+             .help = Help("Invokes standard Windows Run Dialog")},
+            {.array = "mnushell", .index = 3, .caption = "&Find File(s)",
+             .help = Help("Invokes standard Windows Find File Dialog"), .icon = P::Hound},
+            {.array = "mnushell", .index = 4, .caption = "-"},
+            {.array = "mnushell", .index = 5, .caption = "&Copy Disk",
+             .help = Help("Invokes standart Windows Copy Disk Dialog"), .icon = P::Floppy},
+            {.array = "mnushell", .index = 6, .caption = "&Format Disk",
+             .help = Help("Invokes standart Windows Format Disk Dialog")},
+            {.array = "mnushell", .index = 7, .caption = "-"},
+            {.array = "mnushell", .index = 8, .caption = "&Shutdown Windows",
+             .help = Help("Invokes standart Windows Shutdow Dialog"), .icon = P::Stop},
+            {.array = "mnutoolsa", .index = 16, .caption = "-"},
+            {.array = "mnutoolsa", .index = 17, .caption = "Image &Hound",
+             .help = Help("Searches you computer for images"), .icon = P::Hound,
+             .button = {9, "Image Hound"}},
+            {.array = "mnutoolsa", .index = 18, .caption = "-"},
+            {.array = "mnutoolsa", .index = 19, .caption = "Screensa&ver", .shortcut = "Ctrl+S",
+             .help = Help("Turns on the default screensaver"), .icon = P::Monitor},
+
+            {.array = "mnuabouta", .index = 0, .caption = "&Morvath Software on the Web",
+             .help = Help("Go to ", HelpDef::WebSite), .icon = P::Network},
+            {.array = "mnuabouta", .index = 1, .caption = "-"},
+            {.array = "mnuabouta", .index = 2, .caption = "About",
+             .help = Help("About ", HelpDef::Product), .icon = P::Information},
+        },
     };
+    // clang-format on
     return t;
 }
 
-const std::vector<MenuItemDef>& MenuItems() {
-    static const std::vector<MenuItemDef> t = {
-        {"mnufilea", 0, "&Up One Level", "", nullptr},
-        {"mnufilea", 1, "-", "", nullptr},
-        {"mnufilea", 2, "Ne&w Folder", "Ctrl+N", nullptr},
-        {"mnufilea", 3, "&Open", "Ctrl+O", nullptr},
-        {"mnufilea", 4, "-", "", nullptr},
-        {"mnufilea", 5, "&Print", "Ctrl+P", nullptr},
-        {"mnufilea", 6, "-", "", nullptr},
-        {"mnufilea", 7, "E&xit", "Ctrl+Q", nullptr},
-
-        {"mnuedita", 0, "Copy &Image", "Ctrl+C", nullptr},
-        {"mnuedita", 1, "Copy &Filename", "", nullptr},
-        {"mnuedita", 2, "-", "", nullptr},
-        {"mnuedita", 3, "&Copy to...", "F2", nullptr},
-        {"mnuedita", 4, "&Move to...", "F3", nullptr},
-        {"mnuedita", 5, "&Delete File(s)", "Del", nullptr},
-        {"mnuedita", 6, "&Recycle File(s)", "F4", nullptr},
-        {"mnuedita", 7, "&Rename", "F5", nullptr},
-        {"mnuedita", 8, "-", "", nullptr},
-        {"mnuedita", 9, "Select &All Files", "Ctrl+A", nullptr},
-        {"mnuedita", 10, "&Invert Selection", "", nullptr},
-
-        {"mnuviewa", 0, "&Toolbar", "", nullptr},
-        {"mnuviewa", 1, "&Statusbar", "", nullptr},
-        {"mnuviewa", 2, "-", "", nullptr},
-        {"mnuviewa", 3, "&Preview Position", "", "mnuprev"},
-        {"mnuprev", 0, "&Right", "", nullptr},
-        {"mnuprev", 1, "&Bottom", "", nullptr},
-        {"mnuviewa", 4, "-", "", nullptr},
-        {"mnuviewa", 5, "&File View", "", "mnuviewaa"},
-        {"mnuviewaa", 0, "Lar&ge Icons", "", nullptr},
-        {"mnuviewaa", 1, "S&mall Icons", "", nullptr},
-        {"mnuviewaa", 2, "&List", "", nullptr},
-        {"mnuviewaa", 3, "&Details", "", nullptr},
-        {"mnuviewa", 6, "-", "", nullptr},
-        {"mnuviewa", 7, "Show &Hidden Files", "", nullptr},
-        {"mnuviewa", 8, "-", "", nullptr},
-        {"mnuviewa", 9, "&Refresh", "F6", nullptr},
-        {"mnuviewa", 10, "-", "", nullptr},
-        {"mnuviewa", 11, "Proper&ties", "", nullptr},
-
-        {"mnuorgan", 0, "&Organize Favorites", "", nullptr},
-        {"mnuorgan", 1, "-", "", nullptr},
-
-        {"mnutoolsa", 0, "&Settings", "F1", nullptr},
-        {"mnutoolsa", 2, "-", "", nullptr},
-        {"mnutoolsa", 3, "Sli&deShow", "", nullptr},
-        {"mnutoolsa", 4, "-", "", nullptr},
-        {"mnutoolsa", 5, "&Create Hypertext File Listing", "", nullptr},
-        {"mnutoolsa", 6, "Create CS&V File Listing", "", nullptr},
-        {"mnutoolsa", 7, "-", "", nullptr},
-        {"mnutoolsa", 8, "Convert to B&MP", "", nullptr},
-        {"mnutoolsa", 9, "-", "", nullptr},
-        {"mnutoolsa", 10, "&Web Pattern Viewer", "Ctrl+W", nullptr},
-        {"mnutoolsa", 11, "&Hex Color Editor", "Ctrl+H", nullptr},
-        {"mnutoolsa", 12, "-", "", nullptr},
-        {"mnutoolsa", 13, "Set Wallpa&per", "", "mnuwallpaper"},
-        {"mnuwallpaper", 0, "&Centered", "", nullptr},
-        {"mnuwallpaper", 1, "&Tiled", "", nullptr},
-        {"mnuwallpaper", 2, "&Stretched", "", nullptr},
-        {"mnutoolsa", 14, "-", "", nullptr},
-        {"mnutoolsa", 15, "Sh&ell", "", "mnushell"},
-        {"mnushell", 0, "&Launch", "", "mnulaunch"},
-        {"mnulaunch", 0, "&Default Open", "", nullptr},
-        {"mnulaunch", 1, "Open &with...", "", nullptr},
-        {"mnushell", 1, "-", "", nullptr},
-        {"mnushell", 2, "&Run", "", nullptr},
-        {"mnushell", 3, "&Find File(s)", "", nullptr},
-        {"mnushell", 4, "-", "", nullptr},
-        {"mnushell", 5, "&Copy Disk", "", nullptr},
-        {"mnushell", 6, "&Format Disk", "", nullptr},
-        {"mnushell", 7, "-", "", nullptr},
-        {"mnushell", 8, "&Shutdown Windows", "", nullptr},
-        {"mnutoolsa", 16, "-", "", nullptr},
-        {"mnutoolsa", 17, "Image &Hound", "", nullptr},
-        {"mnutoolsa", 18, "-", "", nullptr},
-        {"mnutoolsa", 19, "Screensa&ver", "Ctrl+S", nullptr},
-
-        {"mnuabouta", 0, "&Morvath Software on the Web", "", nullptr},
-        {"mnuabouta", 1, "-", "", nullptr},
-        {"mnuabouta", 2, "About", "", nullptr},
-    };
-    return t;
+const CommandDef* ButtonCommand(const CommandTable& table, int index) {
+    if (index < 1) return nullptr;
+    for (const CommandDef& c : table.commands)
+        if (c.button.index == index) return &c;
+    return nullptr;
 }
 
-const std::vector<ToolButtonDef>& ToolbarButtons() {
-    static const std::vector<ToolButtonDef> t = {
-        {1, "Up One Level", 1},
-        {2, "Organize Favorites", 2},
-        {3, nullptr, 0},
-        {4, "Refresh", 3},
-        {5, nullptr, 0},
-        {6, "View Image", 4},
-        {7, "Slideshow", 5},
-        {8, "Web Pattern Viewer", 20},
-        {9, "Image Hound", 24},
-        {10, nullptr, 0},
-        {11, "Print", 6},
-        {12, "Set Wallpaper", 7},
-        {13, nullptr, 0},
-        {14, "Copy File(s) To...", 8},
-        {15, "Move File(s) To...", 9},
-        {16, "Delete File(s)", 16},
-        {17, "Recycle File(s)", 23},
-        {18, nullptr, 0},
-        {19, "Launch", 15},
-        {20, "Properties", 10},
-        {21, nullptr, 0},
-        {22, "Copy Filename", 11},
-        {23, "Copy Image", 12},
-        {24, nullptr, 0},
-        {25, "View", 21},
-        {26, nullptr, 0},
-        {27, "Settings", 18},
-    };
-    return t;
+int ButtonCount(const CommandTable& table) {
+    int count = 0;
+    for (const CommandDef& c : table.commands) count = std::max(count, c.button.index);
+    return count;
 }
 
-QString MenuHelpText(const QString& caption, const HelpState& state) {
-    struct Help {
-        const char* caption;
-        const char* text;
-    };
-    // First match wins; the order matters where captions repeat ("&Copy to..."
-    // and "&Copy Disk" differ, but "&Stretched" must not meet "&Statusbar").
-    static const Help table[] = {
-        {"&Up One Level", "Go to parent folder of current folder"},
-        {"&Invert Selection", "Inverts the currently selected files"},
-        {"Ne&w Folder", "Creates new folder"},
-        {"&Open", "Views selected file"},
-        {"&Print", "Prints selected file"},
-        {"E&xit", nullptr},
-        {"Copy &Image", "Copies image to clipboard"},
-        {"Copy &Filename", "Copies filename to clipboard"},
-        {"&Copy to...", "Copies file(s) to another folder"},
-        {"&Move to...", "Moves file(s) to another folder"},
-        {"&Delete File(s)", "Permanently deletes file(s)"},
-        {"&Recycle File(s)", "Send file(s) to the Recycle Bin"},
-        {"&Rename", "Renames selected file"},
-        {"Select &All Files", "Selects all files in the current folder"},
-        {"&Toolbar", nullptr},
-        {"&Statusbar", nullptr},
-        {"&Right", "Puts picture preview to the right of file list"},
-        {"&Bottom", "Puts picture preview below file list"},
-        {"Lar&ge Icons", "Large icon view"},
-        {"S&mall Icons", "Small icon view"},
-        {"&List", "List view"},
-        {"&Details", "Detailed report view"},
-        {"Show &Hidden Files", nullptr},
-        {"&Refresh", "Refreshes file list"},
-        {"Proper&ties", "Show file, folder or drive properties"},
-        {"&Organize Favorites", "Organize you favorite folder selections"},
-        {"&Settings", "Allows you to adjust program settings"},
-        {"Sli&deShow", "Slideshow of currently selected files"},
-        {"&Create Hypertext File Listing", "Copies hypertext file listing to clipboard"},
-        {"Create CS&V File Listing", "Copies comma seperate file listing to clipboard"},
-        {"Convert to B&MP", "Converts selected files to BMP format"},
-        {"&Web Pattern Viewer", "Views image tiled"},
-        {"&Hex Color Editor", "Edits and outputs hexadecimal color values"},
-        {"Set Wallpa&per", "Sets desktop wallpaper"},
-        {"&Centered", "Centers wallpaper on desktop"},
-        {"&Tiled", "Tiles wallpaper on desktop"},
-        {"&Stretched", "Stretches wallpaper to fit desktop"},
-        {"&Default Open", "Opens image with default application"},
-        {"Open &with...", "Lets you choose application to open image"},
-        {"&Run", "Invokes standard Windows Run Dialog"},
-        {"&Find File(s)", "Invokes standard Windows Find File Dialog"},
-        {"&Copy Disk", "Invokes standart Windows Copy Disk Dialog"},
-        {"&Format Disk", "Invokes standart Windows Format Disk Dialog"},
-        {"&Shutdown Windows", "Invokes standart Windows Shutdow Dialog"},
-        {"Screensa&ver", "Turns on the default screensaver"},
-        {"Image &Hound", "Searches you computer for images"},
-        {"&Morvath Software on the Web", nullptr},
-        {"About", nullptr},
-    };
-    const QString product = kAppName + " " + VersionText();
-    for (const Help& h : table) {
-        if (caption != QLatin1String(h.caption)) continue;
-        if (h.text) return QString::fromLatin1(h.text);
-        if (caption == "E&xit") return "Exits " + product;
-        if (caption == "&Toolbar") return state.toolbarVisible ? "Hides toolbar" : "Shows toolbar";
-        if (caption == "&Statusbar")
-            return state.statusBarVisible ? "Hides statusbar" : "Shows statusbar";
-        if (caption == "Show &Hidden Files")
-            return state.showHidden ? "Hides hidden files" : "Shows hidden files";
-        if (caption == "&Morvath Software on the Web") return "Go to " + QString(kVendorWebSite);
-        if (caption == "About") return "About " + product;
+Icons::Pic ButtonPic(const CommandDef& command) {
+    return command.button.pic != Icons::Pic::None ? command.button.pic : command.icon;
+}
+
+QString HelpText(const CommandTable& table, const QString& caption) {
+    const auto it = std::find_if(table.commands.begin(), table.commands.end(),
+                                 [&](const CommandDef& c) { return caption == c.caption; });
+    if (it == table.commands.end() || !it->help.text) return QString();
+    const HelpDef& h = it->help;
+    if (h.on) return QString::fromLatin1(*h.on ? h.text : h.off);
+    const QString text = QString::fromLatin1(h.text);
+    switch (h.tail) {
+        case HelpDef::Product:
+            return text + kAppName + " " + VersionText();
+        case HelpDef::WebSite:
+            return text + kVendorWebSite;
+        case HelpDef::Nothing:
+            break;
     }
-    return QString();
+    return text;
 }

@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QTreeView>
 
+#include "browser/CommandTables.h"
 #include "browser/FileListModel.h"
 #include "browser/FileListView.h"
 #include "browser/FolderTreeview.h"
@@ -140,12 +141,12 @@ void frmMain::DoHiddenFiles(bool currstate) {
 }
 
 namespace {
+// The commands that work on the list's files, as their rows mark them.
 void setListControls(frmMain& f, bool on) {
-    for (int i : {6, 7, 8, 11, 12, 19, 22, 23}) f.Toolbar1->SetButtonEnabled(i, on);
-    for (int i : {3, 5}) f.mnufilea()(i)->setEnabled(on);
-    for (int i : {0, 1, 7}) f.mnuedita()(i)->setEnabled(on);
-    f.mnuviewa()(11)->setEnabled(on);
-    for (int i : {3, 8, 10, 13}) f.mnutoolsa()(i)->setEnabled(on);
+    for (const CommandDef& c : MainCommandTable().commands) {
+        if (c.file & FileItem) f.Menu(c.array)(c.index)->setEnabled(on);
+        if (c.file & FileButton) f.Toolbar1->SetButtonEnabled(c.button.index, on);
+    }
 }
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include <QStyle>
 #include <cmath>
 #include <functional>
+#include <utility>
 
 namespace {
 QIcon stdIcon(QStyle::StandardPixmap sp) {
@@ -148,44 +149,6 @@ QIcon typeIcon(const QString& text, const QColor& bg) {
     return painted([&](QPainter& p) { letter(p, text, bg); });
 }
 
-// An icon either from the style or painted here.
-struct Glyph {
-    QStyle::StandardPixmap standard;
-    void (*draw)(QPainter&) = nullptr;
-};
-
-QIcon make(const Glyph& g) {
-    return g.draw ? painted(g.draw) : stdIcon(g.standard);
-}
-}  // namespace
-
-QIcon Icons::Toolbar(int image) {
-    using S = QStyle;
-    static const QHash<int, Glyph> table = {
-        {1, {S::SP_FileDialogToParent}},
-        {2, {S::SP_CustomBase, star}},
-        {3, {S::SP_BrowserReload}},
-        {4, {S::SP_CustomBase, picture}},
-        {5, {S::SP_MediaPlay}},
-        {6, {S::SP_CustomBase, printer}},
-        {7, {S::SP_CustomBase, monitor}},
-        {8, {S::SP_CustomBase, pages}},
-        {9, {S::SP_CustomBase, moveTo}},
-        {10, {S::SP_FileDialogInfoView}},
-        {11, {S::SP_CustomBase, picture}},
-        {12, {S::SP_FileLinkIcon}},
-        {15, {S::SP_CommandLink}},
-        {16, {S::SP_DialogDiscardButton}},
-        {18, {S::SP_CustomBase, gear}},
-        {20, {S::SP_CustomBase, tiles}},
-        {21, {S::SP_FileDialogDetailedView}},
-        {23, {S::SP_TrashIcon}},
-        {24, {S::SP_CustomBase, hound}},
-    };
-    return make(table.value(image, {S::SP_FileIcon}));
-}
-
-namespace {
 // A magnifying glass, with a plus, a minus or "1:1" in its lens.
 void magnifier(QPainter& p, const QString& sign) {
     p.setPen(QPen(QColor(120, 70, 20), 5, Qt::SolidLine, Qt::RoundCap));
@@ -214,73 +177,78 @@ void clipboardGlyph(QPainter& p) {
     p.setBrush(QColor(150, 150, 150));
     p.drawRect(11, 2, 10, 5);
 }
+
+void zoomIn(QPainter& p) {
+    magnifier(p, "+");
+}
+void zoomOut(QPainter& p) {
+    magnifier(p, "-");
+}
+void actualSize(QPainter& p) {
+    magnifier(p, "1:1");
+}
+void clipboardPicture(QPainter& p) {
+    clipboardGlyph(p);
+    p.scale(0.55, 0.55);
+    p.translate(14, 16);
+    picture(p);
+}
+void htmlListing(QPainter& p) {
+    letter(p, "htm", QColor(200, 90, 40));
+}
+void csvListing(QPainter& p) {
+    letter(p, "csv", QColor(40, 140, 60));
+}
 }  // namespace
 
-QIcon Icons::ViewerToolbar(int button) {
+QIcon Icons::Get(Pic pic) {
     using S = QStyle;
-    switch (button) {
-        case 1:
-            return stdIcon(S::SP_DialogOpenButton);
-        case 2:
-            return stdIcon(S::SP_FileDialogDetailedView);
-        case 4:
-            return painted(printer);
-        case 6:
-            return stdIcon(S::SP_ArrowBack);
-        case 7:
-            return stdIcon(S::SP_ArrowForward);
-        case 9:
-            return stdIcon(S::SP_BrowserReload);
-        case 11:
-            return painted([](QPainter& p) { magnifier(p, "+"); });
-        case 12:
-            return painted([](QPainter& p) { magnifier(p, "-"); });
-        case 13:
-            return painted([](QPainter& p) { magnifier(p, "1:1"); });
-        case 15:
-            return painted(clipboardGlyph);
-        case 16:
-            return painted([](QPainter& p) {
-                clipboardGlyph(p);
-                p.scale(0.55, 0.55);
-                p.translate(14, 16);
-                picture(p);
-            });
-        case 18:
-            return painted(monitor);
-        default:
-            return stdIcon(S::SP_FileIcon);
-    }
-}
-
-QIcon Icons::Menu(const QString& caption) {
-    static const QHash<QString, int> toolbarImage = {
-        {"&Up One Level", 1},     {"&Organize Favorites", 2},
-        {"&Refresh", 3},          {"&Open", 4},
-        {"Sli&deShow", 5},        {"&Print", 6},
-        {"Set Wallpa&per", 7},    {"&Copy to...", 8},
-        {"&Move to...", 9},       {"Proper&ties", 10},
-        {"Copy &Image", 11},      {"Copy &Filename", 12},
-        {"&Launch", 15},          {"&Delete File(s)", 16},
-        {"&Settings", 18},        {"&Web Pattern Viewer", 20},
-        {"&Recycle File(s)", 23}, {"Image &Hound", 24}};
-    if (auto it = toolbarImage.find(caption); it != toolbarImage.end()) return Toolbar(*it);
-    if (caption == "&Create Hypertext File Listing") return typeIcon("htm", QColor(200, 90, 40));
-    if (caption == "Create CS&V File Listing") return typeIcon("csv", QColor(40, 140, 60));
-    if (caption == "&Text File") return stdIcon(QStyle::SP_FileIcon);
-    if (caption == "&Morvath Software on the Web") return stdIcon(QStyle::SP_DriveNetIcon);
-    if (caption == "About") return stdIcon(QStyle::SP_MessageBoxInformation);
-    if (caption == "&Copy Disk") return stdIcon(QStyle::SP_DriveFDIcon);
-    if (caption == "Select &All Files") return stdIcon(QStyle::SP_DialogApplyButton);
-    if (caption == "Screensa&ver") return painted(monitor);
-    if (caption == "&Find File(s)") return painted(hound);
-    if (caption == "&Shutdown Windows") return stdIcon(QStyle::SP_BrowserStop);
-    if (caption == "Ne&w Folder") return stdIcon(QStyle::SP_FileDialogNewFolder);
-    if (caption == "&Hex Color Editor") return painted(palette);
-    if (caption == "Lar&ge Icons") return stdIcon(QStyle::SP_FileDialogContentsView);
-    if (caption == "S&mall Icons") return stdIcon(QStyle::SP_FileDialogListView);
-    if (caption == "&List") return stdIcon(QStyle::SP_FileDialogListView);
-    if (caption == "&Details") return stdIcon(QStyle::SP_FileDialogDetailedView);
+    // Either a standard picture of the style or one painted here.
+    struct Glyph {
+        S::StandardPixmap standard;
+        void (*draw)(QPainter&) = nullptr;
+    };
+    static const std::pair<Pic, Glyph> table[] = {
+        {Pic::ParentFolder, {S::SP_FileDialogToParent}},
+        {Pic::Reload, {S::SP_BrowserReload}},
+        {Pic::Play, {S::SP_MediaPlay}},
+        {Pic::InfoView, {S::SP_FileDialogInfoView}},
+        {Pic::Link, {S::SP_FileLinkIcon}},
+        {Pic::CommandLink, {S::SP_CommandLink}},
+        {Pic::Discard, {S::SP_DialogDiscardButton}},
+        {Pic::DetailedView, {S::SP_FileDialogDetailedView}},
+        {Pic::ContentsView, {S::SP_FileDialogContentsView}},
+        {Pic::ListView, {S::SP_FileDialogListView}},
+        {Pic::Trash, {S::SP_TrashIcon}},
+        {Pic::OpenFile, {S::SP_DialogOpenButton}},
+        {Pic::Back, {S::SP_ArrowBack}},
+        {Pic::Forward, {S::SP_ArrowForward}},
+        {Pic::NewFolder, {S::SP_FileDialogNewFolder}},
+        {Pic::Network, {S::SP_DriveNetIcon}},
+        {Pic::Information, {S::SP_MessageBoxInformation}},
+        {Pic::Floppy, {S::SP_DriveFDIcon}},
+        {Pic::Apply, {S::SP_DialogApplyButton}},
+        {Pic::Stop, {S::SP_BrowserStop}},
+        {Pic::Star, {S::SP_CustomBase, star}},
+        {Pic::Picture, {S::SP_CustomBase, picture}},
+        {Pic::Printer, {S::SP_CustomBase, printer}},
+        {Pic::Monitor, {S::SP_CustomBase, monitor}},
+        {Pic::Pages, {S::SP_CustomBase, pages}},
+        {Pic::MoveTo, {S::SP_CustomBase, moveTo}},
+        {Pic::Gear, {S::SP_CustomBase, gear}},
+        {Pic::Tiles, {S::SP_CustomBase, tiles}},
+        {Pic::Hound, {S::SP_CustomBase, hound}},
+        {Pic::Palette, {S::SP_CustomBase, palette}},
+        {Pic::HtmlListing, {S::SP_CustomBase, htmlListing}},
+        {Pic::CsvListing, {S::SP_CustomBase, csvListing}},
+        {Pic::ZoomIn, {S::SP_CustomBase, zoomIn}},
+        {Pic::ZoomOut, {S::SP_CustomBase, zoomOut}},
+        {Pic::ActualSize, {S::SP_CustomBase, actualSize}},
+        {Pic::Clipboard, {S::SP_CustomBase, clipboardGlyph}},
+        {Pic::ClipboardPicture, {S::SP_CustomBase, clipboardPicture}},
+    };
+    for (const auto& [p, g] : table)
+        if (p == pic) return g.draw ? painted(g.draw) : stdIcon(g.standard);
     return {};
 }
 

@@ -1,18 +1,55 @@
 #pragma once
 
 #include <QIcon>
-#include <QString>
 
 // The program's pictures for menus, toolbars and lists, drawn from the
 // style's standard icons and a few painted ones so nothing depends on an
 // installed icon theme.
 namespace Icons {
-// Command toolbar images, numbered from 1.
-QIcon Toolbar(int image);
-// Viewer toolbar images, by button number (1 to 18).
-QIcon ViewerToolbar(int button);
-// Menu icon for a caption ("&Open"); null when the caption has none.
-QIcon Menu(const QString& caption);
+// The pictures of commands in menus and on toolbars, by what they show.
+enum class Pic {
+    None,  // no picture: a null icon
+    // The style's standard pictures.
+    ParentFolder,
+    Reload,
+    Play,
+    InfoView,
+    Link,
+    CommandLink,
+    Discard,
+    DetailedView,
+    ContentsView,
+    ListView,
+    Trash,
+    OpenFile,
+    Back,
+    Forward,
+    NewFolder,
+    Network,
+    Information,
+    Floppy,
+    Apply,
+    Stop,
+    // Painted here.
+    Star,
+    Picture,
+    Printer,
+    Monitor,
+    Pages,
+    MoveTo,
+    Gear,
+    Tiles,
+    Hound,
+    Palette,
+    HtmlListing,
+    CsvListing,
+    ZoomIn,
+    ZoomOut,
+    ActualSize,
+    Clipboard,
+    ClipboardPicture,
+};
+QIcon Get(Pic pic);
 // Drive and favourite buttons: 1 floppy, 2 removable, 3 fixed, 4 CD-ROM,
 // 5 network, 6 RAM disk, 7 favourite folder.
 QIcon Drive(int image);

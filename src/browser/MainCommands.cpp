@@ -10,7 +10,6 @@
 #include "browser/CommandTables.h"
 #include "browser/FileListView.h"
 #include "browser/FolderTreeview.h"
-#include "browser/Icons.h"
 #include "browser/MenuBuilder.h"
 #include "browser/Openers.h"
 #include "browser/PropertiesDialog.h"
@@ -30,24 +29,13 @@ MenuArray& frmMain::Menu(const QString& array) {
 
 void frmMain::buildMenus() {
     BuildMenuBar(
-        menuBar(), TopMenus(), MenuItems(), menus_,
+        menuBar(), MainCommandTable(), menus_,
         [this](const QString& caption) { IM_MenuHighlighted(caption); },
         [this](const QString& array, int index) { dispatch(array, index); });
-    for (int i : {0, 1, 7}) mnuviewa()(i)->setCheckable(true);
-    for (int i : {0, 1}) mnuprev()(i)->setCheckable(true);
-    for (int i = 0; i <= 3; ++i) mnuviewaa()(i)->setCheckable(true);
-    mnuprev()(0)->setChecked(true);
-    mnuviewaa()(3)->setChecked(true);
 }
 
 void frmMain::buildToolbar1() {
-    for (const ToolButtonDef& b : ToolbarButtons()) {
-        if (b.toolTip) {
-            Toolbar1->AddButton(QString(), b.toolTip, Icons::Toolbar(b.image));
-        } else {
-            Toolbar1->AddSeparator();
-        }
-    }
+    BuildToolbar(Toolbar1, MainCommandTable());
 }
 
 void frmMain::dispatch(const QString& array, int index) {
@@ -235,68 +223,14 @@ void frmMain::mnuabouta_Click(int Index) {
 }
 
 void frmMain::Toolbar1_ButtonClick(int Index) {
-    switch (Index) {
-        case 1:
-            mnufilea_Click(0);
-            break;
-        case 2:
-            Open(Openers::table().ShowOrganize);
-            break;
-        case 4:
-            mnuviewa_Click(9);
-            break;
-        case 6:
-            mnufilea_Click(3);
-            break;
-        case 7:
-            mnutoolsa_Click(3);
-            break;
-        case 8:
-            mnutoolsa_Click(10);
-            break;
-        case 9:
-            mnutoolsa_Click(17);
-            break;
-        case 11:
-            mnufilea_Click(5);
-            break;
-        case 12:
-            if (NeedsAFile()) PopupUnderButton(Index, Menu("mnuwallpaper").menu);
-            break;
-        case 14:
-            mnuedita_Click(3);
-            break;
-        case 15:
-            mnuedita_Click(4);
-            break;
-        case 16:
-            mnuedita_Click(5);
-            break;
-        case 17:
-            mnuedita_Click(6);
-            break;
-        case 19:
-            if (NeedsAFile()) PopupUnderButton(Index, Menu("mnulaunch").menu);
-            break;
-        case 20:
-            Properties();
-            break;
-        // The tool tips of 22 and 23 name each other's action.
-        case 22:
-            mnuedita_Click(0);
-            break;
-        case 23:
-            mnuedita_Click(1);
-            break;
-        case 25:
-            PopupUnderButton(Index, Menu("mnuviewaa").menu);
-            break;
-        case 27:
-            mnutoolsa_Click(0);
-            break;
-        default:
-            break;
-    }
+    // A button does what its command's menu item does; the button of a
+    // submenu pops the submenu up below itself.
+    const CommandDef* c = ButtonCommand(MainCommandTable(), Index);
+    if (!c) return;
+    if (!c->submenu)
+        dispatch(c->array, c->index);
+    else if (!(c->file & FileButton) || NeedsAFile())
+        PopupUnderButton(Index, Menu(c->submenu).menu);
 }
 
 void frmMain::PopupUnderButton(int index, QMenu* menu) {
@@ -346,9 +280,5 @@ void frmMain::CopyFilename() {
 }
 
 void frmMain::IM_MenuHighlighted(const QString& MenuCaption) {
-    HelpState state;
-    state.toolbarVisible = ToolbarVisible;
-    state.statusBarVisible = StatusBarVisible;
-    state.showHidden = ShowHidden;
-    StatusBar1->Panels(1).SetText(MenuHelpText(MenuCaption, state));
+    StatusBar1->Panels(1).SetText(HelpText(MainCommandTable(), MenuCaption));
 }

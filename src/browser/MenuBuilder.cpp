@@ -3,14 +3,14 @@
 #include <QMenuBar>
 
 #include "browser/Icons.h"
+#include "kit/Toolbar.h"
 
-void BuildMenuBar(QMenuBar* bar, const std::vector<TopMenuDef>& tops,
-                  const std::vector<MenuItemDef>& items, QHash<QString, MenuArray>& menus,
+void BuildMenuBar(QMenuBar* bar, const CommandTable& table, QHash<QString, MenuArray>& menus,
                   const std::function<void(const QString& caption)>& highlighted,
                   const std::function<void(const QString& array, int index)>& dispatch) {
     const auto hover = [highlighted](QAction* a) { highlighted(a->text()); };
     QObject::connect(bar, &QMenuBar::hovered, bar, hover);
-    for (const TopMenuDef& top : tops) {
+    for (const TopMenuDef& top : table.menus) {
         QMenu* m = bar->addMenu(top.caption);
         m->setObjectName(top.control);
         QObject::connect(m, &QMenu::hovered, m, hover);
@@ -18,7 +18,7 @@ void BuildMenuBar(QMenuBar* bar, const std::vector<TopMenuDef>& tops,
     }
     // Items arrive array by array in display order; a submenu's items follow
     // the item that opens it, so its menu exists by then.
-    for (const MenuItemDef& def : items) {
+    for (const CommandDef& def : table.commands) {
         MenuArray& arr = menus[def.array];
         QMenu* parent = arr.menu;
         if (!parent) continue;
@@ -26,14 +26,16 @@ void BuildMenuBar(QMenuBar* bar, const std::vector<TopMenuDef>& tops,
         if (QString(def.caption) == "-") {
             a = parent->addSeparator();
         } else if (def.submenu) {
-            QMenu* sub = parent->addMenu(Icons::Menu(def.caption), def.caption);
+            QMenu* sub = parent->addMenu(Icons::Get(def.icon), def.caption);
             sub->setObjectName(def.submenu);
             QObject::connect(sub, &QMenu::hovered, sub, hover);
             menus[def.submenu].menu = sub;
             a = sub->menuAction();
         } else {
-            a = parent->addAction(Icons::Menu(def.caption), def.caption);
+            a = parent->addAction(Icons::Get(def.icon), def.caption);
             if (*def.shortcut) a->setShortcut(QKeySequence(def.shortcut));
+            a->setCheckable(def.check != Check::None);
+            a->setChecked(def.check == Check::Ticked);
             const QString array = def.array;
             const int index = def.index;
             QObject::connect(a, &QAction::triggered, a, [a, array, index, dispatch] {
@@ -43,5 +45,14 @@ void BuildMenuBar(QMenuBar* bar, const std::vector<TopMenuDef>& tops,
         }
         a->setData(def.index);
         arr.Add(def.index, a);
+    }
+}
+
+void BuildToolbar(Toolbar* bar, const CommandTable& table) {
+    for (int i = 1, count = ButtonCount(table); i <= count; ++i) {
+        if (const CommandDef* c = ButtonCommand(table, i))
+            bar->AddButton(QString(), c->button.toolTip, Icons::Get(ButtonPic(*c)));
+        else
+            bar->AddSeparator();
     }
 }

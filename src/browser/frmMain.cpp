@@ -1,6 +1,5 @@
 #include "browser/frmMain.h"
 
-#include <QCloseEvent>
 #include <QEvent>
 #include <QMenuBar>
 #include <QScreen>
@@ -17,7 +16,6 @@
 #include "kit/EdgeDrawing.h"
 #include "kit/Forms.h"
 #include "kit/ImageControl.h"
-#include "kit/OuterSize.h"
 #include "kit/PictureBox.h"
 #include "kit/Schema.h"
 #include "kit/Settings.h"
@@ -25,26 +23,22 @@
 #include "kit/StatusBar.h"
 #include "kit/SteadyStyle.h"
 #include "kit/Toolbar.h"
-#include "kit/Twips.h"
 #include "kit/Version.h"
-#include "kit/WindowGeometry.h"
 #include "platform/PathText.h"
 
-frmMain::frmMain() : client_(new QWidget(this)), outerSize_(new OuterSize(this)) {
+frmMain::frmMain() {
     UseSteadyLayouts();
     setObjectName("frmMain");
     setWindowTitle(kAppName);
-    setCentralWidget(client_);
-    client_->installEventFilter(this);
 
-    Toolbar1 = new Toolbar(client_);
+    Toolbar1 = new Toolbar(Client());
     Toolbar1->setObjectName("Toolbar1");
-    Toolbar2 = new Toolbar(client_);
+    Toolbar2 = new Toolbar(Client());
     Toolbar2->setObjectName("Toolbar2");
-    StatusBar1 = new StatusBar(5, client_);
+    StatusBar1 = new StatusBar(5, Client());
     StatusBar1->setObjectName("StatusBar1");
 
-    Splitter1 = new Splitter(client_);
+    Splitter1 = new Splitter(Client());
     Splitter1->setObjectName("Splitter1");
     FolderTreeview1 = new FolderTreeview;
     FolderTreeview1->setObjectName("FolderTreeview1");
@@ -102,10 +96,10 @@ frmMain::frmMain() : client_(new QWidget(this)), outerSize_(new OuterSize(this))
 frmMain::~frmMain() = default;
 
 frmMain* frmMain::instance() {
-    return Forms::Get<frmMain>("frmMain");
+    return Forms::Get<frmMain>();
 }
 bool frmMain::exists() {
-    return Forms::Loaded("frmMain");
+    return Forms::Loaded<frmMain>();
 }
 
 void frmMain::Form_Load() {
@@ -149,93 +143,19 @@ void frmMain::Form_QueryUnload(qint16& Cancel, qint16) {
         SavePaneSizes(*this);
     }
     DoEvents();
-    for (const char* name : {"frmPrint", "frmWebView", "frmScroll", "frmSettings"})
-        Forms::Close(name);
+    // The print window, the web pattern viewer, the viewer and the settings
+    // dialog, as the start-up code declared them.
+    Forms::CloseDeclared();
 }
 
 void frmMain::Form_Unload(qint16&) {
     // Windows still on screen (an image search, a slideshow) stay open; the
     // program ends when the last window closes.
-    for (const char* name :
-         {"KvoAbout", "frmColors", "frmconvert", "frmFileOps", "frmOrganize", "frmPrint",
-          "frmprogress", "frmshow", "frmWebView", "frmScroll", "frmSettings", "frmFind", "frmMain"})
-        Forms::Release(name);
-}
-
-void frmMain::closeEvent(QCloseEvent* e) {
-    if (unloading_) {
-        e->accept();
-        return;
-    }
-    qint16 cancel = 0;
-    Form_QueryUnload(cancel, 0);
-    if (cancel) {
-        e->ignore();
-        return;
-    }
-    unloading_ = true;
-    Form_Unload(cancel);
-    e->accept();
+    Forms::ReleaseDeclared();
+    Forms::Release<frmMain>();
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* e) {
-    if (watched == client_ && e->type() == QEvent::Resize && !inResize_) Form_Resize();
-    return QMainWindow::eventFilter(watched, e);
-}
-
-// Geometry. The frame is what the user sees as the window; without a window
-// manager it equals the client geometry.
-float frmMain::Left() const {
-    return FrameLeft(this);
-}
-float frmMain::Top() const {
-    return FrameTop(this);
-}
-float frmMain::Width() const {
-    return FrameWidth(this);
-}
-float frmMain::Height() const {
-    return FrameHeight(this);
-}
-
-void frmMain::SetLeft(float twips) {
-    move(PxX(twips), frameGeometry().y());
-}
-void frmMain::SetTop(float twips) {
-    move(frameGeometry().x(), PxY(twips));
-}
-
-void frmMain::SetWidth(float twips) {
-    outerSize_->SetWidth(PxX(twips));
-}
-
-void frmMain::SetHeight(float twips) {
-    outerSize_->SetHeight(PxY(twips));
-}
-
-int frmMain::WindowState() const {
-    return WindowStateCode(this);
-}
-
-void frmMain::SetWindowState(int state) {
-    switch (state) {
-        case 0:
-            setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
-            break;
-        case 1:
-            setWindowState((windowState() & ~Qt::WindowMaximized) | Qt::WindowMinimized);
-            break;
-        case 2:
-            setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
-            break;
-        default:
-            break;
-    }
-}
-
-float frmMain::ScaleWidth() const {
-    return TwX(client_->width());
-}
-float frmMain::ScaleHeight() const {
-    return TwY(client_->height());
+    if (watched == Client() && e->type() == QEvent::Resize && !inResize_) Form_Resize();
+    return Form::eventFilter(watched, e);
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QHash>
-#include <QMainWindow>
 #include <QString>
 #include <vector>
 
@@ -9,6 +8,7 @@
 #include "platform/FileSystem.h"
 
 #include "kit/CStopWatch.h"
+#include "kit/Form.h"
 #include "kit/MenuArray.h"
 #include "kit/PictureHolder.h"
 
@@ -20,14 +20,13 @@ class LineControl;
 class PictureBox;
 class Splitter;
 class StatusBar;
-class OuterSize;
 class Toolbar;
 class QMenu;
 class QMenuBar;
 
 // The main browser window: folder tree, file list and preview between the
 // two toolbars and the status bar.
-class frmMain : public QMainWindow {
+class frmMain : public Form {
     Q_OBJECT
 public:
     frmMain();
@@ -40,8 +39,8 @@ public:
     // Window events.
     void Form_Load();
     void Form_Resize();
-    void Form_QueryUnload(qint16& Cancel, qint16 UnloadMode);
-    void Form_Unload(qint16& Cancel);
+    void Form_QueryUnload(qint16& Cancel, qint16 UnloadMode) override;
+    void Form_Unload(qint16& Cancel) override;
 
     void SetUpSlitter();
     void picdest_Resize();
@@ -104,22 +103,6 @@ public:
     void Set3d();
     void Image1_MouseUp(int Button, int Shift, float x, float y);
 
-    // Window geometry in twips, the outer frame; state 0 normal,
-    // 1 minimised, 2 maximised.
-    float Left() const;
-    float Top() const;
-    float Width() const;
-    float Height() const;
-    void SetLeft(float twips);
-    void SetTop(float twips);
-    void SetWidth(float twips);
-    void SetHeight(float twips);
-    int WindowState() const;
-    void SetWindowState(int state);
-    // The client area between the menu bar and the window's bottom edge.
-    float ScaleWidth() const;
-    float ScaleHeight() const;
-
     // The control arrays of the menu bar, by name ("mnuviewa").
     MenuArray& Menu(const QString& array);
     MenuArray& mnufilea() { return Menu("mnufilea"); }
@@ -149,7 +132,6 @@ public:
     PictureHolder picsrc;
 
 protected:
-    void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
@@ -162,9 +144,6 @@ private:
     // Items found by AddFiles, added to the list together.
     QVector<ListItem> pending_;
     CStopWatch stopwatch_;
-    QWidget* client_;
     QHash<QString, MenuArray> menus_;
-    bool unloading_ = false;
     bool inResize_ = false;
-    OuterSize* outerSize_;
 };

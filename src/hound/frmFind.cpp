@@ -37,11 +37,11 @@ frmFind::frmFind() {
 
     Toolbar1 = new Toolbar(this);
     Toolbar1->setObjectName("Toolbar1");
-    Toolbar1->AddButton("find", "Find File(s)", Icons::Toolbar(24));
+    Toolbar1->AddButton("find", "Find File(s)", Icons::Get(Icons::Pic::Hound));
     Toolbar1->AddButton("stop", "Stop", style()->standardIcon(QStyle::SP_BrowserStop));
     Toolbar1->AddSeparator();
-    Toolbar1->AddButton("copyimage", "Copy image", Icons::ViewerToolbar(16));
-    Toolbar1->AddButton("copyname", "Copy filename", Icons::ViewerToolbar(15));
+    Toolbar1->AddButton("copyimage", "Copy image", Icons::Get(Icons::Pic::ClipboardPicture));
+    Toolbar1->AddButton("copyname", "Copy filename", Icons::Get(Icons::Pic::Clipboard));
     StatusBar1 = new StatusBar(2, this);
     StatusBar1->setObjectName("StatusBar1");
 
@@ -188,7 +188,7 @@ void frmFind::Toolbar1_ButtonClick(int Index) {
 
 void frmFind::Form_Unload() {
     Searching = false;
-    Forms::Release("frmFind");
+    Forms::Release<frmFind>();
 }
 
 void frmFind::ShowImage() {

@@ -3,6 +3,8 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QWindow>
+#include <utility>
+#include <vector>
 
 #include "kit/Twips.h"
 
@@ -41,6 +43,32 @@ void Forms::Release(const QString& name) {
     // A window kept above another one does not count when the program asks
     // whether its last window has closed: cut it loose before its owner goes.
     if (QWindow* h = w->windowHandle()) h->setTransientParent(nullptr);
+}
+
+namespace {
+// The windows the main window's closing deals with, in order.
+std::vector<std::pair<QString, Forms::WithMain>>& declared() {
+    static std::vector<std::pair<QString, Forms::WithMain>> d;
+    return d;
+}
+}  // namespace
+
+void Forms::Declare(const QString& name, WithMain what) {
+    for (auto& [n, w] : declared())
+        if (n == name) {
+            w = what;
+            return;
+        }
+    declared().emplace_back(name, what);
+}
+
+void Forms::CloseDeclared() {
+    for (const auto& [name, what] : declared())
+        if (what == Closed) Close(name);
+}
+
+void Forms::ReleaseDeclared() {
+    for (const auto& [name, what] : declared()) Release(name);
 }
 
 void KeepAbove(QWidget& w, QWidget* owner) {

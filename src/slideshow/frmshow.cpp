@@ -237,7 +237,7 @@ void frmshow::Image1_Click() {
 
 void frmshow::Form_Unload() {
     Timer1->stop();
-    Forms::Release("frmshow");
+    Forms::Release<frmshow>();
 }
 
 bool frmshow::event(QEvent* e) {

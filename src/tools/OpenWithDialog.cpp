@@ -36,7 +36,7 @@ OpenWithDialog::OpenWithDialog() : model_(new QStandardItemModel(this)) {
 }
 
 void OpenWithDialog::Choose(const QByteArray& path) {
-    auto* d = Forms::Get<OpenWithDialog>("OpenWithDialog");
+    auto* d = Forms::Get<OpenWithDialog>();
     d->fill(path);
     d->adjustSize();
     CentreOnScreen(*d);

@@ -103,11 +103,11 @@ void SHFormatDrive(QWidget*, unsigned, unsigned, unsigned) {
 
 void RunFileDlg(QWidget* owner, int, const QString&, const QString& title, const QString& prompt,
                 unsigned) {
-    Forms::Get<RunDialog>("RunDialog")->Start(owner, title, prompt);
+    Forms::Get<RunDialog>()->Start(owner, title, prompt);
 }
 
 void ExitWindowsDlg(QWidget*) {
-    Forms::Get<ShutDownDialog>("ShutDownDialog")->Start();
+    Forms::Get<ShutDownDialog>()->Start();
 }
 
 }  // namespace ShellLaunchers

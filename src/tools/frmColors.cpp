@@ -261,7 +261,7 @@ void frmColors::Form_QueryUnload() {
 }
 
 void frmColors::Form_Unload() {
-    Forms::Release("frmColors");
+    Forms::Release<frmColors>();
 }
 
 void frmColors::closeEvent(QCloseEvent* e) {

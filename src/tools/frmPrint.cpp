@@ -89,7 +89,7 @@ void frmPrint::Command1_Click(int Index) {
 }
 
 void frmPrint::Form_Unload() {
-    Forms::Release("frmPrint");
+    Forms::Release<frmPrint>();
 }
 
 void frmPrint::closeEvent(QCloseEvent* e) {

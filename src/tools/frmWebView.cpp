@@ -84,7 +84,7 @@ void frmWebView::paintEvent(QPaintEvent*) {
 }
 
 void frmWebView::Form_Unload() {
-    Forms::Release("frmWebView");
+    Forms::Release<frmWebView>();
 }
 
 void frmWebView::closeEvent(QCloseEvent* e) {

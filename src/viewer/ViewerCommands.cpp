@@ -12,7 +12,6 @@
 #include "browser/CommandTables.h"
 #include "browser/FileListModel.h"
 #include "browser/FileListView.h"
-#include "browser/Icons.h"
 #include "browser/MenuBuilder.h"
 #include "browser/Openers.h"
 #include "browser/frmMain.h"
@@ -46,18 +45,13 @@ bool parentFirst() {
 
 void frmScroll::buildMenus() {
     BuildMenuBar(
-        menuBar(), ViewerTopMenus(), ViewerMenuItems(), menus_,
+        menuBar(), ViewerCommandTable(), menus_,
         [this](const QString& caption) { IconMenu1_MenuHighlighted(caption); },
         [this](const QString& array, int index) { dispatch(array, index); });
 }
 
 void frmScroll::buildToolbar() {
-    for (const ToolButtonDef& b : ViewerToolbarButtons()) {
-        if (b.toolTip)
-            Toolbar1->AddButton(QString(), b.toolTip, Icons::ViewerToolbar(b.image));
-        else
-            Toolbar1->AddSeparator();
-    }
+    BuildToolbar(Toolbar1, ViewerCommandTable());
 }
 
 void frmScroll::dispatch(const QString& array, int index) {
@@ -150,7 +144,7 @@ void frmScroll::GetImageFile() {
 }
 
 void frmScroll::IconMenu1_MenuHighlighted(const QString& MenuCaption) {
-    StatusBar1->Panels(1).SetText(ViewerHelpText(MenuCaption));
+    StatusBar1->Panels(1).SetText(HelpText(ViewerCommandTable(), MenuCaption));
 }
 
 void frmScroll::closeViewer() {
@@ -236,53 +230,25 @@ void frmScroll::mnuabouta_Click(int Index) {
 }
 
 void frmScroll::Toolbar1_ButtonClick(int Index) {
-    switch (Index) {
-        case 1:
-            mnufilea_Click(0);
-            break;
-        case 2:
-            mnufilea_Click(1);
-            break;
-        case 4:
-            mnufilea_Click(3);
-            break;
-        case 6:
-            mnuviewa_Click(0);
-            break;
-        case 7:
-            mnuviewa_Click(1);
-            break;
-        case 9:
-            mnuviewa_Click(7);
-            break;
-        case 11:
-            mnuviewa_Click(3);
-            break;
-        case 12:
-            mnuviewa_Click(4);
-            break;
-        case 13:
-            // The button leaves the menu's zoom items as they are.
-            ZoomIn(3);
-            Toolbar1->SetButtonEnabled(11, true);
-            Toolbar1->SetButtonEnabled(12, true);
-            ZoomLevel = 3;
-            break;
-        case 15:
-            mnuedita_Click(1);
-            break;
-        case 16:
-            mnuedita_Click(0);
-            break;
-        case 18: {
-            const QRect r = Toolbar1->ButtonRect(18);
-            if (QMenu* m = mnuwall().menu)
-                m->popup(Toolbar1->mapToGlobal(QPoint(r.left(), r.height())));
-            break;
-        }
-        default:
-            break;
+    if (Index == 13) {
+        // Unlike its menu item, the button leaves the menu's zoom items as they are.
+        ZoomIn(3);
+        Toolbar1->SetButtonEnabled(11, true);
+        Toolbar1->SetButtonEnabled(12, true);
+        ZoomLevel = 3;
+        return;
     }
+    // Any other button does what its command's menu item does; the button of
+    // a submenu pops the submenu up at its left edge, a button's height down.
+    const CommandDef* c = ButtonCommand(ViewerCommandTable(), Index);
+    if (!c) return;
+    if (!c->submenu) {
+        dispatch(c->array, c->index);
+        return;
+    }
+    const QRect r = Toolbar1->ButtonRect(Index);
+    if (QMenu* m = Menu(c->submenu).menu)
+        m->popup(Toolbar1->mapToGlobal(QPoint(r.left(), r.height())));
 }
 
 void frmScroll::InnerPict_MouseUp(int Button, int, float, float) {

@@ -1,87 +1,73 @@
 #include "viewer/ViewerTables.h"
 
-#include <QHash>
-
 #include "browser/Switches.h"
-#include "kit/Version.h"
 
-const std::vector<TopMenuDef>& ViewerTopMenus() {
-    static const std::vector<TopMenuDef> t = {
-        {"mnufile", "File", "mnufilea"},
-        {"mnuedit", "&Edit", "mnuedita"},
-        {"mnuview", "&View", "mnuviewa"},
-        {"mnuabout", "&About", "mnuabouta"},
+const CommandTable& ViewerCommandTable() {
+    using P = Icons::Pic;
+    // clang-format off
+    static const CommandTable t = {
+        {
+            {"mnufile", "File", "mnufilea"},
+            {"mnuedit", "&Edit", "mnuedita"},
+            {"mnuview", "&View", "mnuviewa"},
+            {"mnuabout", "&About", "mnuabouta"},
+        },
+        {
+            {.array = "mnufilea", .index = 0, .caption = "&Open", .help = Help("Opens new image"),
+             .icon = P::Picture, .button = {1, "Open", P::OpenFile}},
+            {.array = "mnufilea", .index = 1, .caption = "&Browser",
+             .help = Help("Returns to browser"), .button = {2, "Browser", P::DetailedView}},
+            {.array = "mnufilea", .index = 2, .caption = "-"},
+            {.array = "mnufilea", .index = 3, .caption = "&Print",
+             .help = Help("Prints selected file"), .icon = P::Printer, .button = {4, "Print"}},
+            {.array = "mnufilea", .index = 4, .caption = "-"},
+            {.array = "mnufilea", .index = 5, .caption = "&Close",
+             .help = Help("Closes image viewer")},
+
+            {.array = "mnuedita", .index = 0, .caption = "Copy &Image",
+             .help = Help("Copies image to clipboard"), .icon = P::Picture,
+             .button = {16, "Copy Image", P::ClipboardPicture}},
+            {.array = "mnuedita", .index = 1, .caption = "&Copy Filename",
+             .help = Help("Copies filename to clipboard"),
+             .button = {15, "Copy Filename", P::Clipboard}},
+            {.array = "mnuedita", .index = 2, .caption = "-"},
+            {.array = "mnuedita", .index = 3, .caption = "&Set Wallpaper", .submenu = "mnuwall",
+             .help = Help("Sets desktop wallpaper"), .button = {18, "Set Wallpaper", P::Monitor}},
+            {.array = "mnuwall", .index = 0, .caption = "&Centered",
+             .help = Help("Centers wallpaper on desktop")},
+            {.array = "mnuwall", .index = 1, .caption = "&Tiled",
+             .help = Help("Tiles wallpaper on desktop")},
+            {.array = "mnuwall", .index = 2, .caption = "&Stretched",
+             .help = Help("Stretches wallpaper to fit desktop")},
+
+            {.array = "mnuviewa", .index = 0, .caption = "&Previous Image",
+             .help = Help("Views previous image in file listing"),
+             .button = {6, "Previous Image", P::Back}},
+            {.array = "mnuviewa", .index = 1, .caption = "&Next Image",
+             .help = Help("Views next image in file listing"),
+             .button = {7, "Next Image", P::Forward}},
+            {.array = "mnuviewa", .index = 2, .caption = "-"},
+            {.array = "mnuviewa", .index = 3, .caption = "Zoom &In",
+             .help = Help("Zooms in on image"), .button = {11, "Zoom In", P::ZoomIn}},
+            {.array = "mnuviewa", .index = 4, .caption = "Zoom &Out",
+             .help = Help("Zooms out from image"), .button = {12, "Zoom Out", P::ZoomOut}},
+            // The button differs: it leaves the menu's zoom items as they are.
+            {.array = "mnuviewa", .index = 5, .caption = "&Actual Size",
+             .help = Help("Show image with no zoom"),
+             .button = {13, "Actual Size", P::ActualSize}},
+            {.array = "mnuviewa", .index = 6, .caption = "-"},
+            {.array = "mnuviewa", .index = 7, .caption = "&Reload",
+             .help = Help("Reloads the image"), .button = {9, "Reload", P::Reload}},
+
+            {.array = "mnuabouta", .index = 0, .caption = "&Morvath Software on the Web",
+             .help = Help("Go to ", HelpDef::WebSite), .icon = P::Network},
+            {.array = "mnuabouta", .index = 1, .caption = "-"},
+            {.array = "mnuabouta", .index = 2, .caption = "About",
+             .help = Help("About ", HelpDef::Product), .icon = P::Information},
+        },
     };
+    // clang-format on
     return t;
-}
-
-const std::vector<MenuItemDef>& ViewerMenuItems() {
-    static const std::vector<MenuItemDef> t = {
-        {"mnufilea", 0, "&Open", "", nullptr},
-        {"mnufilea", 1, "&Browser", "", nullptr},
-        {"mnufilea", 2, "-", "", nullptr},
-        {"mnufilea", 3, "&Print", "", nullptr},
-        {"mnufilea", 4, "-", "", nullptr},
-        {"mnufilea", 5, "&Close", "", nullptr},
-
-        {"mnuedita", 0, "Copy &Image", "", nullptr},
-        {"mnuedita", 1, "&Copy Filename", "", nullptr},
-        {"mnuedita", 2, "-", "", nullptr},
-        {"mnuedita", 3, "&Set Wallpaper", "", "mnuwall"},
-        {"mnuwall", 0, "&Centered", "", nullptr},
-        {"mnuwall", 1, "&Tiled", "", nullptr},
-        {"mnuwall", 2, "&Stretched", "", nullptr},
-
-        {"mnuviewa", 0, "&Previous Image", "", nullptr},
-        {"mnuviewa", 1, "&Next Image", "", nullptr},
-        {"mnuviewa", 2, "-", "", nullptr},
-        {"mnuviewa", 3, "Zoom &In", "", nullptr},
-        {"mnuviewa", 4, "Zoom &Out", "", nullptr},
-        {"mnuviewa", 5, "&Actual Size", "", nullptr},
-        {"mnuviewa", 6, "-", "", nullptr},
-        {"mnuviewa", 7, "&Reload", "", nullptr},
-
-        {"mnuabouta", 0, "&Morvath Software on the Web", "", nullptr},
-        {"mnuabouta", 1, "-", "", nullptr},
-        {"mnuabouta", 2, "About", "", nullptr},
-    };
-    return t;
-}
-
-const std::vector<ToolButtonDef>& ViewerToolbarButtons() {
-    static const std::vector<ToolButtonDef> t = {
-        {1, "Open", 1},           {2, "Browser", 2},      {3, nullptr, 0},
-        {4, "Print", 4},          {5, nullptr, 0},        {6, "Previous Image", 6},
-        {7, "Next Image", 7},     {8, nullptr, 0},        {9, "Reload", 9},
-        {10, nullptr, 0},         {11, "Zoom In", 11},    {12, "Zoom Out", 12},
-        {13, "Actual Size", 13},  {14, nullptr, 0},       {15, "Copy Filename", 15},
-        {16, "Copy Image", 16},   {17, nullptr, 0},       {18, "Set Wallpaper", 18},
-    };
-    return t;
-}
-
-QString ViewerHelpText(const QString& caption) {
-    static const QHash<QString, QString> t = {
-        {"&Open", "Opens new image"},
-        {"&Browser", "Returns to browser"},
-        {"&Print", "Prints selected file"},
-        {"&Close", "Closes image viewer"},
-        {"&Copy Filename", "Copies filename to clipboard"},
-        {"Copy &Image", "Copies image to clipboard"},
-        {"&Set Wallpaper", "Sets desktop wallpaper"},
-        {"&Centered", "Centers wallpaper on desktop"},
-        {"&Tiled", "Tiles wallpaper on desktop"},
-        {"&Stretched", "Stretches wallpaper to fit desktop"},
-        {"&Previous Image", "Views previous image in file listing"},
-        {"&Next Image", "Views next image in file listing"},
-        {"Zoom &In", "Zooms in on image"},
-        {"Zoom &Out", "Zooms out from image"},
-        {"&Actual Size", "Show image with no zoom"},
-        {"&Reload", "Reloads the image"},
-        {"&Morvath Software on the Web", QString("Go to ") + kVendorWebSite},
-        {"About", "About " + kAppName + " " + VersionText()},
-    };
-    return t.value(caption);
 }
 
 QString PatternList(const std::array<bool, 9>& shown) {
@@ -101,6 +87,5 @@ QString PatternListOfSwitches() {
 
 QString OpenDialogFilter(const QString& patternList) {
     // Qt's dialog separates a filter's patterns with spaces.
-    return "All Supported Formats (" + QString(patternList).replace(';', ' ') +
-           ");;All Files (*)";
+    return "All Supported Formats (" + QString(patternList).replace(';', ' ') + ");;All Files (*)";
 }

@@ -1,7 +1,7 @@
 // The viewer window's layout, loading, zoom and scroll arithmetic.
 #include "viewer/frmScroll.h"
 
-#include <QCloseEvent>
+#include <QEvent>
 #include <QFile>
 #include <QLocale>
 #include <cmath>
@@ -14,14 +14,12 @@
 #include "kit/Forms.h"
 #include "kit/Helpers.h"
 #include "kit/NumberFormat.h"
-#include "kit/OuterSize.h"
 #include "kit/PictureBox.h"
 #include "kit/ScreenPictures.h"
 #include "kit/Settings.h"
 #include "kit/StatusBar.h"
 #include "kit/Toolbar.h"
 #include "kit/Twips.h"
-#include "kit/WindowGeometry.h"
 #include "platform/FileSystem.h"
 #include "platform/PathText.h"
 #include "platform/Platform.h"
@@ -55,16 +53,14 @@ double ZoomFactor(int level) {
     return level >= 0 && level <= 6 ? factors[level] : 1;
 }
 
-frmScroll::frmScroll() : client_(new QWidget(this)), outerSize_(new OuterSize(this)) {
+frmScroll::frmScroll() {
     setObjectName("frmScroll");
-    setCentralWidget(client_);
-    client_->installEventFilter(this);
 
-    Toolbar1 = new Toolbar(client_);
+    Toolbar1 = new Toolbar(Client());
     Toolbar1->setObjectName("Toolbar1");
-    StatusBar1 = new StatusBar(4, client_);
+    StatusBar1 = new StatusBar(4, Client());
     StatusBar1->setObjectName("StatusBar1");
-    picholder = new QWidget(client_);
+    picholder = new QWidget(Client());
     picholder->setObjectName("picholder");
     OuterPict = new Viewport(picholder);
     OuterPict->setObjectName("OuterPict");
@@ -76,7 +72,7 @@ frmScroll::frmScroll() : client_(new QWidget(this)), outerSize_(new OuterSize(th
     VBar = new ScrollBar(Qt::Vertical, picholder);
     VBar->setObjectName("VBar");
     VBar->hide();
-    picwall = new PictureBox(client_);
+    picwall = new PictureBox(Client());
     picwall->setObjectName("picwall");
     picwall->hide();
 
@@ -100,8 +96,8 @@ void frmScroll::Form_Load() {
     MakeToolbarFlat(Toolbar1);
     // Square: as wide as the screen is high.
     const ScreenMetrics& s = Platform::screen();
-    outerSize_->SetHeight(PxY(s.ScreenHeight() - 60));
-    outerSize_->SetWidth(PxX(s.ScreenHeight()));
+    SetHeight(s.ScreenHeight() - 60);
+    SetWidth(s.ScreenHeight());
     move(PxX(s.ScreenWidth() / 2 - Width() / 2), PxY(s.ScreenHeight() / 2 - Height() / 2));
 
     FileListView* list = frmMain::instance()->ListView1;
@@ -256,23 +252,7 @@ void frmScroll::Form_QueryUnload(qint16& Cancel, qint16) {
 }
 
 void frmScroll::Form_Unload(qint16&) {
-    Forms::Release("frmScroll");
-}
-
-void frmScroll::closeEvent(QCloseEvent* e) {
-    if (unloading_) {
-        e->accept();
-        return;
-    }
-    qint16 cancel = 0;
-    Form_QueryUnload(cancel, 0);
-    if (cancel) {
-        e->ignore();
-        return;
-    }
-    unloading_ = true;
-    Form_Unload(cancel);
-    e->accept();
+    Forms::Release<frmScroll>();
 }
 
 void frmScroll::layoutBars() {
@@ -283,32 +263,9 @@ void frmScroll::layoutBars() {
 }
 
 bool frmScroll::eventFilter(QObject* watched, QEvent* e) {
-    if (watched == client_ && e->type() == QEvent::Resize) {
+    if (watched == Client() && e->type() == QEvent::Resize) {
         layoutBars();
         Form_Resize();
     }
-    return QMainWindow::eventFilter(watched, e);
-}
-
-float frmScroll::Left() const {
-    return FrameLeft(this);
-}
-float frmScroll::Top() const {
-    return FrameTop(this);
-}
-float frmScroll::Width() const {
-    return FrameWidth(this);
-}
-float frmScroll::Height() const {
-    return FrameHeight(this);
-}
-float frmScroll::ScaleWidth() const {
-    return TwX(client_->width());
-}
-float frmScroll::ScaleHeight() const {
-    return TwY(client_->height());
-}
-
-int frmScroll::WindowState() const {
-    return WindowStateCode(this);
+    return Form::eventFilter(watched, e);
 }

@@ -1,15 +1,14 @@
 #pragma once
 
 #include <QHash>
-#include <QMainWindow>
 #include <functional>
 #include <optional>
 
 #include "kit/CStopWatch.h"
+#include "kit/Form.h"
 #include "kit/MenuArray.h"
 #include "kit/PictureHolder.h"
 
-class OuterSize;
 class PictureBox;
 class ScrollBar;
 class StatusBar;
@@ -24,7 +23,7 @@ double ZoomFactor(int level);
 
 // The viewer window: one picture at a zoom step inside scroll bars, stepping
 // through the main window's file list.
-class frmScroll : public QMainWindow {
+class frmScroll : public Form {
     Q_OBJECT
 public:
     frmScroll();
@@ -33,8 +32,8 @@ public:
     // Window events.
     void Form_Load();
     void Form_Resize();
-    void Form_QueryUnload(qint16& Cancel, qint16 UnloadMode);
-    void Form_Unload(qint16& Cancel);
+    void Form_QueryUnload(qint16& Cancel, qint16 UnloadMode) override;
+    void Form_Unload(qint16& Cancel) override;
 
     // Loading, zoom and layout. rawPath names the file by its bytes when
     // strfilename (the path shown) cannot.
@@ -67,16 +66,6 @@ public:
     // put their own chooser here.
     static inline std::function<QString(QWidget* owner, const QString& filter)> chooseFile;
 
-    // Geometry in twips: the outer frame, and the client area under the menu bar.
-    float Left() const;
-    float Top() const;
-    float Width() const;
-    float Height() const;
-    float ScaleWidth() const;
-    float ScaleHeight() const;
-    // 0 normal, 1 minimised, 2 maximised.
-    int WindowState() const;
-
     MenuArray& Menu(const QString& array) { return menus_[array]; }
     MenuArray& mnufilea() { return Menu("mnufilea"); }
     MenuArray& mnuedita() { return Menu("mnuedita"); }
@@ -95,7 +84,6 @@ public:
     PictureBox* picwall;
 
 protected:
-    void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
@@ -109,9 +97,6 @@ private:
     void layoutBars();
     void closeViewer();
 
-    QWidget* client_;
     QHash<QString, MenuArray> menus_;
     std::optional<CStopWatch> stopwatch_;
-    OuterSize* outerSize_;
-    bool unloading_ = false;
 };
