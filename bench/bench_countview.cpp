@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
 
     qsizetype sink = 0;
     const auto [read, readBare] = micros(
-        101, 200, [&] { sink += Schema::Read(Schema::BrowserOptions, "Odometer").size(); },
+        101, 200, [&] { sink += ReadSetting(Keys::Odometer).size(); },
         [&] { sink += ReadSetting("Browser Options", "Odometer", 0).size(); });
     // Every call writes: the count goes up by one each time.
     const auto [count, countBare] = micros(

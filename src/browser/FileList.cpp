@@ -133,7 +133,7 @@ void frmMain::InvertSelAll() {
 
 void frmMain::DoHiddenFiles(bool currstate) {
     ShowHidden = !currstate;
-    WriteSetting("Browser Options", "Show Hidden Files", ShowHidden);
+    WriteSetting(Keys::ShowHiddenFiles, ShowHidden);
     mnuviewa()(7)->setChecked(ShowHidden);
     FolderTreeview1->SetShowHidden(ShowHidden);
     ListFiles();
@@ -177,7 +177,7 @@ void frmMain::ListView1_DblClick() {
         if (!up.IsNull()) FolderTreeview1->SetSelectedFolder(up.Path());
         return;
     }
-    if (ToBool(Schema::Read(Schema::BrowserOptions, "Double Click")).value_or(false)) {
+    if (ToBool(ReadSetting(Keys::DoubleClick)).value_or(false)) {
         // The viewer takes the selected item from the list and stands in
         // for this window until it closes.
         hide();

@@ -16,6 +16,7 @@
 #include "browser/PropertiesDialog.h"
 #include "browser/Switches.h"
 #include "browser/frmMain.h"
+#include "kit/Schema.h"
 #include "kit/ScreenPictures.h"
 #include "kit/Settings.h"
 #include "kit/StatusBar.h"
@@ -146,12 +147,12 @@ void frmMain::mnuviewa_Click(int Index) {
     switch (Index) {
         case 0:
             ToolbarVisible = !mnuviewa()(0)->isChecked();
-            WriteSetting("Browser Options", "Toolbar Visible", ToolbarVisible);
+            WriteSetting(Keys::ToolbarVisible, ToolbarVisible);
             SetUpSlitter();
             break;
         case 1:
             StatusBarVisible = !mnuviewa()(1)->isChecked();
-            WriteSetting("Browser Options", "StatusBar Visible", StatusBarVisible);
+            WriteSetting(Keys::StatusBarVisible, StatusBarVisible);
             SetUpSlitter();
             break;
         case 7:

@@ -20,6 +20,7 @@
 #include "kit/ImageControl.h"
 #include "kit/MouseCodes.h"
 #include "kit/PictureFit.h"
+#include "kit/Schema.h"
 #include "kit/Settings.h"
 #include "kit/Twips.h"
 #include "kit/WindowGeometry.h"
@@ -32,8 +33,9 @@ long long intDiv(double a, double b) {
     return y == 0 ? 0 : x / y;
 }
 
-qint16 option(const QString& key, int fallback) {
-    return ToInt16(ReadSetting("Slideshow Settings", key, fallback)).value_or(qint16(fallback));
+// A stored text that is no 16-bit number counts as the key's default.
+qint16 option(const Schema::Key& key) {
+    return ToInt16(ReadSetting(key)).value_or(qint16(Schema::Default(key).toInt()));
 }
 }  // namespace
 
@@ -70,12 +72,12 @@ frmshow::frmshow() {
 frmshow::~frmshow() = default;
 
 void frmshow::setoptions() {
-    Delay = option("Delay", 5);
-    Looping = option("Looping", 1);
-    ShowFilename = option("Show Filename", 1);
-    ShowDetails = option("Show Details", 0);
-    Sequence = option("Sequence", 0);
-    AlwaysOnTop = option("Always On Top", 1);
+    Delay = option(Keys::Delay);
+    Looping = option(Keys::Looping);
+    ShowFilename = option(Keys::ShowFilename);
+    ShowDetails = option(Keys::ShowDetails);
+    Sequence = option(Keys::Sequence);
+    AlwaysOnTop = option(Keys::AlwaysOnTop);
     Timer1->setInterval(qint32(Delay) * 1000);
 }
 

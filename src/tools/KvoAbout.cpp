@@ -83,7 +83,7 @@ void KvoAbout::Form_Load() {
     Label1[1]->setText("Kvo View v." + VersionText());
     if (frmMain::exists())
         Image2->setPixmap(frmMain::instance()->windowIcon().pixmap(Image2->size()));
-    Label2[3]->setText(UsageLine(ReadSetting(Schema::BrowserOptions, "Odometer", 0)));
+    Label2[3]->setText(UsageLine(ReadSetting(Keys::Odometer)));
     // Sized for the wrapped lines at the window's width, then centred.
     adjustSize();
     resize(width(), qMax(height(), layout()->totalHeightForWidth(width())));

@@ -29,7 +29,6 @@
 
 namespace {
 constexpr float kWidth = 7200, kHeight = 5460;
-const QString kLastFolder = QStringLiteral("Last Convert Folder");
 }  // namespace
 
 // A tool window of fixed size: a title and a close box, nothing to maximise.
@@ -76,7 +75,7 @@ frmconvert::frmconvert(QWidget* owner)
 void frmconvert::Form_Load() {
     const ScreenMetrics& s = Platform::screen();
     move(PxX(s.ScreenWidth() / 2 - kWidth / 2), PxY(s.ScreenHeight() / 2 - kHeight / 2));
-    FolderTreeview1->SetSelectedFolder(ReadSetting(Schema::GeneralOptions, kLastFolder, ""));
+    FolderTreeview1->SetSelectedFolder(ReadSetting(Keys::LastConvertFolder));
     show();
     if (frmMain::exists()) addtfiles(frmMain::instance()->ListView1);
 }
@@ -143,7 +142,7 @@ void frmconvert::Command2_Click() {
 }
 
 void frmconvert::Form_QueryUnload() {
-    WriteSetting(Schema::GeneralOptions, kLastFolder, FolderTreeview1->SelectedFolder().Path());
+    WriteSetting(Keys::LastConvertFolder, FolderTreeview1->SelectedFolder().Path());
 }
 
 void frmconvert::closeEvent(QCloseEvent* e) {
