@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QTimer>
-#include <cmath>
 #include <random>
 
 #include "browser/FileListModel.h"
@@ -27,12 +26,6 @@
 #include "platform/FileSystem.h"
 
 namespace {
-// Whole-number division with both operands rounded first.
-long long intDiv(double a, double b) {
-    const long long x = std::llrint(a), y = std::llrint(b);
-    return y == 0 ? 0 : x / y;
-}
-
 // A stored text that is no 16-bit number counts as the key's default.
 qint16 option(const Schema::Key& key) {
     return ToInt16(ReadSetting(key)).value_or(qint16(Schema::Default(key).toInt()));
@@ -210,16 +203,13 @@ void frmshow::BuildCaption() {
     else if (ShowDetails == 1)
         caption.clear();
     if (ShowDetails == 1) {
-        const ScreenMetrics& s = Platform::screen();
         const QByteArray path = List1.raw.value(List1.ListIndex);
         const FileSystem& fs = Platform::files();
         const auto size = fs.FileLen(path);
         const auto when = fs.FileDateTime(path);
-        caption +=
-            "\r\nDimensions: " + QString::number(intDiv(Picture1.Width(), s.TwipsPerPixelX())) +
-            " x " + QString::number(intDiv(Picture1.Height(), s.TwipsPerPixelY())) + " pixels" +
-            "\r\nFilesize: " + QString::number(size.value_or(0) / 1024) + "KB" +
-            "\r\nDate Modified: " + (when ? FormatGeneralDate(*when) : QString());
+        caption += "\r\nDimensions: " + PixelText(Picture1.Width(), Picture1.Height()) + " pixels" +
+                   "\r\nFilesize: " + QString::number(size.value_or(0) / 1024) + "KB" +
+                   "\r\nDate Modified: " + (when ? FormatGeneralDate(*when) : QString());
     }
     Label1->setText(caption);
     Label1->adjustSize();
