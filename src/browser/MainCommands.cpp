@@ -331,7 +331,7 @@ void frmMain::CopyImage() {
     // The whole picture, not the preview's copy decoded for its box; that
     // copy serves when the file can no longer be read.
     QImage image;
-    if (std::optional<Picture> p = ScreenPictureLoader().load(picsrc.path)) image = p->image;
+    if (std::optional<Picture> p = LoadHeldWhole(picsrc.path)) image = p->image;
     if (image.isNull()) image = picsrc.image;
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();

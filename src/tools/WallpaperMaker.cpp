@@ -9,12 +9,6 @@
 #include "platform/Wallpaper.h"
 #include "tools/BmpFile.h"
 
-namespace {
-// A wallpaper needs no more than this a side; a larger picture is read
-// scaled down to fit, which keeps a huge photo from taking the memory.
-const QSize kMaxWallpaper(8000, 8000);
-}  // namespace
-
 QString WallpaperFile() {
     return GetWindowsDir() + "Kvo View Wallpaper.bmp";
 }
@@ -42,8 +36,7 @@ QImage TileWallpaper(const QImage& picture, QSize screen) {
 void MakeWallpaper(const PictureHolder& source, int mode) {
     QImage picture;
     if (!source.path.isEmpty())
-        if (std::optional<Picture> p = ScreenPictureLoader().load(source.path, kMaxWallpaper))
-            picture = std::move(p->image);
+        if (std::optional<Picture> p = LoadHeldWhole(source.path)) picture = std::move(p->image);
     if (picture.isNull()) picture = source.image;
     if (!picture.isNull())
         SaveBmpAtomically(TileWallpaper(picture, ScreenPixels()), WallpaperFile());
