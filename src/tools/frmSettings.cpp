@@ -17,9 +17,9 @@
 #include "browser/Switches.h"
 #include "browser/frmMain.h"
 #include "kit/Extras.h"
+#include "kit/Forms.h"
 #include "kit/Schema.h"
 #include "kit/Settings.h"
-#include "kit/Twips.h"
 
 namespace {
 // One check box of the Browser tab: its index, its key, and the main-window
@@ -257,9 +257,7 @@ QWidget* frmSettings::extrasTab() {
 
 void frmSettings::Form_Load() {
     adjustSize();
-    const ScreenMetrics& s = Platform::screen();
-    move(PxX(s.ScreenWidth() / 2 - TwX(width()) / 2),
-         PxY(s.ScreenHeight() / 2 - TwY(height()) / 2));
+    CentreOnScreen(*this);
     GetFileOps();
     GetBrowser();
     GetSS();
