@@ -128,8 +128,7 @@ void DeleteSelected(bool recycle) {
     const FileListModel* model = main->ListView1->Model();
     QByteArray list;
     int count = 0;
-    for (int row = 0; row < model->Count(); ++row) {
-        if (!main->ListView1->IsSelected(row)) continue;
+    for (int row : main->ListView1->SelectedRows()) {
         list += model->Item(row).RawKey + '\0';
         ++count;
     }

@@ -86,12 +86,16 @@ void frmshow::Form_Load() {
     if (frmMain::exists()) {
         const FileListView* list = frmMain::instance()->ListView1;
         const FileListModel* model = list->Model();
-        for (int pass = 0; pass < 2 && List1.ListCount() == 0; ++pass)
-            for (int row = 0; row < model->Count() && List1.ListCount() < 32767; ++row)
-                if (pass == 1 || list->IsSelected(row)) {
-                    List1.entries.append(model->Item(row).Key);
-                    List1.raw.append(model->Item(row).RawKey);
-                }
+        std::vector<int> rows = list->SelectedRows();
+        // Nothing selected plays every item.
+        if (rows.empty())
+            for (int row = 0; row < model->Count(); ++row) rows.push_back(row);
+        // The playlist's index is a 16-bit number.
+        if (rows.size() > 32767) rows.resize(32767);
+        for (int row : rows) {
+            List1.entries.append(model->Item(row).Key);
+            List1.raw.append(model->Item(row).RawKey);
+        }
     }
     const ScreenMetrics& s = Platform::screen();
     setGeometry(PxRect(0, 0, s.ScreenWidth(), s.ScreenHeight()));

@@ -25,7 +25,6 @@
 #include "platform/Platform.h"
 #include "platform/ScreenMetrics.h"
 #include "tools/BmpFile.h"
-#include "tools/ListSelection.h"
 
 namespace {
 constexpr float kWidth = 7200, kHeight = 5460;
@@ -83,11 +82,10 @@ void frmconvert::Form_Load() {
 void frmconvert::addtfiles(FileListView* lv) {
     if (!lv) return;
     const FileListModel& model = *lv->Model();
-    const std::vector<bool> selected = SelectedRows(*lv);
     QStringList keys = paths_->stringList();
-    for (int row = 0; row < model.Count(); ++row) {
+    for (int row : lv->SelectedRows()) {
         const ListItem& item = model.Item(row);
-        if (!selected[row] || item.Text == "..") continue;
+        if (item.Text == "..") continue;
         keys << item.Key;
         raw_.push_back(item.RawKey.isEmpty() ? PathBytes(item.Key) : item.RawKey);
     }
