@@ -93,15 +93,11 @@ void settle() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication::setAttribute(Qt::AA_Use96Dpi, true);
-    QApplication app(argc, argv);
-    QTemporaryDir tmp;
-    if (!tmp.isValid()) return 1;
+    BenchWindowApp bench(argc, argv);
+    const QString tmp = bench.folder();
+    if (tmp.isEmpty()) return 1;
 
-    InstallBenchPlatform(tmp.path());
-
-    const QString folder = tmp.path() + "/pictures/";
+    const QString folder = tmp + "/pictures/";
     QDir().mkpath(folder);
     const QString jpeg = folder + "photo.jpg", gif = folder + "drawing.gif",
                   bmp = folder + "scan.bmp";
