@@ -274,20 +274,16 @@ QString memoryOf(const QString& folder) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication::setAttribute(Qt::AA_Use96Dpi, true);
-    QApplication app(argc, argv);
-    QTemporaryDir tmp;
-    if (!tmp.isValid()) return 1;
+    BenchWindowApp bench(argc, argv);
+    const QString tmp = bench.folder();
+    if (tmp.isEmpty()) return 1;
 
-    InstallBenchPlatform(tmp.path());
-
-    const QStringList args = app.arguments();
+    const QStringList args = QCoreApplication::arguments();
     if (args.size() == 3 && args[1] == "--memory") return measureMemory(args[2]);
 
-    const QString empty = tmp.path() + "/empty/";
-    const QString small = tmp.path() + "/small/";
-    const QString large = tmp.path() + "/large/";
+    const QString empty = tmp + "/empty/";
+    const QString small = tmp + "/small/";
+    const QString large = tmp + "/large/";
     for (const QString& d : {empty, small, large}) ::mkdir(QFile::encodeName(d).constData(), 0755);
 
     double made = timeMs([&] {

@@ -29,6 +29,7 @@
 #include "platform/PictureLoader.h"
 
 #include "BenchUtil.h"
+#include "PictureFiles.h"
 
 namespace {
 
@@ -84,41 +85,17 @@ bool save(const QImage& image, const QString& path, const char* format) {
     return writer.write(image);
 }
 
-// Qt writes no GIF: a 256-colour one with uncompressed LZW (a clear code
-// before every 254 literals keeps every code 9 bits wide).
-QByteArray gifFile(QSize size) {
-    QByteArray gif("GIF89a");
-    auto u16 = [&](int v) { gif.append(char(v & 0xFF)).append(char(v >> 8)); };
-    u16(size.width());
-    u16(size.height());
-    gif.append("\xF7\0\0", 3);
-    for (int i = 0; i < 256; ++i) gif.append(char(i)).append(char(255 - i)).append(char(i / 2));
-    gif.append(',');
-    u16(0);
-    u16(0);
-    u16(size.width());
-    u16(size.height());
-    gif.append('\0').append('\x08');
-    QByteArray codes;
-    quint32 bits = 0;
-    int bitCount = 0, run = 0;
-    auto put = [&](int code) {
-        bits |= quint32(code) << bitCount;
-        for (bitCount += 9; bitCount >= 8; bitCount -= 8, bits >>= 8) codes.append(char(bits));
-    };
+// 256 colours in squares of 8 pixels.
+QImage indexedPattern(QSize size) {
+    QImage image(size, QImage::Format_Indexed8);
+    QList<QRgb> colours;
+    for (int i = 0; i < 256; ++i) colours << qRgb(i, 255 - i, i / 2);
+    image.setColorTable(colours);
     for (int y = 0; y < size.height(); ++y) {
-        for (int x = 0; x < size.width(); ++x) {
-            if (run++ % 254 == 0) put(256);
-            put(((x / 8) ^ (y / 8)) & 255);
-        }
+        uchar* line = image.scanLine(y);
+        for (int x = 0; x < size.width(); ++x) line[x] = uchar(((x / 8) ^ (y / 8)) & 255);
     }
-    put(257);
-    if (bitCount > 0) codes.append(char(bits));
-    for (qsizetype i = 0; i < codes.size(); i += 255) {
-        const QByteArray block = codes.mid(i, 255);
-        gif.append(char(block.size())).append(block);
-    }
-    return gif.append('\0').append(';');
+    return image;
 }
 
 // A placeable WMF of 400 x 300 pixels at 96 dpi: a red rectangle and a green
@@ -228,11 +205,6 @@ void measureMetafiles(const QString& folder, const QString& reference) {
         preview.metafileTimeoutMs);
 }
 
-bool writeFile(const QString& path, const QByteArray& data) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -244,8 +216,8 @@ int main(int argc, char** argv) {
     const QString jpeg = dir.filePath("photo.jpg"), gif = dir.filePath("big.gif"),
                   bmp = dir.filePath("big.bmp"), wmf = dir.filePath("drawing.wmf");
     if (!dir.isValid() || !save(photo({6000, 4000}), jpeg, "jpeg") ||
-        !save(photo({4000, 3000}), bmp, "bmp") || !writeFile(gif, gifFile({4000, 3000})) ||
-        !writeFile(wmf, wmfFile())) {
+        !save(photo({4000, 3000}), bmp, "bmp") ||
+        !writeFile(gif, gifFile(indexedPattern({4000, 3000}))) || !writeFile(wmf, wmfFile())) {
         std::fprintf(stderr, "cannot write the test pictures\n");
         return 1;
     }
@@ -298,7 +270,8 @@ int main(int argc, char** argv) {
     // screen first (one run: it takes seconds).
     const QString hugeGif = dir.filePath("huge-screen.gif");
     const QString smallGif = dir.filePath("small.gif");
-    if (!writeFile(hugeGif, hugeScreenGif()) || !writeFile(smallGif, gifFile({400, 300}))) {
+    if (!writeFile(hugeGif, hugeScreenGif()) ||
+        !writeFile(smallGif, gifFile(indexedPattern({400, 300})))) {
         std::fprintf(stderr, "cannot write the test pictures\n");
         return 1;
     }

@@ -22,7 +22,6 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "browser/FileListModel.h"
@@ -38,9 +37,10 @@
 #include "platform/ScreenMetrics.h"
 #include "platform/SettingsBackend.h"
 
-#include "BenchUtil.h"
 #include "BenchPictures.h"
+#include "BenchUtil.h"
 #include "BenchWindow.h"
+#include "PictureFiles.h"
 
 namespace {
 
@@ -75,79 +75,6 @@ QImage indexedPicture(QSize size) {
     return image;
 }
 
-// A GIF of an 8-bit picture, LZW-compressed the usual way: codes grow to 12
-// bits, then the table starts afresh.
-QByteArray gifFile(const QImage& image) {
-    QByteArray gif("GIF89a");
-    auto u16 = [&](int v) { gif.append(char(v & 0xFF)).append(char(v >> 8)); };
-    u16(image.width());
-    u16(image.height());
-    gif.append("\xF7\0\0", 3);
-    for (int i = 0; i < 256; ++i) {
-        const QRgb c = i < image.colorCount() ? image.color(i) : 0;
-        gif.append(char(qRed(c))).append(char(qGreen(c))).append(char(qBlue(c)));
-    }
-    gif.append(',');
-    u16(0);
-    u16(0);
-    u16(image.width());
-    u16(image.height());
-    gif.append('\0').append('\x08');
-
-    constexpr int kClear = 256, kEnd = 257;
-    QByteArray codes;
-    quint32 bits = 0;
-    int bitCount = 0, width = 9, next = kEnd + 1;
-    auto put = [&](int code) {
-        bits |= quint32(code) << bitCount;
-        for (bitCount += width; bitCount >= 8; bitCount -= 8, bits >>= 8) codes.append(char(bits));
-    };
-    std::unordered_map<quint32, int> table;
-    table.reserve(8192);
-    put(kClear);
-    int prefix = -1;
-    for (int y = 0; y < image.height(); ++y) {
-        const uchar* line = image.constScanLine(y);
-        for (int x = 0; x < image.width(); ++x) {
-            const int k = line[x];
-            if (prefix < 0) {
-                prefix = k;
-                continue;
-            }
-            const quint32 key = (quint32(prefix) << 8) | quint32(k);
-            const auto found = table.find(key);
-            if (found != table.end()) {
-                prefix = found->second;
-                continue;
-            }
-            put(prefix);
-            const int added = next++;
-            table.emplace(key, added);
-            if (added >= (1 << width) && width < 12) ++width;
-            if (added == 4095) {
-                put(kClear);
-                table.clear();
-                width = 9;
-                next = kEnd + 1;
-            }
-            prefix = k;
-        }
-    }
-    put(prefix);
-    put(kEnd);
-    if (bitCount > 0) codes.append(char(bits));
-    for (qsizetype i = 0; i < codes.size(); i += 255) {
-        const QByteArray block = codes.mid(i, 255);
-        gif.append(char(block.size())).append(block);
-    }
-    return gif.append('\0').append(';');
-}
-
-bool writeFile(const QString& path, const QByteArray& data) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
-}
-
 bool writeImage(const QImage& image, const QString& path, const char* format, int quality) {
     QImageWriter writer(path, format);
     writer.setQuality(quality);
@@ -166,15 +93,11 @@ void settle() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication::setAttribute(Qt::AA_Use96Dpi, true);
-    QApplication app(argc, argv);
-    QTemporaryDir tmp;
-    if (!tmp.isValid()) return 1;
+    BenchWindowApp bench(argc, argv);
+    const QString tmp = bench.folder();
+    if (tmp.isEmpty()) return 1;
 
-    InstallBenchPlatform(tmp.path());
-
-    const QString folder = tmp.path() + "/pictures/";
+    const QString folder = tmp + "/pictures/";
     QDir().mkpath(folder);
     const QString jpeg = folder + "photo.jpg", gif = folder + "drawing.gif",
                   bmp = folder + "scan.bmp";
@@ -184,7 +107,7 @@ int main(int argc, char** argv) {
         if (!writeImage(picture.copy(0, 0, 4000, 3000), bmp, "bmp", -1))
             qFatal("cannot write the BMP");
         const QImage indexed = indexedPicture(QSize(4000, 3000));
-        if (!writeFile(gif, gifFile(indexed))) qFatal("cannot write the GIF");
+        if (!writeFile(gif, gifFile(indexed, GifCodes::Compressed))) qFatal("cannot write the GIF");
         // The encoder is ours: check that the GIF reads back as written.
         if (readWhole(gif).convertToFormat(QImage::Format_RGB32) !=
             indexed.convertToFormat(QImage::Format_RGB32))

@@ -65,14 +65,11 @@ frmScroll* openViewer(frmMain* f, const QString& folder, int row) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication::setAttribute(Qt::AA_Use96Dpi, true);
-    QApplication app(argc, argv);
-    QTemporaryDir tmp;
-    if (!tmp.isValid()) return 1;
-    InstallBenchPlatform(tmp.path());
+    BenchWindowApp bench(argc, argv);
+    const QString tmp = bench.folder();
+    if (tmp.isEmpty()) return 1;
 
-    const QString big = tmp.path() + "/big/", many = tmp.path() + "/many/";
+    const QString big = tmp + "/big/", many = tmp + "/many/";
     QDir().mkpath(big);
     QDir().mkpath(many);
     if (!photo(QSize(6000, 4000)).save(big + "photo.jpg", "JPEG", 90)) qFatal("cannot write");

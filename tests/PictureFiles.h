@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QRect>
 #include <QtEndian>
+#include <unordered_map>
 
 // Little-endian bytes, as every picture format here stores its numbers.
 class Bytes {
@@ -58,8 +59,14 @@ inline QByteArray encoded(const QImage& image, const char* format, bool progress
     return data;
 }
 
-// Qt writes no GIF: uncompressed LZW, a clear code before every 254 literals keeps codes 9 bits.
-inline QByteArray gifFile(const QImage& source) {
+// How a GIF's picture is coded. Plain: LZW with a clear code before every
+// 254 literals, which keeps every code 9 bits wide and compresses nothing.
+// Compressed: LZW the usual way, codes growing to 12 bits and the table
+// starting afresh when full, so a decoder works as hard as on a real file.
+enum class GifCodes { Plain, Compressed };
+
+// Qt writes no GIF: a 256-colour one of the picture, by our own coder.
+inline QByteArray gifFile(const QImage& source, GifCodes coding = GifCodes::Plain) {
     const QImage image = source.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
     Bytes gif;
     gif.raw("GIF89a").u16(image.width()).u16(image.height()).u8(0xF7).u8(0).u8(0);
@@ -67,20 +74,55 @@ inline QByteArray gifFile(const QImage& source) {
     colours.resize(256);
     for (QRgb c : colours) gif.u8(qRed(c)).u8(qGreen(c)).u8(qBlue(c));
     gif.u8(',').u16(0).u16(0).u16(image.width()).u16(image.height()).u8(0).u8(8);
+    constexpr int kClear = 256, kEnd = 257;
     QByteArray codes;
     quint32 bits = 0;
-    int bitCount = 0, run = 0;
+    int bitCount = 0, width = 9;
     auto put = [&](int code) {
         bits |= quint32(code) << bitCount;
-        for (bitCount += 9; bitCount >= 8; bitCount -= 8, bits >>= 8) codes.append(char(bits));
+        for (bitCount += width; bitCount >= 8; bitCount -= 8, bits >>= 8) codes.append(char(bits));
     };
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (run++ % 254 == 0) put(256);
-            put(image.constScanLine(y)[x]);
+    if (coding == GifCodes::Plain) {
+        int run = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                if (run++ % 254 == 0) put(kClear);
+                put(image.constScanLine(y)[x]);
+            }
         }
+    } else {
+        std::unordered_map<quint32, int> table;  // (prefix code, pixel) -> code
+        table.reserve(8192);
+        int next = kEnd + 1, prefix = -1;
+        put(kClear);
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const int k = image.constScanLine(y)[x];
+                if (prefix < 0) {
+                    prefix = k;
+                    continue;
+                }
+                const quint32 key = (quint32(prefix) << 8) | quint32(k);
+                if (const auto found = table.find(key); found != table.end()) {
+                    prefix = found->second;
+                    continue;
+                }
+                put(prefix);
+                const int added = next++;
+                table.emplace(key, added);
+                if (added >= (1 << width) && width < 12) ++width;
+                if (added == 4095) {
+                    put(kClear);
+                    table.clear();
+                    width = 9;
+                    next = kEnd + 1;
+                }
+                prefix = k;
+            }
+        }
+        if (prefix >= 0) put(prefix);
     }
-    put(257);
+    put(kEnd);
     if (bitCount > 0) codes.append(char(bits));
     for (qsizetype i = 0; i < codes.size(); i += 255)
         gif.u8(codes.mid(i, 255).size()).raw(codes.mid(i, 255));

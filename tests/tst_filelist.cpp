@@ -33,11 +33,10 @@ struct TypeRow {
     const char* file;
     int image;
 };
-constexpr TypeRow kTypes[] = {{"Show BMP", "a.bmp", 1},  {"Show GIF", "b.GIF", 2},
-                              {"Show JPG", "c.jpg", 3},  {"Show JPEG", "d.jpeg", 3},
-                              {"Show DIB", "e.Dib", 4},  {"Show CUR", "f.cur", 5},
-                              {"Show ICO", "g.ico", 6},  {"Show EMF", "h.emf", 7},
-                              {"Show WMF", "i.WMF", 8}};
+constexpr TypeRow kTypes[] = {
+    {"Show BMP", "a.bmp", 1},   {"Show GIF", "b.GIF", 2}, {"Show JPG", "c.jpg", 3},
+    {"Show JPEG", "d.jpeg", 3}, {"Show DIB", "e.Dib", 4}, {"Show CUR", "f.cur", 5},
+    {"Show ICO", "g.ico", 6},   {"Show EMF", "h.emf", 7}, {"Show WMF", "i.WMF", 8}};
 }  // namespace
 
 class TestFileList : public QObject {
@@ -196,6 +195,47 @@ private slots:
         QVERIFY(!list->IsSelected(rowOf("a")) && list->IsSelected(rowOf("b")) &&
                 !list->IsSelected(rowOf("c")));
         QVERIFY(list->IsSelected(rowOf("..")));
+    }
+
+    // The rows the slideshow, the file operations, the listings and the
+    // converter take: in list order, each once, however the selection was
+    // made. Picks are {first row, last row, whole rows?}, in the order made.
+    void selectedRowsInListOrder_data() {
+        QTest::addColumn<QList<QList<int>>>("picks");
+        QTest::addColumn<QList<int>>("expected");
+        QTest::newRow("nothing") << QList<QList<int>>{} << QList<int>{};
+        QTest::newRow("picked backwards")
+            << QList<QList<int>>{{4, 4, 1}, {1, 1, 1}} << QList<int>{1, 4};
+        QTest::newRow("one range a row")
+            << QList<QList<int>>{{3, 3, 1}, {1, 1, 1}, {2, 2, 1}} << QList<int>{1, 2, 3};
+        QTest::newRow("overlapping")
+            << QList<QList<int>>{{1, 3, 1}, {2, 4, 1}} << QList<int>{1, 2, 3, 4};
+        // What the icon views select: the name, not the whole row.
+        QTest::newRow("names only")
+            << QList<QList<int>>{{0, 0, 0}, {2, 3, 0}} << QList<int>{0, 2, 3};
+    }
+
+    void selectedRowsInListOrder() {
+        QFETCH(QList<QList<int>>, picks);
+        QFETCH(QList<int>, expected);
+        open("rows", {"a.jpg", "b.jpg", "c.jpg", "d.jpg"});
+        FileListView* list = f_->ListView1;
+        const FileListModel* m = list->Model();
+        list->Selection()->clearSelection();
+        for (const QList<int>& p : picks)
+            list->Selection()->select(
+                QItemSelection(m->index(p[0], 0), m->index(p[1], p[2] ? 3 : 0)),
+                QItemSelectionModel::Select);
+        std::vector<int> rows = list->SelectedRows();
+        QCOMPARE(QList<int>(rows.begin(), rows.end()), expected);
+
+        // Selecting the others instead: whole rows, and nothing else stays.
+        std::vector<int> others;
+        for (int row = 0; row < m->Count(); ++row)
+            if (!expected.contains(row)) others.push_back(row);
+        list->SelectOnly(others);
+        QCOMPARE(list->SelectedRows(), others);
+        for (int row : others) QVERIFY(list->IsSelected(row));
     }
 
     void sameFolderIsNotListedAgain() {

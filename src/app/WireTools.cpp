@@ -8,6 +8,7 @@
 #include "browser/frmMain.h"
 #include "kit/Forms.h"
 #include "kit/ScreenPictures.h"
+#include "kit/Twips.h"
 #include "platform/PathText.h"
 #include "tools/CsvListing.h"
 #include "tools/KvoAbout.h"
@@ -93,7 +94,7 @@ void WireTools(Openers& o) {
         f->Picture1.Picture = m->picsrc.image;
         if (m->picsrc.HasPicture() && m->picsrc.image.size() != m->picsrc.pixels)
             if (std::optional<Picture> p =
-                    ScreenPictureLoader().loadTopLeft(m->picsrc.path, PatternScreenSize())) {
+                    ScreenPictureLoader().loadTopLeft(m->picsrc.path, ScreenPixels())) {
                 f->Picture1.Picture = std::move(p->image);
                 f->Picture1.size = p->info.pixels;
             }

@@ -9,6 +9,7 @@
 #include "browser/frmMain.h"
 #include "kit/Helpers.h"
 #include "kit/MsgBox.h"
+#include "kit/Schema.h"
 #include "kit/Settings.h"
 #include "kit/StatusBar.h"
 #include "kit/Toolbar.h"
@@ -78,14 +79,14 @@ void frmMain::GetDrives(Toolbar* tbarit) {
 
 void frmMain::GetToolbarFolders() {
     Toolbar2->AddSeparator();
-    for (const auto& [name, path] : ReadSection("Favorite Folders"))
+    for (const auto& [name, path] : ReadSection(Schema::FavoriteFolders))
         Toolbar2->AddButton(path, name, Icons::Drive(7));
 }
 
 void frmMain::GetFolders() {
     MenuArray& arr = mnuorgan();
     int index = 2;
-    for (const auto& [name, path] : ReadSection("Favorite Folders")) {
+    for (const auto& [name, path] : ReadSection(Schema::FavoriteFolders)) {
         QAction* a = arr.menu->addAction(name);
         a->setData(index);
         const int i = index;
@@ -111,7 +112,7 @@ void frmMain::mnuorgan_Click(int Index) {
     if (Index < 2) return;
     QAction* a = mnuorgan()(Index);
     if (!a) return;
-    const QString path = ReadSetting("Favorite Folders", a->text(), QString());
+    const QString path = ReadSetting(Schema::FavoriteFolders, a->text(), QString());
     if (FolderTreeview1->SetSelectedFolder(path))
         FolderTreeview1->SelectedFolder().SetExpanded(true);
 }

@@ -121,20 +121,30 @@ void frmMain::SetView(int lv) {
 
 void frmMain::SelAll() {
     FileListModel* model = ListView1->Model();
+    std::vector<int> rows;
     for (int row = 0; row < model->Count(); ++row)
-        ListView1->SetSelected(row, model->Item(row).Text != "..");
+        if (model->Item(row).Text != "..") rows.push_back(row);
+    ListView1->SelectOnly(rows);
     ListView1->setFocus();
 }
 
 void frmMain::InvertSelAll() {
     FileListModel* model = ListView1->Model();
-    for (int row = 0; row < model->Count(); ++row)
-        if (model->Item(row).Text != "..") ListView1->SetSelected(row, !ListView1->IsSelected(row));
+    const std::vector<int> selected = ListView1->SelectedRows();
+    std::vector<int> rows;
+    auto next = selected.begin();
+    for (int row = 0; row < model->Count(); ++row) {
+        const bool was = next != selected.end() && *next == row;
+        if (was) ++next;
+        // The parent keeps its state; every file flips.
+        if (was != (model->Item(row).Text != "..")) rows.push_back(row);
+    }
+    ListView1->SelectOnly(rows);
 }
 
 void frmMain::DoHiddenFiles(bool currstate) {
     ShowHidden = !currstate;
-    WriteSetting("Browser Options", "Show Hidden Files", ShowHidden);
+    WriteSetting(Keys::ShowHiddenFiles, ShowHidden);
     mnuviewa()(7)->setChecked(ShowHidden);
     FolderTreeview1->SetShowHidden(ShowHidden);
     ListFiles();
@@ -178,7 +188,7 @@ void frmMain::ListView1_DblClick() {
         if (!up.IsNull()) FolderTreeview1->SetSelectedFolder(up.Path());
         return;
     }
-    if (ToBool(Schema::Read(Schema::BrowserOptions, "Double Click")).value_or(false)) {
+    if (ToBool(ReadSetting(Keys::DoubleClick)).value_or(false)) {
         // The viewer takes the selected item from the list and stands in
         // for this window until it closes.
         hide();

@@ -148,7 +148,32 @@ void FileListView::SetSelectedRow(int row) {
 }
 
 bool FileListView::IsSelected(int row) const {
-    return Selection()->isRowSelected(row, {});
+    // As SelectedRows counts it: the icon views select the name only.
+    for (int column = 0; column < FileListModel::ColumnCount_; ++column)
+        if (Selection()->isSelected(model_->index(row, column))) return true;
+    return false;
+}
+
+std::vector<int> FileListView::SelectedRows() const {
+    const int count = model_->Count();
+    std::vector<bool> marked(count, false);
+    for (const QItemSelectionRange& range : Selection()->selection())
+        for (int row = std::max(range.top(), 0); row <= range.bottom() && row < count; ++row)
+            marked[row] = true;
+    std::vector<int> rows;
+    for (int row = 0; row < count; ++row)
+        if (marked[row]) rows.push_back(row);
+    return rows;
+}
+
+void FileListView::SelectOnly(const std::vector<int>& rows) {
+    QItemSelection selection;
+    for (std::size_t first = 0, last = 0; first < rows.size(); first = ++last) {
+        while (last + 1 < rows.size() && rows[last + 1] == rows[last] + 1) ++last;
+        selection.select(model_->index(rows[first], 0),
+                         model_->index(rows[last], FileListModel::ColumnCount_ - 1));
+    }
+    Selection()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void FileListView::SetSelected(int row, bool selected) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStackedWidget>
+#include <vector>
 
 class QListView;
 class QTreeView;
@@ -40,6 +41,16 @@ public:
     void SetSelectedRow(int row);
     bool IsSelected(int row) const;
     void SetSelected(int row, bool selected);
+    // The selected rows in list order, read in one pass over the selection's
+    // ranges: a row with any selected cell counts (the icon views select the
+    // name only). Asking row by row walks every range for every row, and a
+    // selection made one row at a time, as Select All makes it, has as many
+    // ranges as rows.
+    std::vector<int> SelectedRows() const;
+    // Selects these rows (ascending) and no others, in one change of the
+    // selection with one range per run of neighbours: row by row, every
+    // change walks all the ranges made before it.
+    void SelectOnly(const std::vector<int>& rows);
 
     QTreeView* DetailsView() const { return details_; }
     QListView* IconsView() const { return icons_; }

@@ -15,6 +15,7 @@
 #include "browser/PropertiesDialog.h"
 #include "browser/Switches.h"
 #include "browser/frmMain.h"
+#include "kit/Schema.h"
 #include "kit/ScreenPictures.h"
 #include "kit/Settings.h"
 #include "kit/StatusBar.h"
@@ -134,12 +135,12 @@ void frmMain::mnuviewa_Click(int Index) {
     switch (Index) {
         case 0:
             ToolbarVisible = !mnuviewa()(0)->isChecked();
-            WriteSetting("Browser Options", "Toolbar Visible", ToolbarVisible);
+            WriteSetting(Keys::ToolbarVisible, ToolbarVisible);
             SetUpSlitter();
             break;
         case 1:
             StatusBarVisible = !mnuviewa()(1)->isChecked();
-            WriteSetting("Browser Options", "StatusBar Visible", StatusBarVisible);
+            WriteSetting(Keys::StatusBarVisible, StatusBarVisible);
             SetUpSlitter();
             break;
         case 7:
@@ -264,7 +265,7 @@ void frmMain::CopyImage() {
     // The whole picture, not the preview's copy decoded for its box; that
     // copy serves when the file can no longer be read.
     QImage image;
-    if (std::optional<Picture> p = ScreenPictureLoader().load(picsrc.path)) image = p->image;
+    if (std::optional<Picture> p = LoadHeldWhole(picsrc.path)) image = p->image;
     if (image.isNull()) image = picsrc.image;
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();

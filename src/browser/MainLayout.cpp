@@ -20,7 +20,7 @@ void frmMain::Form_Resize() {
 
 void frmMain::SetUpSlitter() {
     // Only the exact word puts the preview below; anything else is "Right".
-    const bool below = Schema::Read(Schema::BrowserOptions, "Preview Position") == "Bottom";
+    const bool below = ReadSetting(Keys::PreviewPosition) == "Bottom";
     Splitter2->SetOrientation(below);
     mnuprev()(0)->setChecked(!below);
     mnuprev()(1)->setChecked(below);
@@ -58,7 +58,7 @@ void frmMain::SetUpSlitter() {
 }
 
 void frmMain::mnuPrev_Click(int Index) {
-    if (Index == 0) WriteSetting("Browser Options", "Preview Position", QString("Right"));
-    if (Index == 1) WriteSetting("Browser Options", "Preview Position", QString("Bottom"));
+    if (Index == 0) WriteSetting(Keys::PreviewPosition, QString("Right"));
+    if (Index == 1) WriteSetting(Keys::PreviewPosition, QString("Bottom"));
     SetUpSlitter();
 }

@@ -8,18 +8,12 @@
 #include "kit/Settings.h"
 
 namespace {
-const QString& kSection = Schema::BrowserOptions;
-
-QString read(const char* key) {
-    return Schema::Read(kSection, key);
-}
-
 // Empty when the stored text is no boolean.
-std::optional<bool> readBool(const char* key) {
-    return ToBool(read(key));
+std::optional<bool> readBool(const Schema::Key& key) {
+    return ToBool(ReadSetting(key));
 }
 
-void loadFlag(bool& flag, const char* key) {
+void loadFlag(bool& flag, const Schema::Key& key) {
     if (auto v = readBool(key)) flag = *v;
 }
 
@@ -32,22 +26,22 @@ void setExtendedBit(FileListView* list, quint32 bit, bool on) {
 }  // namespace
 
 void DoFileTypes() {
-    loadFlag(ShowBMP, "Show BMP");
-    loadFlag(ShowDIB, "Show DIB");
-    loadFlag(ShowGIF, "Show GIF");
-    loadFlag(ShowJPG, "Show JPG");
-    loadFlag(ShowJPEG, "Show JPEG");
-    loadFlag(ShowICO, "Show ICO");
-    loadFlag(ShowCUR, "Show CUR");
-    loadFlag(ShowWMF, "Show WMF");
-    loadFlag(ShowEMF, "Show EMF");
+    loadFlag(ShowBMP, Keys::ShowBMP);
+    loadFlag(ShowDIB, Keys::ShowDIB);
+    loadFlag(ShowGIF, Keys::ShowGIF);
+    loadFlag(ShowJPG, Keys::ShowJPG);
+    loadFlag(ShowJPEG, Keys::ShowJPEG);
+    loadFlag(ShowICO, Keys::ShowICO);
+    loadFlag(ShowCUR, Keys::ShowCUR);
+    loadFlag(ShowWMF, Keys::ShowWMF);
+    loadFlag(ShowEMF, Keys::ShowEMF);
 }
 
 void DoGeneral() {
-    loadFlag(ToolbarVisible, "Toolbar Visible");
-    loadFlag(StatusBarVisible, "StatusBar Visible");
-    loadFlag(UsePreviousFolder, "Use Previous Folder");
-    loadFlag(PathInTitlebar, "Path in Titlebar");
+    loadFlag(ToolbarVisible, Keys::ToolbarVisible);
+    loadFlag(StatusBarVisible, Keys::StatusBarVisible);
+    loadFlag(UsePreviousFolder, Keys::UsePreviousFolder);
+    loadFlag(PathInTitlebar, Keys::PathInTitlebar);
 }
 
 void SetFullRowSelect(FileListView* list, bool on) {
@@ -58,34 +52,34 @@ void SetGridLines(FileListView* list, bool on) {
 }
 
 void DoListview(frmMain& form) {
-    if (auto v = readBool("Full Row Select")) SetFullRowSelect(form.ListView1, *v);
-    if (auto v = readBool("Grid Lines")) SetGridLines(form.ListView1, *v);
+    if (auto v = readBool(Keys::FullRowSelect)) SetFullRowSelect(form.ListView1, *v);
+    if (auto v = readBool(Keys::GridLines)) SetGridLines(form.ListView1, *v);
 }
 
 void GetOptions(frmMain& form, const QString& startFolder) {
-    if (readBool("Window Position").value_or(false)) {
-        const auto left = ToSingle(read("Left"));
-        const auto top = ToSingle(read("Top"));
+    if (readBool(Keys::SaveWindowPosition).value_or(false)) {
+        const auto left = ToSingle(ReadSetting(Keys::Left));
+        const auto top = ToSingle(ReadSetting(Keys::Top));
         if (left) form.SetLeft(*left);
         if (top) form.SetTop(*top);
     }
-    if (readBool("Window Size").value_or(false)) {
-        if (auto w = ToSingle(read("Width"))) form.SetWidth(*w);
+    if (readBool(Keys::SaveWindowSize).value_or(false)) {
+        if (auto w = ToSingle(ReadSetting(Keys::Width))) form.SetWidth(*w);
     }
-    if (readBool("Window Size").value_or(false)) {
-        if (auto h = ToSingle(read("Height"))) form.SetHeight(*h);
+    if (readBool(Keys::SaveWindowSize).value_or(false)) {
+        if (auto h = ToSingle(ReadSetting(Keys::Height))) form.SetHeight(*h);
     }
-    if (readBool("Window State").value_or(false)) {
-        if (auto s = ToInt16(read("WindowState"))) form.SetWindowState(*s);
+    if (readBool(Keys::SaveWindowState).value_or(false)) {
+        if (auto s = ToInt16(ReadSetting(Keys::WindowState))) form.SetWindowState(*s);
     }
     // Writing the tree's folder lists it before this returns, so a folder
     // asked for is tried first: the saved one is not listed in vain.
     if (!startFolder.isEmpty() && form.FolderTreeview1->SetSelectedFolder(startFolder)) return;
-    const QString root = Schema::Default(kSection, "Previous Folder").toString();
+    const QString root = Schema::Default(Keys::PreviousFolder).toString();
     if (UsePreviousFolder) {
         // A folder removed (or hidden) since the last run starts the browser
         // at the drive root rather than at nothing.
-        if (!form.FolderTreeview1->SetSelectedFolder(read("Previous Folder")))
+        if (!form.FolderTreeview1->SetSelectedFolder(ReadSetting(Keys::PreviousFolder)))
             form.FolderTreeview1->SetSelectedFolder(root);
     } else {
         form.FolderTreeview1->SetSelectedFolder(root);
@@ -94,14 +88,14 @@ void GetOptions(frmMain& form, const QString& startFolder) {
 
 void SaveOptions(frmMain& form) {
     SettingsBatch batch;
-    WriteSetting(kSection, "Previous Folder", form.CurrentFolder);
+    WriteSetting(Keys::PreviousFolder, form.CurrentFolder);
     const int state = form.WindowState();
     if (state == 0) {
-        WriteSetting(kSection, "Left", form.Left());
-        WriteSetting(kSection, "Top", form.Top());
-        WriteSetting(kSection, "Width", form.Width());
-        WriteSetting(kSection, "Height", form.Height());
+        WriteSetting(Keys::Left, form.Left());
+        WriteSetting(Keys::Top, form.Top());
+        WriteSetting(Keys::Width, form.Width());
+        WriteSetting(Keys::Height, form.Height());
     }
-    WriteSetting(kSection, "WindowState", state);
-    WriteSetting(kSection, "Listview View", form.ListView1->View());
+    WriteSetting(Keys::WindowState, state);
+    WriteSetting(Keys::ListviewView, form.ListView1->View());
 }

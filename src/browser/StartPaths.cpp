@@ -145,7 +145,7 @@ QList<StartFailure> OpenStartRequest(frmMain& form, const StartRequest& request)
     form.ShowImage();
     // As a double click on the picture would, but a picture named here is
     // never handed to another program.
-    if (ToBool(Schema::Read(Schema::BrowserOptions, "Double Click")).value_or(false)) {
+    if (ToBool(ReadSetting(Keys::DoubleClick)).value_or(false)) {
         form.hide();
         Open(Openers::table().ShowViewer);
     }

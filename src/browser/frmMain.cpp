@@ -103,8 +103,7 @@ bool frmMain::exists() {
 }
 
 void frmMain::Form_Load() {
-    ShowHidden =
-        ToBool(Schema::Read(Schema::BrowserOptions, "Show Hidden Files")).value_or(ShowHidden);
+    ShowHidden = ToBool(ReadSetting(Keys::ShowHiddenFiles)).value_or(ShowHidden);
     mnuviewa()(7)->setChecked(ShowHidden);
     FolderTreeview1->SetShowHidden(ShowHidden);
 

@@ -24,8 +24,8 @@ using namespace FileOp;
 namespace {
 // The settings are read again on every call, so a change in the settings
 // dialog counts from the next operation.
-bool off(const char* key) {
-    return !ToBool(Schema::Read(Schema::FileOptions, QString::fromLatin1(key))).value_or(true);
+bool off(const Schema::Key& key) {
+    return !ToBool(ReadSetting(key)).value_or(true);
 }
 
 int call(int func, const QByteArray& sources, const QByteArray& destinations, quint16 flags) {
@@ -45,23 +45,23 @@ QByteArray folderPart(const QByteArray& path) {
 
 quint16 CopyFlags() {
     quint16 f = FOF_MULTIDESTFILES;
-    if (off("Confirm Folder Creation")) f |= FOF_NOCONFIRMMKDIR;
-    if (off("Show Progress")) f |= FOF_SILENT;
+    if (off(Keys::ConfirmFolderCreation)) f |= FOF_NOCONFIRMMKDIR;
+    if (off(Keys::ShowProgress)) f |= FOF_SILENT;
     return f;
 }
 
 quint16 MoveFlags() {
     quint16 f = FOF_MULTIDESTFILES;
-    if (off("Confirm Folder Creation")) f |= FOF_NOCONFIRMMKDIR;
-    if (off("Show Confrim Dialog")) f |= FOF_NOCONFIRMATION;
-    if (off("Show Progress")) f |= FOF_SILENT;
+    if (off(Keys::ConfirmFolderCreation)) f |= FOF_NOCONFIRMMKDIR;
+    if (off(Keys::ShowConfirmDialog)) f |= FOF_NOCONFIRMATION;
+    if (off(Keys::ShowProgress)) f |= FOF_SILENT;
     return f;
 }
 
 quint16 DeleteFlags(bool recycle) {
     quint16 f = 0;
-    if (off("Show Confrim Dialog")) f |= FOF_NOCONFIRMATION;
-    if (off("Show Progress")) f |= FOF_SILENT;
+    if (off(Keys::ShowConfirmDialog)) f |= FOF_NOCONFIRMATION;
+    if (off(Keys::ShowProgress)) f |= FOF_SILENT;
     if (recycle) f |= FOF_ALLOWUNDO;
     return f;
 }
@@ -128,8 +128,7 @@ void DeleteSelected(bool recycle) {
     const FileListModel* model = main->ListView1->Model();
     QByteArray list;
     int count = 0;
-    for (int row = 0; row < model->Count(); ++row) {
-        if (!main->ListView1->IsSelected(row)) continue;
+    for (int row : main->ListView1->SelectedRows()) {
         list += model->Item(row).RawKey + '\0';
         ++count;
     }

@@ -107,9 +107,8 @@ void frmFileOps::AddFiles() {
         addLine(PathBytes(main->FolderTreeview1->SelectedFolder().Path()));
     } else {
         const FileListModel* model = main->ListView1->Model();
-        for (int r = 0; r < model->Count(); ++r)
-            if (main->ListView1->IsSelected(r) && model->Item(r).Text != QLatin1String(".."))
-                addLine(model->Item(r).RawKey);
+        for (int r : main->ListView1->SelectedRows())
+            if (model->Item(r).Text != QLatin1String("..")) addLine(model->Item(r).RawKey);
     }
     QStringList shown;
     shown.reserve(int(lines_.size()));

@@ -51,9 +51,9 @@ bool LoadForArea(PictureHolder& pic, const QByteArray& path, float areaW, float 
 }
 
 void CountView() {
-    const std::optional<qint16> n = ToInt16(Schema::Read(Schema::BrowserOptions, "Odometer"));
+    const std::optional<qint16> n = ToInt16(ReadSetting(Keys::Odometer));
     const int next = n.value_or(0) + 1;
-    if (next <= 32767) WriteSetting("Browser Options", "Odometer", next);
+    if (next <= 32767) WriteSetting(Keys::Odometer, next);
 }
 
 void FrameLines(LineControl* const (&lines)[4], const ImageControl& image) {

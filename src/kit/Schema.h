@@ -2,9 +2,9 @@
 
 #include <QString>
 #include <QVariant>
-#include <vector>
 
-// Every key the program keeps in its settings, with its default. The two
+// Every key the program keeps in its settings, with its default: one
+// constant a key (Keys::ShowBMP), used by whoever reads or writes it. The two
 // list sections ("Favorite Folders", "Recent Folders") have no fixed keys.
 namespace Schema {
 inline const QString BrowserOptions = QStringLiteral("Browser Options");
@@ -13,19 +13,93 @@ inline const QString SlideshowSettings = QStringLiteral("Slideshow Settings");
 inline const QString GeneralOptions = QStringLiteral("General Options");
 inline const QString FavoriteFolders = QStringLiteral("Favorite Folders");
 inline const QString RecentFolders = QStringLiteral("Recent Folders");
+// Settings beyond the browser's classic behaviour, kept apart so the classic
+// sections hold exactly their own keys.
+inline const QString ExtrasSection = QStringLiteral("Extras");
 
 struct Key {
-    QString section;
-    QString key;
-    // Invalid when the key has no default ("Listview View").
-    QVariant defaultValue;
+    const QString& section;
+    QString name;
+    // What a missing key reads as; invalid when the key has none ("Listview View").
+    QVariant fallback;
+    // Set where the default follows the screen or the program's place: it is
+    // worked out when a missing key is read, so it follows the services of
+    // the moment and costs nothing while the key is stored.
+    QVariant (*workOut)() = nullptr;
 };
 
-// All keys of the four fixed sections, section by section. Defaults that
-// depend on the screen or the program's place are worked out now.
-std::vector<Key> Keys();
-// The default of one key; invalid when unknown or without default.
-QVariant Default(const QString& section, const QString& key);
-// The stored text of a key, or its default as text when it is not stored.
-QString Read(const QString& section, const QString& key);
+// The default of a key, worked out now where it depends on the machine.
+QVariant Default(const Key& key);
+
+// The defaults that depend on the machine: the screen less 400 twips each
+// way, and the root of the volume that holds the program.
+QVariant ScreenWidthLess400();
+QVariant ScreenHeightLess400();
+QVariant ProgramRoot();
 }  // namespace Schema
+
+// The stored text of a key, or its default as text when it is not stored.
+QString ReadSetting(const Schema::Key& key);
+void WriteSetting(const Schema::Key& key, const QVariant& value);
+
+namespace Keys {
+using Schema::Key;
+// "Browser Options". The check boxes keep "True"/"False".
+inline const Key ShowBMP{Schema::BrowserOptions, "Show BMP", true};
+inline const Key ShowDIB{Schema::BrowserOptions, "Show DIB", true};
+inline const Key ShowGIF{Schema::BrowserOptions, "Show GIF", true};
+inline const Key ShowJPG{Schema::BrowserOptions, "Show JPG", true};
+inline const Key ShowJPEG{Schema::BrowserOptions, "Show JPEG", true};
+inline const Key ShowICO{Schema::BrowserOptions, "Show ICO", true};
+inline const Key ShowCUR{Schema::BrowserOptions, "Show CUR", true};
+inline const Key ShowWMF{Schema::BrowserOptions, "Show WMF", true};
+inline const Key ShowEMF{Schema::BrowserOptions, "Show EMF", true};
+inline const Key ShowHiddenFiles{Schema::BrowserOptions, "Show Hidden Files", true};
+inline const Key ToolbarVisible{Schema::BrowserOptions, "Toolbar Visible", true};
+inline const Key StatusBarVisible{Schema::BrowserOptions, "StatusBar Visible", true};
+inline const Key UsePreviousFolder{Schema::BrowserOptions, "Use Previous Folder", true};
+inline const Key PathInTitlebar{Schema::BrowserOptions, "Path in Titlebar", true};
+inline const Key DoubleClick{Schema::BrowserOptions, "Double Click", true};
+inline const Key SaveWindowPosition{Schema::BrowserOptions, "Window Position", true};
+inline const Key SaveWindowSize{Schema::BrowserOptions, "Window Size", true};
+inline const Key SaveWindowState{Schema::BrowserOptions, "Window State", true};
+inline const Key FullRowSelect{Schema::BrowserOptions, "Full Row Select", true};
+inline const Key GridLines{Schema::BrowserOptions, "Grid Lines", true};
+// "Right" or "Bottom".
+inline const Key PreviewPosition{Schema::BrowserOptions, "Preview Position", QString("Right")};
+// The window's geometry in twips and its state (0 normal, 1 minimised, 2 maximised).
+inline const Key Left{Schema::BrowserOptions, "Left", 200};
+inline const Key Top{Schema::BrowserOptions, "Top", 200};
+inline const Key Width{Schema::BrowserOptions, "Width", {}, Schema::ScreenWidthLess400};
+inline const Key Height{Schema::BrowserOptions, "Height", {}, Schema::ScreenHeightLess400};
+inline const Key WindowState{Schema::BrowserOptions, "WindowState", 0};
+inline const Key PreviousFolder{Schema::BrowserOptions, "Previous Folder", {}, Schema::ProgramRoot};
+inline const Key ListviewView{Schema::BrowserOptions, "Listview View", {}};
+// How many pictures have been shown, up to 32767.
+inline const Key Odometer{Schema::BrowserOptions, "Odometer", 0};
+
+// "File Options" (the misspelling is the stored name).
+inline const Key ConfirmFolderCreation{Schema::FileOptions, "Confirm Folder Creation", true};
+inline const Key ShowConfirmDialog{Schema::FileOptions, "Show Confrim Dialog", true};
+inline const Key ShowProgress{Schema::FileOptions, "Show Progress", true};
+
+// "Slideshow Settings": the check boxes keep their value, "0" or "1".
+inline const Key Delay{Schema::SlideshowSettings, "Delay", 5};
+inline const Key Looping{Schema::SlideshowSettings, "Looping", 1};
+inline const Key ShowFilename{Schema::SlideshowSettings, "Show Filename", 1};
+inline const Key ShowDetails{Schema::SlideshowSettings, "Show Details", 0};
+// 0 in order, 1 reverse order, 2 random.
+inline const Key Sequence{Schema::SlideshowSettings, "Sequence", 0};
+inline const Key AlwaysOnTop{Schema::SlideshowSettings, "Always On Top", 1};
+
+// "General Options".
+inline const Key LastColor{Schema::GeneralOptions, "Last Color", 8421504};  // grey 128, 128, 128
+inline const Key LastConvertFolder{Schema::GeneralOptions, "Last Convert Folder", QString("")};
+
+// "Extras": switches, and the bars of the panes in twips (no default).
+inline const Key RememberPaneSizes{Schema::ExtrasSection, "Remember Pane Sizes", true};
+inline const Key FolderTreeWidth{Schema::ExtrasSection, "Folder Tree Width", {}};
+// The list's size is kept for each place of the preview: right, and below.
+inline const Key FileListWidth{Schema::ExtrasSection, "File List Width", {}};
+inline const Key FileListHeight{Schema::ExtrasSection, "File List Height", {}};
+}  // namespace Keys

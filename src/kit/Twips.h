@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <cmath>
 
@@ -31,6 +32,13 @@ inline QRect PxRect(float left, float top, float width, float height) {
 inline long long IntDiv(double a, double b) {
     const long long x = std::llrint(a), y = std::llrint(b);
     return y == 0 ? 0 : x / y;
+}
+
+// The screen's size in whole pixels, worked out as the old runtime did.
+inline QSize ScreenPixels() {
+    const ScreenMetrics& s = Platform::screen();
+    return QSize(int(IntDiv(s.ScreenWidth(), s.TwipsPerPixelX())),
+                 int(IntDiv(s.ScreenHeight(), s.TwipsPerPixelY())));
 }
 
 // "W x H" in pixels of a size given in twips.

@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QTimer>
-#include <cmath>
 #include <random>
 
 #include "browser/FileListModel.h"
@@ -20,20 +19,16 @@
 #include "kit/ImageControl.h"
 #include "kit/MouseCodes.h"
 #include "kit/PictureFit.h"
+#include "kit/Schema.h"
 #include "kit/Settings.h"
 #include "kit/Twips.h"
 #include "kit/WindowGeometry.h"
 #include "platform/FileSystem.h"
 
 namespace {
-// Whole-number division with both operands rounded first.
-long long intDiv(double a, double b) {
-    const long long x = std::llrint(a), y = std::llrint(b);
-    return y == 0 ? 0 : x / y;
-}
-
-qint16 option(const QString& key, int fallback) {
-    return ToInt16(ReadSetting("Slideshow Settings", key, fallback)).value_or(qint16(fallback));
+// A stored text that is no 16-bit number counts as the key's default.
+qint16 option(const Schema::Key& key) {
+    return ToInt16(ReadSetting(key)).value_or(qint16(Schema::Default(key).toInt()));
 }
 }  // namespace
 
@@ -70,12 +65,12 @@ frmshow::frmshow() {
 frmshow::~frmshow() = default;
 
 void frmshow::setoptions() {
-    Delay = option("Delay", 5);
-    Looping = option("Looping", 1);
-    ShowFilename = option("Show Filename", 1);
-    ShowDetails = option("Show Details", 0);
-    Sequence = option("Sequence", 0);
-    AlwaysOnTop = option("Always On Top", 1);
+    Delay = option(Keys::Delay);
+    Looping = option(Keys::Looping);
+    ShowFilename = option(Keys::ShowFilename);
+    ShowDetails = option(Keys::ShowDetails);
+    Sequence = option(Keys::Sequence);
+    AlwaysOnTop = option(Keys::AlwaysOnTop);
     Timer1->setInterval(qint32(Delay) * 1000);
 }
 
@@ -91,12 +86,16 @@ void frmshow::Form_Load() {
     if (frmMain::exists()) {
         const FileListView* list = frmMain::instance()->ListView1;
         const FileListModel* model = list->Model();
-        for (int pass = 0; pass < 2 && List1.ListCount() == 0; ++pass)
-            for (int row = 0; row < model->Count() && List1.ListCount() < 32767; ++row)
-                if (pass == 1 || list->IsSelected(row)) {
-                    List1.entries.append(model->Item(row).Key);
-                    List1.raw.append(model->Item(row).RawKey);
-                }
+        std::vector<int> rows = list->SelectedRows();
+        // Nothing selected plays every item.
+        if (rows.empty())
+            for (int row = 0; row < model->Count(); ++row) rows.push_back(row);
+        // The playlist's index is a 16-bit number.
+        if (rows.size() > 32767) rows.resize(32767);
+        for (int row : rows) {
+            List1.entries.append(model->Item(row).Key);
+            List1.raw.append(model->Item(row).RawKey);
+        }
     }
     const ScreenMetrics& s = Platform::screen();
     setGeometry(PxRect(0, 0, s.ScreenWidth(), s.ScreenHeight()));
@@ -208,16 +207,13 @@ void frmshow::BuildCaption() {
     else if (ShowDetails == 1)
         caption.clear();
     if (ShowDetails == 1) {
-        const ScreenMetrics& s = Platform::screen();
         const QByteArray path = List1.raw.value(List1.ListIndex);
         const FileSystem& fs = Platform::files();
         const auto size = fs.FileLen(path);
         const auto when = fs.FileDateTime(path);
-        caption +=
-            "\r\nDimensions: " + QString::number(intDiv(Picture1.Width(), s.TwipsPerPixelX())) +
-            " x " + QString::number(intDiv(Picture1.Height(), s.TwipsPerPixelY())) + " pixels" +
-            "\r\nFilesize: " + QString::number(size.value_or(0) / 1024) + "KB" +
-            "\r\nDate Modified: " + (when ? FormatGeneralDate(*when) : QString());
+        caption += "\r\nDimensions: " + PixelText(Picture1.Width(), Picture1.Height()) + " pixels" +
+                   "\r\nFilesize: " + QString::number(size.value_or(0) / 1024) + "KB" +
+                   "\r\nDate Modified: " + (when ? FormatGeneralDate(*when) : QString());
     }
     Label1->setText(caption);
     Label1->adjustSize();

@@ -9,15 +9,11 @@
 #include "kit/Helpers.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
-#include "tools/ListSelection.h"
 
 QString CsvListing(const FileListView& lv) {
     const FileListModel& model = *lv.Model();
-    const std::vector<bool> selected = SelectedRows(lv);
-
     QString out;
-    for (int row = 0; row < model.Count(); ++row) {
-        if (!selected[row]) continue;
+    for (int row : lv.SelectedRows()) {
         const ListItem& item = model.Item(row);
         if (item.Text == "..") continue;
         const std::optional<QDateTime> when = Platform::files().FileDateTime(item.RawKey);

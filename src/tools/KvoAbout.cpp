@@ -9,6 +9,7 @@
 
 #include "browser/CommandTables.h"
 #include "browser/frmMain.h"
+#include "kit/Forms.h"
 #include "kit/NumberFormat.h"
 #include "kit/Schema.h"
 #include "kit/Settings.h"
@@ -83,13 +84,11 @@ void KvoAbout::Form_Load() {
     Label1[1]->setText("Kvo View v." + VersionText());
     if (frmMain::exists())
         Image2->setPixmap(frmMain::instance()->windowIcon().pixmap(Image2->size()));
-    Label2[3]->setText(UsageLine(ReadSetting(Schema::BrowserOptions, "Odometer", 0)));
+    Label2[3]->setText(UsageLine(ReadSetting(Keys::Odometer)));
     // Sized for the wrapped lines at the window's width, then centred.
     adjustSize();
     resize(width(), qMax(height(), layout()->totalHeightForWidth(width())));
-    const ScreenMetrics& s = Platform::screen();
-    move(PxX(s.ScreenWidth() / 2 - TwX(width()) / 2),
-         PxY(s.ScreenHeight() / 2 - TwY(height()) / 2));
+    CentreOnScreen(*this);
 }
 
 void KvoAbout::Label1_Click(int Index) {

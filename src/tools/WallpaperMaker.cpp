@@ -1,35 +1,16 @@
 #include "tools/WallpaperMaker.h"
 
 #include <QPainter>
-#include <cmath>
 
 #include "kit/Helpers.h"
 #include "kit/PictureHolder.h"
 #include "kit/ScreenPictures.h"
-#include "platform/Platform.h"
-#include "platform/ScreenMetrics.h"
+#include "kit/Twips.h"
 #include "platform/Wallpaper.h"
 #include "tools/BmpFile.h"
 
-namespace {
-// A wallpaper needs no more than this a side; a larger picture is read
-// scaled down to fit, which keeps a huge photo from taking the memory.
-const QSize kMaxWallpaper(8000, 8000);
-
-long long intDiv(double a, double b) {
-    const long long x = std::llrint(a), y = std::llrint(b);
-    return y == 0 ? 0 : x / y;
-}
-}  // namespace
-
 QString WallpaperFile() {
     return GetWindowsDir() + "Kvo View Wallpaper.bmp";
-}
-
-QSize ScreenPixels() {
-    const ScreenMetrics& s = Platform::screen();
-    return QSize(int(intDiv(s.ScreenWidth(), s.TwipsPerPixelX())),
-                 int(intDiv(s.ScreenHeight(), s.TwipsPerPixelY())));
 }
 
 QImage TileWallpaper(const QImage& picture, QSize screen) {
@@ -55,8 +36,7 @@ QImage TileWallpaper(const QImage& picture, QSize screen) {
 void MakeWallpaper(const PictureHolder& source, int mode) {
     QImage picture;
     if (!source.path.isEmpty())
-        if (std::optional<Picture> p = ScreenPictureLoader().load(source.path, kMaxWallpaper))
-            picture = std::move(p->image);
+        if (std::optional<Picture> p = LoadHeldWhole(source.path)) picture = std::move(p->image);
     if (picture.isNull()) picture = source.image;
     if (!picture.isNull())
         SaveBmpAtomically(TileWallpaper(picture, ScreenPixels()), WallpaperFile());

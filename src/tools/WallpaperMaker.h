@@ -15,9 +15,6 @@ QString WallpaperFile();
 // high gives tiles of no height and fills only the first row.
 QImage TileWallpaper(const QImage& picture, QSize screen);
 
-// The screen's size in pixels, from its twips and twips per pixel.
-QSize ScreenPixels();
-
 // Builds the wallpaper bitmap from source's file (the whole picture, not a
 // copy decoded for a preview; that copy serves when the file is gone),
 // writes it to WallpaperFile() and applies it. Mode 0 centred, 1 tiled,

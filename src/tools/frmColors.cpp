@@ -179,7 +179,7 @@ frmColors::frmColors() : palette_(PaletteChart()) {
 }
 
 void frmColors::Form_Load() {
-    GetRGBColor(Schema::Read(Schema::GeneralOptions, "Last Color"));
+    GetRGBColor(ReadSetting(Keys::LastColor));
     adjustSize();
     CentreOnScreen(*this);
     Slider1_Change(0);
@@ -256,8 +256,7 @@ void frmColors::Picture1_MouseUp(int, int, float, float) {
 }
 
 void frmColors::Form_QueryUnload() {
-    WriteSetting(Schema::GeneralOptions, "Last Color",
-                 QString::number(ColorValue(Picture3->BackColor())));
+    WriteSetting(Keys::LastColor, QString::number(ColorValue(Picture3->BackColor())));
 }
 
 void frmColors::Form_Unload() {

@@ -12,6 +12,7 @@
 #include "browser/Switches.h"
 #include "browser/frmMain.h"
 #include "kit/DoEvents.h"
+#include "kit/Forms.h"
 #include "kit/Helpers.h"
 #include "kit/InputBox.h"
 #include "kit/MsgBox.h"
@@ -88,9 +89,7 @@ void frmOrganize::Form_Load() {
         if (FolderTreeview1->SetSelectedFolder(folder))
             FolderTreeview1->SelectedFolder().SetExpanded(true);
     }
-    const ScreenMetrics& s = Platform::screen();
-    move(PxX(s.ScreenWidth() / 2 - TwX(width()) / 2),
-         PxY(s.ScreenHeight() / 2 - TwY(height()) / 2));
+    CentreOnScreen(*this);
     GetFolders();
 }
 

@@ -17,56 +17,56 @@
 #include "browser/Switches.h"
 #include "browser/frmMain.h"
 #include "kit/Extras.h"
+#include "kit/Forms.h"
 #include "kit/Schema.h"
 #include "kit/Settings.h"
-#include "kit/Twips.h"
 
 namespace {
 // One check box of the Browser tab: its index, its key, and the main-window
 // switch that follows it (null when none does).
 struct BrowserBox {
     int index;
-    const char* key;
+    const Schema::Key* key;
     bool* flag;
 };
 
 // In the order they are written back.
 const BrowserBox kBrowserBoxes[] = {
-    {0, "Toolbar Visible", &ToolbarVisible},
-    {2, "StatusBar Visible", &StatusBarVisible},
-    {14, "Use Previous Folder", &UsePreviousFolder},
-    {15, "Path in Titlebar", &PathInTitlebar},
-    {1, "Double Click", nullptr},
-    {16, "Window Position", nullptr},
-    {17, "Window Size", nullptr},
-    {18, "Window State", nullptr},
-    {4, "Show BMP", &ShowBMP},
-    {5, "Show DIB", &ShowDIB},
-    {6, "Show GIF", &ShowGIF},
-    {7, "Show JPG", &ShowJPG},
-    {8, "Show JPEG", &ShowJPEG},
-    {9, "Show CUR", &ShowCUR},
-    {10, "Show WMF", &ShowWMF},
-    {11, "Show ICO", &ShowICO},
-    {12, "Show EMF", &ShowEMF},
-    {20, "Show Hidden Files", &ShowHidden},
-    {19, "Full Row Select", nullptr},
-    {13, "Grid Lines", nullptr},
+    {0, &Keys::ToolbarVisible, &ToolbarVisible},
+    {2, &Keys::StatusBarVisible, &StatusBarVisible},
+    {14, &Keys::UsePreviousFolder, &UsePreviousFolder},
+    {15, &Keys::PathInTitlebar, &PathInTitlebar},
+    {1, &Keys::DoubleClick, nullptr},
+    {16, &Keys::SaveWindowPosition, nullptr},
+    {17, &Keys::SaveWindowSize, nullptr},
+    {18, &Keys::SaveWindowState, nullptr},
+    {4, &Keys::ShowBMP, &ShowBMP},
+    {5, &Keys::ShowDIB, &ShowDIB},
+    {6, &Keys::ShowGIF, &ShowGIF},
+    {7, &Keys::ShowJPG, &ShowJPG},
+    {8, &Keys::ShowJPEG, &ShowJPEG},
+    {9, &Keys::ShowCUR, &ShowCUR},
+    {10, &Keys::ShowWMF, &ShowWMF},
+    {11, &Keys::ShowICO, &ShowICO},
+    {12, &Keys::ShowEMF, &ShowEMF},
+    {20, &Keys::ShowHiddenFiles, &ShowHidden},
+    {19, &Keys::FullRowSelect, nullptr},
+    {13, &Keys::GridLines, nullptr},
 };
 
 struct FileOpsBox {
     int index;
-    const char* key;
+    const Schema::Key* key;
 };
 const FileOpsBox kFileOpsBoxes[] = {
-    {0, "Confirm Folder Creation"}, {2, "Show Confrim Dialog"}, {3, "Show Progress"}};
+    {0, &Keys::ConfirmFolderCreation}, {2, &Keys::ShowConfirmDialog}, {3, &Keys::ShowProgress}};
 
-const char* const kSlideshowChecks[] = {"Looping", "Show Filename", "Show Details",
-                                        "Always On Top"};
+const Schema::Key* const kSlideshowChecks[] = {&Keys::Looping, &Keys::ShowFilename,
+                                               &Keys::ShowDetails, &Keys::AlwaysOnTop};
 
 // A stored true/false that is false unticks the box; anything else leaves it.
-void untickWhenFalse(QCheckBox* box, const QString& section, const char* key) {
-    if (box && ToBool(Schema::Read(section, key)) == false) box->setChecked(false);
+void untickWhenFalse(QCheckBox* box, const Schema::Key& key) {
+    if (box && ToBool(ReadSetting(key)) == false) box->setChecked(false);
 }
 
 // A check box's value: "0" unticked, "1" ticked, "2" grayed.
@@ -247,9 +247,9 @@ QWidget* frmSettings::extrasTab() {
             l->addWidget(box);
         }
         auto* check = new QCheckBox(s.caption);
-        check->setChecked(s.defaultOn);
+        check->setChecked(Schema::Default(*s.key).toBool());
         group->addWidget(check);
-        extraChecks_.insert(s.key, check);
+        extraChecks_.insert(s.key->name, check);
     }
     l->addStretch();
     return page;
@@ -257,9 +257,7 @@ QWidget* frmSettings::extrasTab() {
 
 void frmSettings::Form_Load() {
     adjustSize();
-    const ScreenMetrics& s = Platform::screen();
-    move(PxX(s.ScreenWidth() / 2 - TwX(width()) / 2),
-         PxY(s.ScreenHeight() / 2 - TwY(height()) / 2));
+    CentreOnScreen(*this);
     GetFileOps();
     GetBrowser();
     GetSS();
@@ -267,24 +265,19 @@ void frmSettings::Form_Load() {
 }
 
 void frmSettings::GetBrowser() {
-    for (const BrowserBox& b : kBrowserBoxes)
-        untickWhenFalse(Check1[b.index], Schema::BrowserOptions, b.key);
-    if (Schema::Read(Schema::BrowserOptions, "Preview Position") == "Bottom")
-        Option1[1]->setChecked(true);
+    for (const BrowserBox& b : kBrowserBoxes) untickWhenFalse(Check1[b.index], *b.key);
+    if (ReadSetting(Keys::PreviewPosition) == "Bottom") Option1[1]->setChecked(true);
 }
 
 void frmSettings::GetFileOps() {
-    for (const FileOpsBox& b : kFileOpsBoxes)
-        untickWhenFalse(Check3[b.index], Schema::FileOptions, b.key);
+    for (const FileOpsBox& b : kFileOpsBoxes) untickWhenFalse(Check3[b.index], *b.key);
 }
 
 void frmSettings::GetSS() {
-    const QString& sec = Schema::SlideshowSettings;
-    if (auto d = ToInt16(Schema::Read(sec, "Delay")); d && *d >= 1 && *d <= 60)
-        Slider1->setValue(*d);
+    if (auto d = ToInt16(ReadSetting(Keys::Delay)); d && *d >= 1 && *d <= 60) Slider1->setValue(*d);
     // 0 unticked, 1 ticked, 2 grayed; a grayed box turns plain once clicked.
     auto setCheck = [&](int i) {
-        const auto v = ToInt16(Schema::Read(sec, kSlideshowChecks[i]));
+        const auto v = ToInt16(ReadSetting(*kSlideshowChecks[i]));
         if (v == 2) {
             Check4[i]->setCheckState(Qt::PartiallyChecked);
             connect(
@@ -295,7 +288,7 @@ void frmSettings::GetSS() {
         }
     };
     for (int i = 0; i < 3; ++i) setCheck(i);
-    if (auto q = ToInt16(Schema::Read(sec, "Sequence")); q && *q >= 0 && *q <= 2)
+    if (auto q = ToInt16(ReadSetting(Keys::Sequence)); q && *q >= 0 && *q <= 2)
         Option2[*q]->setChecked(true);
     setCheck(3);
     Slider1_Click();
@@ -314,11 +307,10 @@ void frmSettings::SaveBrowser() {
         SettingsBatch batch;
         for (const BrowserBox& b : kBrowserBoxes) {
             const QString text = checkText(Check1[b.index]);
-            WriteSetting(Schema::BrowserOptions, b.key, text);
+            WriteSetting(*b.key, text);
             if (b.flag) *b.flag = text == "True";
         }
-        WriteSetting(Schema::BrowserOptions, "Preview Position",
-                     Option1[0]->isChecked() ? "Right" : "Bottom");
+        WriteSetting(Keys::PreviewPosition, Option1[0]->isChecked() ? "Right" : "Bottom");
     }
     if (!frmMain::exists()) return;
     frmMain& main = *frmMain::instance();
@@ -327,37 +319,34 @@ void frmSettings::SaveBrowser() {
     DoListview(main);
     GetOptions(main);
     main.Titleit();
-    ShowHidden = ToBool(Schema::Read(Schema::BrowserOptions, "Show Hidden Files")).value_or(true);
+    ShowHidden = ToBool(ReadSetting(Keys::ShowHiddenFiles)).value_or(true);
     if (QAction* item = main.mnuviewa()(7)) item->setChecked(ShowHidden);
     main.FolderTreeview1->SetShowHidden(ShowHidden);
 }
 
 void frmSettings::SaveFileOps() {
     SettingsBatch batch;
-    for (const FileOpsBox& b : kFileOpsBoxes)
-        WriteSetting(Schema::FileOptions, b.key, checkText(Check3[b.index]));
+    for (const FileOpsBox& b : kFileOpsBoxes) WriteSetting(*b.key, checkText(Check3[b.index]));
 }
 
 void frmSettings::SaveSS() {
     SettingsBatch batch;
-    const QString& sec = Schema::SlideshowSettings;
-    WriteSetting(sec, "Delay", QString::number(Slider1->value()));
-    for (int i = 0; i < 4; ++i) WriteSetting(sec, kSlideshowChecks[i], checkValue(Check4[i]));
-    WriteSetting(sec, "Sequence",
-                 Option2[0]->isChecked()   ? "0"
-                 : Option2[1]->isChecked() ? "1"
-                                           : "2");
+    WriteSetting(Keys::Delay, QString::number(Slider1->value()));
+    for (int i = 0; i < 4; ++i) WriteSetting(*kSlideshowChecks[i], checkValue(Check4[i]));
+    WriteSetting(Keys::Sequence, Option2[0]->isChecked()   ? "0"
+                                 : Option2[1]->isChecked() ? "1"
+                                                           : "2");
 }
 
 void frmSettings::GetExtras() {
     for (const Extras::Switch& s : Extras::Switches())
-        extraChecks_.value(s.key)->setChecked(Extras::On(s.key));
+        extraChecks_.value(s.key->name)->setChecked(Extras::On(*s.key));
 }
 
 void frmSettings::SaveExtras() {
     SettingsBatch batch;
     for (const Extras::Switch& s : Extras::Switches())
-        WriteSetting(Extras::Section, s.key, extraChecks_.value(s.key)->isChecked());
+        WriteSetting(*s.key, extraChecks_.value(s.key->name)->isChecked());
 }
 
 void frmSettings::Command1_Click(int Index) {

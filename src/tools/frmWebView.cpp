@@ -2,20 +2,11 @@
 
 #include <QCloseEvent>
 #include <QPainter>
-#include <cmath>
 
 #include "browser/frmMain.h"
 #include "kit/DoEvents.h"
 #include "kit/Forms.h"
 #include "kit/Twips.h"
-
-namespace {
-// Whole-number division with both operands rounded first.
-int intDiv(double a, double b) {
-    const long long x = std::llrint(a), y = std::llrint(b);
-    return y == 0 ? 0 : int(x / y);
-}
-}  // namespace
 
 std::vector<TileCopy> TileCopies(QSize pictureSize, QSize screenSize) {
     std::vector<TileCopy> copies;
@@ -29,15 +20,9 @@ std::vector<TileCopy> TileCopies(QSize pictureSize, QSize screenSize) {
     return copies;
 }
 
-QSize PatternScreenSize() {
-    const ScreenMetrics& s = Platform::screen();
-    return QSize(intDiv(s.ScreenWidth(), s.TwipsPerPixelX()),
-                 intDiv(s.ScreenHeight(), s.TwipsPerPixelY()));
-}
-
 void TilePicture(WorkPicture& box, WorkPicture*, frmWebView& form) {
     if (box.Picture.isNull()) return;
-    const QSize screen = PatternScreenSize();
+    const QSize screen = ScreenPixels();
     // The box grows to the screen's size and keeps its picture at the top left.
     box.surface = QImage(screen, QImage::Format_RGB32);
     box.surface.fill(form.palette().color(QPalette::Window));

@@ -15,9 +15,6 @@ struct WorkPicture {
     QSize size;
 };
 
-// The screen's size in pixels, which the pattern fills.
-QSize PatternScreenSize();
-
 // One copy of a rectangle of the surface onto itself.
 struct TileCopy {
     QRect from;

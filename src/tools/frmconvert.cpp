@@ -25,11 +25,9 @@
 #include "platform/Platform.h"
 #include "platform/ScreenMetrics.h"
 #include "tools/BmpFile.h"
-#include "tools/ListSelection.h"
 
 namespace {
 constexpr float kWidth = 7200, kHeight = 5460;
-const QString kLastFolder = QStringLiteral("Last Convert Folder");
 }  // namespace
 
 // A tool window of fixed size: a title and a close box, nothing to maximise.
@@ -76,7 +74,7 @@ frmconvert::frmconvert(QWidget* owner)
 void frmconvert::Form_Load() {
     const ScreenMetrics& s = Platform::screen();
     move(PxX(s.ScreenWidth() / 2 - kWidth / 2), PxY(s.ScreenHeight() / 2 - kHeight / 2));
-    FolderTreeview1->SetSelectedFolder(ReadSetting(Schema::GeneralOptions, kLastFolder, ""));
+    FolderTreeview1->SetSelectedFolder(ReadSetting(Keys::LastConvertFolder));
     show();
     if (frmMain::exists()) addtfiles(frmMain::instance()->ListView1);
 }
@@ -84,11 +82,10 @@ void frmconvert::Form_Load() {
 void frmconvert::addtfiles(FileListView* lv) {
     if (!lv) return;
     const FileListModel& model = *lv->Model();
-    const std::vector<bool> selected = SelectedRows(*lv);
     QStringList keys = paths_->stringList();
-    for (int row = 0; row < model.Count(); ++row) {
+    for (int row : lv->SelectedRows()) {
         const ListItem& item = model.Item(row);
-        if (!selected[row] || item.Text == "..") continue;
+        if (item.Text == "..") continue;
         keys << item.Key;
         raw_.push_back(item.RawKey.isEmpty() ? PathBytes(item.Key) : item.RawKey);
     }
@@ -143,7 +140,7 @@ void frmconvert::Command2_Click() {
 }
 
 void frmconvert::Form_QueryUnload() {
-    WriteSetting(Schema::GeneralOptions, kLastFolder, FolderTreeview1->SelectedFolder().Path());
+    WriteSetting(Keys::LastConvertFolder, FolderTreeview1->SelectedFolder().Path());
 }
 
 void frmconvert::closeEvent(QCloseEvent* e) {

@@ -18,7 +18,6 @@
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "tools/HtmlListing.h"
-#include "tools/ListSelection.h"
 
 namespace {
 // The window's designed size, that of its face, in twips.
@@ -81,12 +80,13 @@ void frmprogress::createHTML(FileListView* lv, const QString& folder) {
     if (!self || !list) return;
 
     QString html = HtmlListing::Head(folder);
-    const std::vector<bool> selected = SelectedRows(*list);
+    const std::vector<int> selected = list->SelectedRows();
+    const int listed = list->Model()->Count();
     QElapsedTimer shown;
     // The list may change under a yield (the main window stays usable): a
     // row gone since is the end of the run.
-    for (int i = 0; i < int(selected.size()) && list && i < list->Model()->Count(); ++i) {
-        if (!selected[i]) continue;
+    for (int i : selected) {
+        if (!list || i >= list->Model()->Count()) break;
         const ListItem item = list->Model()->Item(i);
         std::optional<qint64> size;
         if (item.Text != "..") {
@@ -95,7 +95,7 @@ void frmprogress::createHTML(FileListView* lv, const QString& folder) {
         }
         // Shown at most once a frame: redrawing the line and the bar for
         // every one of thousands of files would take most of the run.
-        if (!shown.isValid() || shown.hasExpired(kRedrawMs) || i + 1 == int(selected.size())) {
+        if (!shown.isValid() || shown.hasExpired(kRedrawMs) || i + 1 == listed) {
             if (i <= ProgressBar1->maximum()) ProgressBar1->setValue(i);
             Picture1->setText("Adding " + GetFileName(item.Key) + "...");
             shown.start();

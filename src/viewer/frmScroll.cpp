@@ -27,16 +27,12 @@
 #include "viewer/ZoomSurface.h"
 
 namespace {
-// A picture is held whole up to 8000 pixels a side (256 MB at most at 4
-// bytes a pixel); a 6000 x 4000 photo fits. A larger one is held scaled down
-// to fit that square and still shown at its zoom factor times its natural
-// size, with less detail at the higher zooms: every zoom step draws from
-// this one copy, and a 12000 x 9000 photo held whole would take 432 MB.
-const QSize kMaxHeld(8000, 8000);
-
-// Reads the picture once, at natural size within the cap.
+// Reads the picture once, at natural size within the cap. A larger one is
+// still shown at its zoom factor times its natural size, with less detail at
+// the higher zooms: every zoom step draws from this one copy, and a
+// 12000 x 9000 photo held whole would take 432 MB.
 bool loadPicture(PictureHolder& pic, const QByteArray& path) {
-    std::optional<Picture> p = ScreenPictureLoader().load(path, kMaxHeld);
+    std::optional<Picture> p = LoadHeldWhole(path);
     if (!p) return false;
     pic.Take(path, std::move(*p));
     return true;
