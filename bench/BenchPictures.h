@@ -13,8 +13,8 @@
 // Median times of ours and the baseline, run in turns after a warm-up of
 // each; prepare runs before each of ours, outside the timing.
 inline std::pair<double, double> compare(const std::function<void()>& prepare,
-                                  const std::function<void()>& ours,
-                                  const std::function<void()>& baseline, int runs = 7) {
+                                         const std::function<void()>& ours,
+                                         const std::function<void()>& baseline, int runs = 7) {
     prepare();
     ours();
     baseline();
@@ -57,4 +57,3 @@ inline QImage photo(QSize size) {
     }
     return image;
 }
-

@@ -14,13 +14,13 @@
 
 // The real services, with the settings in the bench's own folder.
 inline void InstallBenchSettings(const QString& folder) {
-    Platform::installDefaults();
-    Platform::setSettings(std::make_unique<IniSettingsBackend>(folder + "/settings.ini"));
+    Platform::InstallDefaults();
+    Platform::SetSettings(std::make_unique<IniSettingsBackend>(folder + "/settings.ini"));
 }
 
 inline void InstallBenchPlatform(const QString& folder) {
     InstallBenchSettings(folder);
-    Platform::setScreen(std::make_unique<FixedScreenMetrics>(1920, 1080, 15.0f));
+    Platform::SetScreen(std::make_unique<FixedScreenMetrics>(1920, 1080, 15.0f));
     for (bool* b : {&ShowBMP, &ShowDIB, &ShowGIF, &ShowJPG, &ShowJPEG, &ShowICO, &ShowCUR, &ShowWMF,
                     &ShowEMF, &ShowHidden, &ToolbarVisible, &StatusBarVisible})
         *b = true;

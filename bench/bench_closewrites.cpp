@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
     if (!dir.isValid()) return 1;
     InstallBenchPlatform(dir.path());
     auto* store = static_cast<IniSettingsBackend*>(&Platform::settings());
-    frmMain* f = frmMain::instance();
+    frmMain* f = frmMain::Instance();
     f->show();
     app.processEvents();
 

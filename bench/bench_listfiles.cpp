@@ -123,7 +123,7 @@ void settle() {
 }
 
 frmMain* showWindow() {
-    frmMain* f = frmMain::instance();
+    frmMain* f = frmMain::Instance();
     f->resize(kWindow);
     f->show();
     settle();

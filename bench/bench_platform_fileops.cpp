@@ -44,7 +44,8 @@ void removeAll(const QString& path) {
 
 int engine(int func, const std::vector<QByteArray>& from, const QByteArray& to, bool flush) {
     Silent ui;
-    SHFILEOPSTRUCT op{0, func, MakePathList(from), MakePathList({to}), FOF_SILENT | FOF_NOCONFIRMATION};
+    SHFILEOPSTRUCT op{0, func, MakePathList(from), MakePathList({to}),
+                      FOF_SILENT | FOF_NOCONFIRMATION};
     FileOpOptions o;
     o.flush = flush;
     return RunFileOperation(op, ui, o);
@@ -88,7 +89,8 @@ int main(int argc, char** argv) {
     }
     auto clear = [&] { removeAll(w + "/out"); };
     const double cpSmall = timed(clear, [&] { run("cp", {"-r", w + "/small", w + "/out"}); });
-    const double ourSmall = timed(clear, [&] { engine(FileOp::FO_COPY, {W + "/small"}, W + "/out", true); });
+    const double ourSmall =
+        timed(clear, [&] { engine(FileOp::FO_COPY, {W + "/small"}, W + "/out", true); });
     const double ourSmallNoFlush =
         timed(clear, [&] { engine(FileOp::FO_COPY, {W + "/small"}, W + "/out", false); });
     report("copy 1,000 small files", ourSmall, cpSmall, "cp -r");
@@ -103,8 +105,11 @@ int main(int argc, char** argv) {
         for (qint64 i = 0; i < bigMb; ++i) f.write(chunk);
     }
     auto clearBig = [&] { QFile::remove(w + "/big.out"); };
-    const double cpBig = timed(clearBig, [&] { run("cp", {"-r", w + "/big.bin", w + "/big.out"}); });
-    const double ourBig = timed(clearBig, [&] { engine(FileOp::FO_COPY, {W + "/big.bin"}, W + "/big.out", true); });
+    const double cpBig = timed(clearBig, [&] {
+        run("cp", {"-r", w + "/big.bin", w + "/big.out"});
+    });
+    const double ourBig =
+        timed(clearBig, [&] { engine(FileOp::FO_COPY, {W + "/big.bin"}, W + "/big.out", true); });
     const double ourBigNoFlush =
         timed(clearBig, [&] { engine(FileOp::FO_COPY, {W + "/big.bin"}, W + "/big.out", false); });
     const double cpBigSync = timed(clearBig, [&] {
@@ -134,7 +139,8 @@ int main(int argc, char** argv) {
     mvArgs << w + "/dest/";
     auto back = [&] {
         QDir dest(w + "/dest");
-        for (const QString& n : dest.entryList(QDir::Files)) QFile::rename(dest.filePath(n), w + "/many/" + n);
+        for (const QString& n : dest.entryList(QDir::Files))
+            QFile::rename(dest.filePath(n), w + "/many/" + n);
     };
     const double mv = timed(back, [&] { run("mv", mvArgs); });
     const double ourMove = timed(back, [&] { engine(FileOp::FO_MOVE, names, W + "/dest", true); });

@@ -160,10 +160,10 @@ HelperCost helperCost(const QString& path) {
     HelperCost cost;
     const double cpu = childCpuMs();
     cost.wallMs = timeMs([&] {
-        const auto info = loader.probe(path);
+        const auto info = loader.Probe(path);
         cost.loaded =
-            info && loader.load(QFile::encodeName(path),
-                                PictureLoader::fitWithin(info->pixels, kPreview), nullptr, &*info);
+            info && loader.Load(QFile::encodeName(path),
+                                PictureLoader::FitWithin(info->pixels, kPreview), nullptr, &*info);
     });
     cost.cpuMs = childCpuMs() - cpu;
     return cost;
@@ -197,7 +197,7 @@ void measureMetafiles(const QString& folder, const QString& reference) {
                     qPrintable(costs[i].second), costs[i].first.cpuMs,
                     costs[i].first.cpuMs / baseline.cpuMs, costs[i].first.wallMs);
     const HelperCost& median = costs[costs.size() / 2].first;
-    const PictureLimits preview = PictureLimits::preview();
+    const PictureLimits preview = PictureLimits::Preview();
     std::printf(
         "  %zu drawn (%d refused); median %.0f ms processor, %.0f ms to its answer; "
         "preview limits %d ms processor, %d ms to the answer\n",
@@ -225,7 +225,7 @@ int main(int argc, char** argv) {
     const PictureLoader loader(15.0f, 15.0f);
     bool ok = true;
     auto ours = [&](const QString& path, QSize maxSize) {
-        return [&, path, maxSize] { ok = ok && loader.probe(path) && loader.load(path, maxSize); };
+        return [&, path, maxSize] { ok = ok && loader.Probe(path) && loader.Load(path, maxSize); };
     };
     auto qtReader = [&](const QString& path, QSize scaled) {
         return [&, path, scaled] {
@@ -237,7 +237,7 @@ int main(int argc, char** argv) {
 
     std::printf("preview decodes fit within %dx%d; median of %d runs; JPEG file %.1f MB\n",
                 kPreview.width(), kPreview.height(), kRuns, QFileInfo(jpeg).size() / 1e6);
-    const QSize jpegPreview = PictureLoader::fitWithin({6000, 4000}, kPreview);
+    const QSize jpegPreview = PictureLoader::FitWithin({6000, 4000}, kPreview);
     const auto preview = compare(ours(jpeg, kPreview), qtReader(jpeg, jpegPreview));
     report("JPEG 6000x4000, preview", preview, "Qt reader, setScaledSize");
     const auto full = compare(ours(jpeg, {}), qtReader(jpeg, {}));
@@ -276,7 +276,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const auto refused =
-        compare([&] { ok = ok && loader.probe(hugeGif) && !loader.load(hugeGif, kPreview); },
+        compare([&] { ok = ok && loader.Probe(hugeGif) && !loader.Load(hugeGif, kPreview); },
                 ours(smallGif, kPreview));
     report("GIF 16000x16000 screen, refused", refused, "ours, GIF 400x300 preview");
     std::printf("  Qt reader on that file, one run: %.0f ms\n",

@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
     const int count = int(keys.size());
 
     const QString storePath = dir.path() + "/Kvo View/settings.ini";
-    Platform::setSettings(std::make_unique<IniSettingsBackend>(storePath));
+    Platform::SetSettings(std::make_unique<IniSettingsBackend>(storePath));
     QSettings qsettings(dir.path() + "/qsettings.ini", QSettings::IniFormat);
     QHash<QString, QString> hash;
     for (const Key& k : keys) {

@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
                                    .arg(QImageReader(p).size().height())),
                     QFileInfo(p).size() / 1048576.0);
 
-    frmMain* f = frmMain::instance();
+    frmMain* f = frmMain::Instance();
     f->resize(kWindow);
     f->show();
     settle();
@@ -175,7 +175,7 @@ int main(int argc, char** argv) {
         const PictureLoader loader(15.0f, 15.0f);
         const QSize held = f->picsrc.image.size();
         auto load = [&] {
-            if (!loader.load(c.path, held)) qFatal("cannot load %s", qPrintable(c.path));
+            if (!loader.Load(c.path, held)) qFatal("cannot load %s", qPrintable(c.path));
         };
         auto scaledDecode = [&] {
             QImageReader reader(c.path);

@@ -52,7 +52,8 @@ frmScroll* openViewer(frmMain* f, const QString& folder, int row) {
     if (Forms::Loaded<frmScroll>()) Forms::Close<frmScroll>();
     QCoreApplication::processEvents();
     f->CurrentFolder = folder;
-    if (f->ListView1->Model()->Count() < 2 || !f->ListView1->Model()->Item(1).Key.startsWith(folder))
+    if (f->ListView1->Model()->Count() < 2 ||
+        !f->ListView1->Model()->Item(1).Key.startsWith(folder))
         f->ListFiles();
     f->ListView1->SetSelectedRow(row);
     auto* v = Forms::Get<frmScroll>();
@@ -82,13 +83,12 @@ int main(int argc, char** argv) {
         if (!im.save(files.last(), "JPEG", 90)) qFatal("cannot write");
     }
 
-    frmMain* f = frmMain::instance();
+    frmMain* f = frmMain::Instance();
     f->Form_Load();
     f->resize(1280, 860);
 
     // (d) Opening from the list.
-    report("open 6000x4000 JPEG", compare([] {},
-                                          [&] { openViewer(f, big, 1); },
+    report("open 6000x4000 JPEG", compare([] {}, [&] { openViewer(f, big, 1); },
                                           [&] { QImageReader(big + "photo.jpg").read(); }, 5));
 
     // (a) Zoom steps, each from the step next to it.
@@ -108,11 +108,11 @@ int main(int argc, char** argv) {
                 paint(v);
             },
             [&] {
-                rescale(picture, v->OuterPict->size(),
-                        QSizeF(picture.size()) * ZoomFactor(level));
+                rescale(picture, v->OuterPict->size(), QSizeF(picture.size()) * ZoomFactor(level));
             });
         char label[64];
-        std::snprintf(label, sizeof label, "zoom %s to %.2fx", in ? "in" : "out", ZoomFactor(level));
+        std::snprintf(label, sizeof label, "zoom %s to %.2fx", in ? "in" : "out",
+                      ZoomFactor(level));
         report(label, t);
     }
 
@@ -138,31 +138,29 @@ int main(int argc, char** argv) {
                 v->OuterPict->width() * v->OuterPict->height());
 
     // (c) Next through the 100 pictures.
-    const auto next = compare(
-        [&] { v = openViewer(f, many, 1); },
-        [&] {
-            for (int i = 1; i < 100; ++i) {
-                v->mnuviewa_Click(1);
-                paint(v);
-            }
-        },
-        [&] {
-            for (int i = 1; i < 100; ++i) QImageReader(files[i]).read();
-        },
-        3);
+    const auto next = compare([&] { v = openViewer(f, many, 1); },
+                              [&] {
+                                  for (int i = 1; i < 100; ++i) {
+                                      v->mnuviewa_Click(1);
+                                      paint(v);
+                                  }
+                              },
+                              [&] {
+                                  for (int i = 1; i < 100; ++i) QImageReader(files[i]).read();
+                              },
+                              3);
     report("Next x99, 1920x1080 JPEGs", next);
-    const auto viewerOnly = compare(
-        [&] { v = openViewer(f, many, 1); },
-        [&] {
-            for (int i = 1; i < 100; ++i) {
-                v->ShowNext();
-                paint(v);
-            }
-        },
-        [&] {
-            for (int i = 1; i < 100; ++i) QImageReader(files[i]).read();
-        },
-        3);
+    const auto viewerOnly = compare([&] { v = openViewer(f, many, 1); },
+                                    [&] {
+                                        for (int i = 1; i < 100; ++i) {
+                                            v->ShowNext();
+                                            paint(v);
+                                        }
+                                    },
+                                    [&] {
+                                        for (int i = 1; i < 100; ++i) QImageReader(files[i]).read();
+                                    },
+                                    3);
     report("  of which the viewer's ShowNext", viewerOnly);
     return 0;
 }

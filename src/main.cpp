@@ -13,11 +13,11 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(VersionText());
     QApplication::setDesktopFileName("org.example.kvoview");
     QApplication::setWindowIcon(Icons::Program());
-    Platform::installDefaults();
+    Platform::InstallDefaults();
     WireWindows();
     // Qt has taken its own options out of argv by now; what is left are
     // the folders and pictures to open, as bytes.
-    frmspash* splash = frmspash::instance();
+    frmspash* splash = frmspash::Instance();
     splash->StartPaths = CommandLinePaths(argc, argv);
     splash->Form_Load();
     return app.exec();

@@ -54,11 +54,11 @@ QString TestEnv::makeDir(const QString& name) const {
 }
 
 void InstallTestPlatform() {
-    Platform::installDefaults();
-    Platform::setScreen(std::make_unique<FixedScreenMetrics>(1024, 768, 15.0f));
+    Platform::InstallDefaults();
+    Platform::SetScreen(std::make_unique<FixedScreenMetrics>(1024, 768, 15.0f));
     // No test prints, launches a program or asks for a power-off.
-    Platform::setPrinters(std::make_unique<FakePrinters>());
-    Platform::setLaunchers(std::make_unique<FakeLaunchers>());
+    Platform::SetPrinters(std::make_unique<FakePrinters>());
+    Platform::SetLaunchers(std::make_unique<FakeLaunchers>());
 }
 
 QString UseFreshSettings() {
@@ -68,7 +68,7 @@ QString UseFreshSettings() {
                         QString::number(++run) + "/";
     QDir(dir).removeRecursively();
     QDir().mkpath(dir);
-    Platform::setSettings(std::make_unique<IniSettingsBackend>(dir + "config/settings.ini"));
+    Platform::SetSettings(std::make_unique<IniSettingsBackend>(dir + "config/settings.ini"));
     return dir;
 }
 
@@ -78,6 +78,6 @@ FakeSystemInfo* UseFakeSystem(const QString& volumeRoot) {
     sys->volumeRoot = volumeRoot;
     sys->windowsDir = volumeRoot + "windows/";
     FakeSystemInfo* raw = sys.get();
-    Platform::setSystem(std::move(sys));
+    Platform::SetSystem(std::move(sys));
     return raw;
 }

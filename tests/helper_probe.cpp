@@ -7,6 +7,6 @@
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    std::printf("%s\n", qPrintable(MetafileRenderer::findHelper()));
+    std::printf("%s\n", qPrintable(MetafileRenderer::FindHelper()));
     return 0;
 }

@@ -51,7 +51,7 @@ private slots:
     void onlyTheAddressOpens() {
         auto shell = std::make_unique<FakeShell>();
         FakeShell* fake = shell.get();
-        Platform::setShell(std::move(shell));
+        Platform::SetShell(std::move(shell));
         auto* a = Forms::Get<KvoAbout>();
         a->Form_Load();
         a->show();

@@ -38,7 +38,7 @@ class TestCommands : public QObject {
 
     // Every opener writes its name (and argument) to the log.
     void recordOpeners() {
-        Openers& o = Openers::table();
+        Openers& o = Openers::Table();
         auto rec = [this](const QString& name) { return [this, name] { log_ << name; }; };
         o.ShowViewer = rec("ShowViewer");
         o.ShowSettings = rec("ShowSettings");
@@ -79,8 +79,8 @@ class TestCommands : public QObject {
         WriteSetting("Browser Options", "Previous Folder", folder_);
         auto shell = std::make_unique<FakeShell>();
         shell_ = shell.get();
-        Platform::setShell(std::move(shell));
-        f_ = frmMain::instance();
+        Platform::SetShell(std::move(shell));
+        f_ = frmMain::Instance();
         f_->Form_Load();
         const FileListModel* m = f_->ListView1->Model();
         for (int r = 0; r < m->Count(); ++r)
@@ -146,11 +146,11 @@ private slots:
     }
     void cleanup() {
         Forms::Close<frmScroll>();
-        if (frmMain::exists()) {
-            frmMain::instance()->close();
-            QTRY_VERIFY(!frmMain::exists());
+        if (frmMain::Exists()) {
+            frmMain::Instance()->close();
+            QTRY_VERIFY(!frmMain::Exists());
         }
-        Openers::table() = Openers();
+        Openers::Table() = Openers();
     }
 
     void dispatch_data() {

@@ -64,7 +64,7 @@ class TestFileList : public QObject {
             const QStringList p = kv.split('=');
             WriteSetting("Browser Options", p[0], p[1]);
         }
-        f_ = frmMain::instance();
+        f_ = frmMain::Instance();
         f_->Form_Load();
         return f_;
     }
@@ -91,8 +91,8 @@ class TestFileList : public QObject {
 private slots:
     void cleanup() {
         SetMsgBoxHandler(nullptr);
-        if (frmMain::exists()) frmMain::instance()->close();
-        QTRY_VERIFY(!frmMain::exists());
+        if (frmMain::Exists()) frmMain::Instance()->close();
+        QTRY_VERIFY(!frmMain::Exists());
     }
 
     void listsPictureFilesOnly() {
@@ -259,7 +259,7 @@ private slots:
         QFETCH(bool, opensOutside);
         auto shell = std::make_unique<FakeShell>();
         FakeShell* rec = shell.get();
-        Platform::setShell(std::move(shell));
+        Platform::SetShell(std::move(shell));
         open("dbl/inner", {"a.jpg"}, {"Double Click=" + doubleClick});
         f_->ListView1->SetSelectedRow(rowOf("a"));
         f_->ListView1_DblClick();
@@ -284,7 +284,7 @@ private slots:
                        {"/mnt/ram/", DRIVE_RAMDISK},
                        {"/gone/", DRIVE_NO_ROOT_DIR},
                        {"/odd/", 9}};
-        Platform::setVolumes(std::move(vols));
+        Platform::SetVolumes(std::move(vols));
         open("d", {});
         const Toolbar* bar = f_->Toolbar2;
         QStringList tips, keys;
@@ -299,7 +299,7 @@ private slots:
         QCOMPARE(keys.first(), QString("/"));
         QVERIFY(bar->Buttons(6).separator);
         QCOMPARE(bar->Count(), 6);  // no favourites: the bar ends with the separator
-        Platform::setVolumes(std::make_unique<LinuxVolumes>());
+        Platform::SetVolumes(std::make_unique<LinuxVolumes>());
     }
 
     void favouritesInSectionOrder() {
@@ -309,7 +309,7 @@ private slots:
         WriteSetting("Favorite Folders", "Work", dir + "root/work");
         WriteSetting("Favorite Folders", "Photos", dir + "root/photos");
         UseFakeSystem(dir + "root/");
-        f_ = frmMain::instance();
+        f_ = frmMain::Instance();
         f_->Form_Load();
         const Toolbar* bar = f_->Toolbar2;
         QCOMPARE(bar->Buttons(bar->Count() - 1).toolTip, QString("Work"));
@@ -336,7 +336,7 @@ private slots:
             shown << text << QString::number(style) << title;
             return 1;
         });
-        f_ = frmMain::instance();
+        f_ = frmMain::Instance();
         f_->Form_Load();
         f_->Toolbar2_ButtonClick(f_->Toolbar2->Count());
         QCOMPARE(shown,

@@ -49,7 +49,7 @@ class TestFileCommands : public QObject {
         }
         UseFakeSystem(dir + "root/");
         WriteSetting("Browser Options", "Previous Folder", folder_);
-        f_ = frmMain::instance();
+        f_ = frmMain::Instance();
         f_->Form_Load();
         const FileListModel* m = f_->ListView1->Model();
         f_->ListView1->Selection()->clear();
@@ -82,9 +82,9 @@ private slots:
         SetFileOperationRecorder(nullptr);
         SetInputBoxHandler(nullptr);
         SetMsgBoxHandler(nullptr);
-        if (frmMain::exists()) {
-            frmMain::instance()->close();
-            QTRY_VERIFY(!frmMain::exists());
+        if (frmMain::Exists()) {
+            frmMain::Instance()->close();
+            QTRY_VERIFY(!frmMain::Exists());
         }
     }
 
@@ -282,7 +282,7 @@ private slots:
         file.close();
         UseFakeSystem(PathText(root) + "/");
         WriteSetting("Browser Options", "Previous Folder", PathText(cafe));
-        f_ = frmMain::instance();
+        f_ = frmMain::Instance();
         f_->Form_Load();
         QCOMPARE(PathBytes(f_->CurrentFolder), cafe + '/');
         QCOMPARE(f_->FolderTreeview1->currentIndex().data().toString(), u"dossier caf\uFFFD"_qs);

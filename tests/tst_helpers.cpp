@@ -31,7 +31,7 @@ class TestHelpers : public QObject {
 
 private slots:
     void init() {
-        Platform::setRegistry(std::make_unique<MemoryRegistry>());
+        Platform::SetRegistry(std::make_unique<MemoryRegistry>());
         QLocale::setDefault(QLocale::c());
     }
 
@@ -139,7 +139,7 @@ private slots:
         QCOMPARE(ReadRegValue(HKEY(999), "Blob", result), ERROR_INVALID_HANDLE);
         QCOMPARE(result, QVariant("unchanged"));
 
-        Platform::setRegistry(std::make_unique<FailingReadRegistry>());
+        Platform::SetRegistry(std::make_unique<FailingReadRegistry>());
         QCOMPARE(WriteUserRegValue("Software\\Kvo", "Name", "text", REG_SZ), ERROR_SUCCESS);
         QCOMPARE(ReadRegValue(openUserKey("Software\\Kvo"), "Name", result), ERROR_MORE_DATA);
         QCOMPARE(result, QVariant(QString()));

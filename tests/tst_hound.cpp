@@ -261,7 +261,7 @@ private slots:
         touch(root_ + "listed/a.bmp");
         touch(root_ + "other/b.bmp");
         UseFakeSystem(root_);
-        frmMain::instance()->CurrentFolder = root_ + "listed/";
+        frmMain::Instance()->CurrentFolder = root_ + "listed/";
         QVERIFY(QDir::current() != QDir(root_ + "listed"));
         open();
         QStringList opened;
@@ -281,8 +281,8 @@ private slots:
         answer(QString());
         QCOMPARE(opened, (QStringList{root_ + "listed/", root_ + "listed/"}));
         QCOMPARE(results(0), QStringList{"other/b.bmp"});
-        frmMain::instance()->close();
-        QTRY_VERIFY(!frmMain::exists());
+        frmMain::Instance()->close();
+        QTRY_VERIFY(!frmMain::Exists());
     }
 
     // However narrow the left pane, every tab (captions with counts) is

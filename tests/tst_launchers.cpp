@@ -51,13 +51,13 @@ class TestLaunchers : public QObject {
         out.close();
         auto fake = std::make_unique<FakeLaunchers>();
         fake_ = fake.get();
-        Platform::setLaunchers(std::move(fake));
+        Platform::SetLaunchers(std::move(fake));
         SetMsgBoxHandler([this](const QString& text, int, const QString& title) {
             messages_ << title + ": " + text;
             return 1;
         });
         WireWindows();
-        frmMain* f = frmMain::instance();
+        frmMain* f = frmMain::Instance();
         f->Form_Load();
         f->CurrentFolder = pics_;
         f->ListFiles();
@@ -69,13 +69,13 @@ private slots:
     void cleanup() {
         SetMsgBoxHandler(nullptr);
         messages_.clear();
-        Openers::table() = Openers();
+        Openers::Table() = Openers();
         Forms::Close<RunDialog>();
         Forms::Close<ShutDownDialog>();
         Forms::Close<OpenWithDialog>();
-        if (frmMain::exists()) {
-            frmMain::instance()->close();
-            QTRY_VERIFY(!frmMain::exists());
+        if (frmMain::Exists()) {
+            frmMain::Instance()->close();
+            QTRY_VERIFY(!frmMain::Exists());
         }
     }
 
@@ -129,7 +129,7 @@ private slots:
         open(1);
         fake_->apps = {{"viewer.desktop", "Viewer", "viewer %f"},
                        {"paint.desktop", "Paint", "paint %U"}};
-        frmMain::instance()->mnulaunch_Click(1);
+        frmMain::Instance()->mnulaunch_Click(1);
         auto* d = Forms::Find<OpenWithDialog>();
         QVERIFY(d && d->isVisible());
         d->Apps->setCurrentIndex(d->Apps->model()->index(1, 0));

@@ -91,7 +91,7 @@ class TestMainWindow : public QObject {
     }
 
     frmMain* load() {
-        frmMain* f = frmMain::instance();
+        frmMain* f = frmMain::Instance();
         f->Form_Load();
         return f;
     }
@@ -110,12 +110,12 @@ class TestMainWindow : public QObject {
 
     void unload(frmMain* f) {
         f->close();
-        QTRY_VERIFY(!frmMain::exists());
+        QTRY_VERIFY(!frmMain::Exists());
     }
 
 private slots:
     void cleanup() {
-        if (frmMain::exists()) unload(frmMain::instance());
+        if (frmMain::Exists()) unload(frmMain::Instance());
     }
 
     void emptyStoreOpensWithDefaults() {
@@ -368,7 +368,7 @@ private slots:
         WriteSetting("Browser Options", "Left", QString("far left"));
         WriteSetting("Browser Options", "Width", QString("wide"));
         WriteSetting("Browser Options", "WindowState", QString("7"));
-        frmMain* f = frmMain::instance();
+        frmMain* f = frmMain::Instance();
         f->move(77, 55);
         f->resize(640, 480);
         f->Form_Load();
@@ -483,7 +483,7 @@ private slots:
             });
         });
         QApplication::exec();
-        Openers::table() = Openers();
+        Openers::Table() = Openers();
         QVERIFY(outlived);
         QTRY_VERIFY(!w);
     }

@@ -28,7 +28,7 @@ class TestOrganizer : public QObject {
         for (const char* d : {"a", "b", "c"}) QDir().mkpath(root_ + d);
         UseFakeSystem(root_);
         for (const auto& [name, path] : favourites) WriteSetting("Favorite Folders", name, path);
-        frmMain* f = frmMain::instance();
+        frmMain* f = frmMain::Instance();
         f->Form_Load();
         return f;
     }
@@ -74,9 +74,9 @@ private slots:
         SetMsgBoxHandler(nullptr);
         SetInputBoxHandler(nullptr);
         Forms::Close<frmOrganize>();
-        if (frmMain::exists()) {
-            frmMain::instance()->close();
-            QTRY_VERIFY(!frmMain::exists());
+        if (frmMain::Exists()) {
+            frmMain::Instance()->close();
+            QTRY_VERIFY(!frmMain::Exists());
         }
     }
 

@@ -166,7 +166,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QByteArray, bytes);
         PictureError error = PictureError::Damaged;
-        const auto info = PictureLoader(kTppX, kTppY).probe(write(name, bytes), &error);
+        const auto info = PictureLoader(kTppX, kTppY).Probe(write(name, bytes), &error);
         QVERIFY(info);
         QCOMPARE(error, PictureError::None);
         QTEST(info->type, "type");
@@ -224,7 +224,7 @@ private slots:
         QFETCH(Samples, samples);
         PictureError error = PictureError::Damaged;
         const auto picture =
-            PictureLoader(kTppX, kTppY).load(write("load", bytes), maxSize, &error);
+            PictureLoader(kTppX, kTppY).Load(write("load", bytes), maxSize, &error);
         QVERIFY(picture);
         QCOMPARE(error, PictureError::None);
         QTEST(picture->image.size(), "expectedSize");
@@ -253,9 +253,9 @@ private slots:
         QFETCH(QSize, expectedSize);
         const QString path = write("part", bytes);
         const PictureLoader loader(kTppX, kTppY);
-        const auto whole = loader.load(path);
+        const auto whole = loader.Load(path);
         PictureError error = PictureError::Damaged;
-        const auto cut = loader.loadTopLeft(QFile::encodeName(path), part, &error);
+        const auto cut = loader.LoadTopLeft(QFile::encodeName(path), part, &error);
         QVERIFY(whole && cut);
         QCOMPARE(error, PictureError::None);
         QCOMPARE(cut->info.pixels, whole->info.pixels);
@@ -310,7 +310,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         PictureError error = PictureError::Damaged;
         const auto picture =
-            PictureLoader(kTppX, kTppY).load(write("drawn.wmf", bytes), {}, &error);
+            PictureLoader(kTppX, kTppY).Load(write("drawn.wmf", bytes), {}, &error);
         QVERIFY(picture);
         QCOMPARE(error, PictureError::None);
         QTEST(picture->info.twips, "twips");
@@ -401,11 +401,11 @@ private slots:
         const QString path = write("bad.jpg", bytes);
         const PictureLoader loader(kTppX, kTppY);
         PictureError error = PictureError::None;
-        QCOMPARE(loader.probe(path, &error).has_value(), probeError == PictureError::None);
+        QCOMPARE(loader.Probe(path, &error).has_value(), probeError == PictureError::None);
         if (probeError != PictureError::None) QCOMPARE(error, probeError);
         // Asked for a preview size too, as the main window does.
         for (const QSize maxSize : {QSize(), QSize(200, 200)}) {
-            QVERIFY(!loader.load(path, maxSize, &error));
+            QVERIFY(!loader.Load(path, maxSize, &error));
             QCOMPARE(error, loadError);
         }
     }
@@ -477,7 +477,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, options);
         QFETCH(bool, mayDraw);
-        const QString helper = MetafileRenderer::findHelper();
+        const QString helper = MetafileRenderer::FindHelper();
         QVERIFY(!helper.isEmpty());
         const bool emf = PictureFormat::sniff(bytes) == PictureType::Emf;
         QList<QStringList> requests = {options + QStringList{emf ? "emf" : "wmf", "64", "64"}};
@@ -518,9 +518,9 @@ private slots:
         ::mkfifo(QFile::encodeName(dir_.filePath("fifo.gif")).constData(), 0600);
         const PictureLoader loader(kTppX, kTppY);
         PictureError error = PictureError::None;
-        QVERIFY(!loader.probe(dir_.filePath(name), &error));
+        QVERIFY(!loader.Probe(dir_.filePath(name), &error));
         QCOMPARE(error, PictureError::CannotOpen);
-        QVERIFY(!loader.load(dir_.filePath(name), {}, &error));
+        QVERIFY(!loader.Load(dir_.filePath(name), {}, &error));
         QCOMPARE(error, PictureError::CannotOpen);
     }
 
@@ -552,7 +552,7 @@ private slots:
         limits.maxPixels = 1'000'000;
         PictureError error = PictureError::Damaged;
         const auto picture =
-            PictureLoader(kTppX, kTppY, limits).load(write("limits", bytes), maxSize, &error);
+            PictureLoader(kTppX, kTppY, limits).Load(write("limits", bytes), maxSize, &error);
         QCOMPARE(error, expected);
         QCOMPARE(picture.has_value(), expected == PictureError::None);
         if (picture) checkSamples(picture->image, kHalves);
@@ -572,7 +572,7 @@ private slots:
         const PictureLimits normal = limits(10000, 5000);
         QTest::newRow("real helper") << QByteArray() << normal << true;
         QTest::newRow("real helper, preview limits")
-            << QByteArray() << PictureLimits::preview() << true;
+            << QByteArray() << PictureLimits::Preview() << true;
         QTest::newRow("real helper out of time") << QByteArray() << limits(1, 5000) << false;
         QTest::newRow("real helper out of processor time")
             << QByteArray() << limits(10000, 1) << false;
@@ -594,18 +594,18 @@ private slots:
         PictureLoader loader(kTppX, kTppY, limits);  // draws 200 x 125: 100000 bytes
         const QString helper = dir_.filePath(QString("helper-%1").arg(QTest::currentDataTag()));
         if (script == "-") {
-            loader.setMetafileHelper(dir_.filePath("no-such-helper"));
+            loader.SetMetafileHelper(dir_.filePath("no-such-helper"));
         } else if (!script.isEmpty()) {
-            script.replace("HELPER", QFile::encodeName(MetafileRenderer::findHelper()));
+            script.replace("HELPER", QFile::encodeName(MetafileRenderer::FindHelper()));
             write(QFileInfo(helper).fileName(), "#!/bin/sh\n" + script + "\n");
             QFile::setPermissions(helper, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-            loader.setMetafileHelper(helper);
+            loader.SetMetafileHelper(helper);
         }
         QByteArray padding;  // more than a pipe holds, so a helper that quits early closes it on us
         for (int i = 0; i < 20000; ++i) padding += wmfRecord(0x020B, {0, 0});
         PictureError error = PictureError::Damaged;
         const auto picture =
-            loader.load(write("helper.wmf", wmfFile(wmfDrawing() + padding)), {}, &error);
+            loader.Load(write("helper.wmf", wmfFile(wmfDrawing() + padding)), {}, &error);
         QCOMPARE(picture.has_value(), loads);
         QCOMPARE(error, loads ? PictureError::None : PictureError::RendererFailed);
         if (picture) checkSamples(picture->image, kDrawing);

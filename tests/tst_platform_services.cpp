@@ -193,9 +193,9 @@ private slots:
         system->owner = "Zoë Ångström";
         system->organization = "Acme";
         MemoryRegistry reg(installedLater ? nullptr : system.get());
-        if (installedLater) Platform::setSystem(std::move(system));
+        if (installedLater) Platform::SetSystem(std::move(system));
         const auto restore =
-            qScopeGuard([] { Platform::setSystem(std::make_unique<LinuxSystemInfo>()); });
+            qScopeGuard([] { Platform::SetSystem(std::make_unique<LinuxSystemInfo>()); });
         HKEY key = 0;
         QCOMPARE(openKey(reg, HKEY_LOCAL_MACHINE, keyPath, &key), ERROR_SUCCESS);
         QCOMPARE(queryText(reg, key, valueName), expected.toUtf8() + '\0');

@@ -71,7 +71,7 @@ class TestPreview : public QObject {
 
     // The main window at a known size, tree and list 2500 twips wide.
     void load() {
-        f_ = frmMain::instance();
+        f_ = frmMain::Instance();
         f_->Form_Load();
         f_->resize(800, 600);
         settle();
@@ -141,10 +141,10 @@ class TestPreview : public QObject {
 
 private slots:
     void cleanup() {
-        Platform::setClock(std::make_unique<SteadyClock>());
-        if (frmMain::exists()) {
-            frmMain::instance()->close();
-            QTRY_VERIFY(!frmMain::exists());
+        Platform::SetClock(std::make_unique<SteadyClock>());
+        if (frmMain::Exists()) {
+            frmMain::Instance()->close();
+            QTRY_VERIFY(!frmMain::Exists());
         }
         f_ = nullptr;
     }
@@ -294,7 +294,7 @@ private slots:
         auto owned = std::make_unique<FakeClock>();
         FakeClock* clock = owned.get();
         clock->now = 0xFFFFFF00u;  // the counter wraps during the load
-        Platform::setClock(std::move(owned));
+        Platform::SetClock(std::move(owned));
         load();
         const QString path = write(pics_ + "a.gif", gifFile(halves({40, 30})));
         list(pics_);
@@ -452,7 +452,7 @@ private slots:
         freshStart();
         auto shell = std::make_unique<FakeShell>();
         FakeShell* opened = shell.get();
-        Platform::setShell(std::move(shell));
+        Platform::SetShell(std::move(shell));
         WriteSetting("Browser Options", "Double Click", "False");
         load();
         const QByteArray dir = QFile::encodeName(pics_);

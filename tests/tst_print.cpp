@@ -41,15 +41,15 @@ private slots:
         dir_ = UseFreshSettings();
         auto fake = std::make_unique<FakePrinters>();
         fake_ = fake.get();
-        Platform::setPrinters(std::move(fake));
+        Platform::SetPrinters(std::move(fake));
     }
     void cleanup() {
-        Openers::table() = Openers();
+        Openers::Table() = Openers();
         if (Forms::Loaded<frmPrint>()) Forms::Close<frmPrint>();
         QTRY_VERIFY(!Forms::Loaded<frmPrint>());
-        if (frmMain::exists()) {
-            frmMain::instance()->close();
-            QTRY_VERIFY(!frmMain::exists());
+        if (frmMain::Exists()) {
+            frmMain::Instance()->close();
+            QTRY_VERIFY(!frmMain::Exists());
         }
     }
 
@@ -59,7 +59,7 @@ private slots:
         UseFakeSystem(dir_);
         picture({64, 48});
         WireWindows();
-        frmMain* m = frmMain::instance();
+        frmMain* m = frmMain::Instance();
         m->Form_Load();
         m->CurrentFolder = dir_;
         m->ListFiles();
@@ -185,7 +185,7 @@ private slots:
         const QString pdftoppm = QStandardPaths::findExecutable("pdftoppm");
         if (pdftoppm.isEmpty()) QSKIP("pdftoppm (poppler-utils) is not installed");
         const QString pdf = dir_ + "page.pdf";
-        Platform::setPrinters(std::make_unique<PdfPrinters>(pdf));
+        Platform::SetPrinters(std::make_unique<PdfPrinters>(pdf));
         open(picture({640, 480}))->Command1_Click(0);
         QVERIFY(QFileInfo(pdf).size() > 0);
         QProcess render;

@@ -158,18 +158,18 @@ private slots:
     // a screen or a system put in place after start-up, and a stored key
     // does not look the program's volume up at all.
     void machineDefaultsFollowTheServices() {
-        Platform::setScreen(std::make_unique<FixedScreenMetrics>(800, 600, 15.0f));
+        Platform::SetScreen(std::make_unique<FixedScreenMetrics>(800, 600, 15.0f));
         QCOMPARE(ReadSetting(Keys::Width), QString("11600"));
         QCOMPARE(ReadSetting(Keys::Height), QString("8600"));
-        Platform::setScreen(std::make_unique<FixedScreenMetrics>(1600, 1200, 12.0f));
+        Platform::SetScreen(std::make_unique<FixedScreenMetrics>(1600, 1200, 12.0f));
         QCOMPARE(ReadSetting(Keys::Width), QString("18800"));
         QCOMPARE(ReadSetting(Keys::Height), QString("14000"));
-        Platform::setScreen(std::make_unique<FixedScreenMetrics>());
+        Platform::SetScreen(std::make_unique<FixedScreenMetrics>());
 
         auto system = std::make_unique<CountingSystem>();
         system->volumeRoot = "/mnt/other/";
         const CountingSystem* counted = system.get();
-        Platform::setSystem(std::move(system));
+        Platform::SetSystem(std::move(system));
         QCOMPARE(ReadSetting(Keys::PreviousFolder), QString("/mnt/other/"));
         QCOMPARE(counted->volumeLookups, 1);
         WriteSetting(Keys::PreviousFolder, QString("/photos/"));

@@ -27,7 +27,7 @@ class TestSettingsDialog : public QObject {
         root_ = UseFreshSettings() + "root/";
         QDir().mkpath(root_ + "photos");
         UseFakeSystem(root_);
-        frmMain* f = frmMain::instance();
+        frmMain* f = frmMain::Instance();
         f->Form_Load();
         return f;
     }
@@ -42,9 +42,9 @@ class TestSettingsDialog : public QObject {
 private slots:
     void cleanup() {
         Forms::Close<frmSettings>();
-        if (frmMain::exists()) {
-            frmMain::instance()->close();
-            QTRY_VERIFY(!frmMain::exists());
+        if (frmMain::Exists()) {
+            frmMain::Instance()->close();
+            QTRY_VERIFY(!frmMain::Exists());
         }
     }
 

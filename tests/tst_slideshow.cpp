@@ -37,7 +37,7 @@ class TestSlideshow : public QObject {
             QVERIFY(out.open(QIODevice::WriteOnly));
             out.write(encoded(halves(sizes[i]), "bmp"));
         }
-        f_ = frmMain::instance();
+        f_ = frmMain::Instance();
         f_->Form_Load();
         f_->CurrentFolder = pics_;
         f_->ListFiles();
@@ -56,9 +56,9 @@ private slots:
     void cleanup() {
         if (s_) s_->close();
         QTRY_VERIFY(s_.isNull());
-        if (frmMain::exists()) {
-            frmMain::instance()->close();
-            QTRY_VERIFY(!frmMain::exists());
+        if (frmMain::Exists()) {
+            frmMain::Instance()->close();
+            QTRY_VERIFY(!frmMain::Exists());
         }
     }
 

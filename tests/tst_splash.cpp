@@ -26,9 +26,9 @@ private slots:
     void initTestCase() { UseFreshSettings(); }
 
     void cleanup() {
-        if (frmMain::exists()) frmMain::instance()->close();
+        if (frmMain::Exists()) frmMain::Instance()->close();
         Forms::Close<frmspash>();
-        QTRY_VERIFY(!frmMain::exists() && !Forms::Loaded<frmspash>());
+        QTRY_VERIFY(!frmMain::Exists() && !Forms::Loaded<frmspash>());
     }
 
     void labels_data() {
@@ -44,7 +44,7 @@ private slots:
         QFETCH(QString, owner);
         QFETCH(QString, organization);
         useSystem(owner, organization);
-        frmspash* s = frmspash::instance();
+        frmspash* s = frmspash::Instance();
         s->Form_Load();
         QCOMPARE(s->Label1(1)->text(), owner);
         QCOMPARE(s->Label1(4)->text(), organization);
@@ -52,20 +52,20 @@ private slots:
         QCOMPARE(s->Label1(5)->text(), QString(" Initializing setup..."));
         QCOMPARE(s->Label3->text(), QString("Kvo View"));
         // The main window is up before the splash has gone.
-        QVERIFY(frmMain::exists() && frmMain::instance()->isVisible());
+        QVERIFY(frmMain::Exists() && frmMain::Instance()->isVisible());
         QVERIFY(s->isVisible());
         QCOMPARE(s->cursor().shape(), Qt::WaitCursor);
     }
 
     void closesByItself() {
         useSystem("a", "b");
-        frmspash* s = frmspash::instance();
+        frmspash* s = frmspash::Instance();
         QPointer<frmspash> ref(s);
         s->Form_Load();
         QVERIFY(s->isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(ref.isNull(), 10000);
         // The main window stays.
-        QVERIFY(frmMain::exists() && frmMain::instance()->isVisible());
+        QVERIFY(frmMain::Exists() && frmMain::Instance()->isVisible());
     }
 };
 

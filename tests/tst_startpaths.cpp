@@ -78,13 +78,13 @@ class TestStartPaths : public QObject {
     frmMain* start(const QList<QByteArray>& paths) {
         auto files = std::make_unique<RecordingFileSystem>();
         files_ = files.get();
-        Platform::setFiles(std::move(files));
-        frmspash* splash = frmspash::instance();
+        Platform::SetFiles(std::move(files));
+        frmspash* splash = frmspash::Instance();
         splash->StartPaths = paths;
         splash->Form_Load();
         // The splash's time is up: any message follows its closing.
         splash->Timer1_Timer();
-        return frmMain::instance();
+        return frmMain::Instance();
     }
 
     QList<QByteArray> selectedKeys(const frmMain* f) const {
@@ -100,8 +100,8 @@ private slots:
     void init() {
         viewerOn_.clear();
         messages_.clear();
-        Openers::table().ShowViewer = [this] {
-            const frmMain* f = frmMain::instance();
+        Openers::Table().ShowViewer = [this] {
+            const frmMain* f = frmMain::Instance();
             viewerOn_ << f->ListView1->Model()->Item(f->ListView1->SelectedRow()).RawKey;
         };
         SetMsgBoxHandler([this](const QString& text, int style, const QString& title) {
@@ -111,13 +111,13 @@ private slots:
     }
 
     void cleanup() {
-        if (frmMain::exists()) frmMain::instance()->close();
-        QTRY_VERIFY(!frmMain::exists() && !Forms::Loaded<frmspash>());
+        if (frmMain::Exists()) frmMain::Instance()->close();
+        QTRY_VERIFY(!frmMain::Exists() && !Forms::Loaded<frmspash>());
         // A message still on its way after a failed row goes to the handler.
         QCoreApplication::processEvents();
         SetMsgBoxHandler(nullptr);
-        Openers::table().ShowViewer = nullptr;
-        Platform::setFiles(std::make_unique<PosixFileSystem>());
+        Openers::Table().ShowViewer = nullptr;
+        Platform::SetFiles(std::make_unique<PosixFileSystem>());
         // Qt's removal of the temporary folder cannot name these.
         ::unlink(base_ + "pics/caf\xE9.jpg");
         ::unlink(base_ + "caf\xE9/e.jpg");

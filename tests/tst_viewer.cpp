@@ -53,7 +53,7 @@ class TestViewer : public QObject {
         UseFakeSystem(pics_);
         for (const char* n : {"a", "b", "c", "d"})
             write(pics_ + n + ".bmp", encoded(halves({40, 30}), "bmp"));
-        f_ = frmMain::instance();
+        f_ = frmMain::Instance();
         f_->Form_Load();
         f_->CurrentFolder = pics_;
         f_->ListFiles();
@@ -73,11 +73,11 @@ class TestViewer : public QObject {
 private slots:
     void cleanup() {
         frmScroll::chooseFile = nullptr;
-        Openers::table() = Openers();
+        Openers::Table() = Openers();
         if (Forms::Loaded<frmScroll>()) Forms::Close<frmScroll>();
-        if (frmMain::exists()) {
-            frmMain::instance()->close();
-            QTRY_VERIFY(!frmMain::exists());
+        if (frmMain::Exists()) {
+            frmMain::Instance()->close();
+            QTRY_VERIFY(!frmMain::Exists());
         }
     }
 
@@ -164,8 +164,8 @@ private slots:
         QCOMPARE(v_->OuterPict->Width(), w);
         QCOMPARE(v_->OuterPict->Height(), h);
         if (hBar) QCOMPARE(v_->HBar->geometry().topLeft(), QPoint(0, int(h / 15)));
-        QCOMPARE(v_->picholder->geometry(), QRect(0, int(tb / 15), v_->width(),
-                                                  int((v_->ScaleHeight() - tb - sb) / 15)));
+        QCOMPARE(v_->picholder->geometry(),
+                 QRect(0, int(tb / 15), v_->width(), int((v_->ScaleHeight() - tb - sb) / 15)));
     }
 
     void minimisedSkipsTheViewport() {
@@ -266,7 +266,9 @@ private slots:
         std::array<bool, 9> flags;
         std::copy(shown.begin(), shown.end(), flags.begin());
         QCOMPARE(PatternList(flags), patterns);
-        if (patterns.isEmpty()) QCOMPARE(OpenDialogFilter(patterns), QString("All Supported Formats ();;All Files (*)"));
+        if (patterns.isEmpty())
+            QCOMPARE(OpenDialogFilter(patterns),
+                     QString("All Supported Formats ();;All Files (*)"));
     }
 
     void openDialogShowsTheFileOnlyHere() {
@@ -325,14 +327,17 @@ private slots:
         QFETCH(int, index);
         QFETCH(QString, did);
         auto* shell = new FakeShell;
-        Platform::setShell(std::unique_ptr<Shell>(shell));
+        Platform::SetShell(std::unique_ptr<Shell>(shell));
         open();
         QStringList log;
-        Openers& o = Openers::table();
+        Openers& o = Openers::Table();
         o.PrintFile = [&](const QString& p) { log << "print " + GetFileName(p); };
         o.ShowAbout = [&] { log << "about"; };
         o.MakeWallpaper = [&](const PictureHolder& pic, int mode) {
-            log << QString("wallpaper %1 %2x%3").arg(mode).arg(pic.image.width()).arg(pic.image.height());
+            log << QString("wallpaper %1 %2x%3")
+                       .arg(mode)
+                       .arg(pic.image.width())
+                       .arg(pic.image.height());
         };
         QClipboard* clip = QGuiApplication::clipboard();
         clip->setText("before");
@@ -343,7 +348,8 @@ private slots:
         if (source == "mnuedita") v_->mnuedita_Click(index);
         if (source == "mnuwall") v_->mnuwall_Click(index);
         if (source == "mnuabouta") v_->mnuabouta_Click(index);
-        if (clip->text() != "before" && !clip->text().isEmpty()) log << "text " + GetFileName(clip->text());
+        if (clip->text() != "before" && !clip->text().isEmpty())
+            log << "text " + GetFileName(clip->text());
         if (!clip->image().isNull())
             log << QString("image %1x%2").arg(clip->image().width()).arg(clip->image().height());
         for (const QUrl& u : shell->opened) log << "web " + u.toString();
@@ -352,18 +358,24 @@ private slots:
             popup->close();
         }
         QCoreApplication::processEvents();
-        if (!viewer || !viewer->isVisible()) log << (f_->isVisible() ? "closed" : "closed, browser hidden");
+        if (!viewer || !viewer->isVisible())
+            log << (f_->isVisible() ? "closed" : "closed, browser hidden");
         QCOMPARE(log.join("; "), did);
     }
 
     void helpTexts_data() {
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("help");
-        QTest::newRow("open") << "&Open" << "Opens new image";
-        QTest::newRow("web") << "&Morvath Software on the Web" << "Go to https://kvoview.example.org/";
-        QTest::newRow("about") << "About" << "About Kvo View 1.0.53";
-        QTest::newRow("separator clears") << "" << "";
-        QTest::newRow("top menu clears") << "&View" << "";
+        QTest::newRow("open") << "&Open"
+                              << "Opens new image";
+        QTest::newRow("web") << "&Morvath Software on the Web"
+                             << "Go to https://kvoview.example.org/";
+        QTest::newRow("about") << "About"
+                               << "About Kvo View 1.0.53";
+        QTest::newRow("separator clears") << ""
+                                          << "";
+        QTest::newRow("top menu clears") << "&View"
+                                         << "";
     }
 
     void helpTexts() {
@@ -465,7 +477,8 @@ private slots:
         QWidget box;
         box.resize(200, 150);
         auto* s = new ZoomSurface(&box);
-        const QImage source = halves({400, 300}).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        const QImage source =
+            halves({400, 300}).convertToFormat(QImage::Format_ARGB32_Premultiplied);
         s->SetPicture(source);
         s->setGeometry(QRect(QPoint(0, 0), surface));
         box.show();
@@ -486,7 +499,8 @@ private slots:
             p.setRenderHint(QPainter::SmoothPixmapTransform);
             p.drawImage(QRectF(QPointF(0, 0), QSizeF(surface)), source);
         }
-        QCOMPARE(box.grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied), expected);
+        QCOMPARE(box.grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                 expected);
     }
 };
 

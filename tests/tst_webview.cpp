@@ -27,11 +27,11 @@ class TestWebView : public QObject {
 
 private slots:
     void cleanup() {
-        Openers::table() = Openers();
+        Openers::Table() = Openers();
         if (Forms::Loaded<frmWebView>()) Forms::Close<frmWebView>();
-        if (frmMain::exists()) {
-            frmMain::instance()->close();
-            QTRY_VERIFY(!frmMain::exists());
+        if (frmMain::Exists()) {
+            frmMain::Instance()->close();
+            QTRY_VERIFY(!frmMain::Exists());
         }
     }
 
@@ -104,7 +104,7 @@ private slots:
         QVERIFY(out.open(QIODevice::WriteOnly) && out.write(encoded(picture, "bmp")));
         out.close();
         WireWindows();
-        frmMain* m = frmMain::instance();
+        frmMain* m = frmMain::Instance();
         m->Form_Load();
         m->CurrentFolder = pics;
         m->ListFiles();

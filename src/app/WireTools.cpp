@@ -28,7 +28,7 @@ namespace {
 template <class T>
 T* ownedBy() {
     T* w = Forms::Get<T>();
-    if (frmMain::exists()) KeepAbove(*w, frmMain::instance());
+    if (frmMain::Exists()) KeepAbove(*w, frmMain::Instance());
     return w;
 }
 
@@ -66,7 +66,7 @@ void WireTools(Openers& o) {
     o.MakeWallpaper = [](const PictureHolder& source, int mode) { MakeWallpaper(source, mode); };
     o.PrintFile = [](const QString& path) {
         // The list's bytes name the file when its name is not valid text.
-        const ListItem* item = frmMain::exists() ? frmMain::instance()->NeedsAFile() : nullptr;
+        const ListItem* item = frmMain::Exists() ? frmMain::Instance()->NeedsAFile() : nullptr;
         const QByteArray raw = item && item->Key == path ? item->RawKey : PathBytes(path);
         frmPrint* f = Forms::Get<frmPrint>();
         f->Form_Load();
@@ -85,7 +85,7 @@ void WireTools(Openers& o) {
         const bool fresh = !Forms::Loaded<frmWebView>();
         frmWebView* f = Forms::Get<frmWebView>();
         if (fresh) f->Form_Load();
-        frmMain* m = frmMain::instance();
+        frmMain* m = frmMain::Instance();
         // The preview's picture at its own size: read again when the preview
         // holds a copy decoded smaller. The pattern starts at the picture's
         // top left and fills one screen, so no more than a screen's worth of
@@ -94,7 +94,7 @@ void WireTools(Openers& o) {
         f->Picture1.Picture = m->picsrc.image;
         if (m->picsrc.HasPicture() && m->picsrc.image.size() != m->picsrc.pixels)
             if (std::optional<Picture> p =
-                    ScreenPictureLoader().loadTopLeft(m->picsrc.path, ScreenPixels())) {
+                    ScreenPictureLoader().LoadTopLeft(m->picsrc.path, ScreenPixels())) {
                 f->Picture1.Picture = std::move(p->image);
                 f->Picture1.size = p->info.pixels;
             }

@@ -10,7 +10,7 @@
 
 void WireWindows() {
     DeclareWindows();
-    Openers& o = Openers::table();
+    Openers& o = Openers::Table();
     o.ShowViewer = [] { Forms::Get<frmScroll>()->Form_Load(); };
     o.CopyThem = CopyThem;
     o.CreateAFolder = CreateAFolder;
@@ -19,7 +19,7 @@ void WireWindows() {
     o.StartSlideshow = [] { Forms::Get<frmshow>()->Form_Load(); };
     o.ShowImageHound = [] {
         frmFind* f = Forms::Get<frmFind>();
-        if (frmMain::exists()) f->setParent(frmMain::instance(), f->windowFlags());
+        if (frmMain::Exists()) f->setParent(frmMain::Instance(), f->windowFlags());
         f->Form_Load();
         f->exec();
     };

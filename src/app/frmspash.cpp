@@ -76,7 +76,7 @@ frmspash::frmspash() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHi
     Timer1->start();
 }
 
-frmspash* frmspash::instance() {
+frmspash* frmspash::Instance() {
     return Forms::Get<frmspash>();
 }
 
@@ -108,7 +108,7 @@ void frmspash::Form_Load() {
     raise();
     DoEvents();
     const StartRequest request = ReadStartPaths(StartPaths, WorkingFolder());
-    frmMain* main = frmMain::instance();
+    frmMain* main = frmMain::Instance();
     main->StartFolder = PathText(request.folder);
     main->Form_Load();
     const QString message = StartFailureText(OpenStartRequest(*main, request));

@@ -17,7 +17,7 @@ class frmspash : public QWidget {
 public:
     frmspash();
 
-    static frmspash* instance();
+    static frmspash* Instance();
 
     void Form_Load();
     void Timer1_Timer();

@@ -108,7 +108,7 @@ void frmMain::SetMenus() {
 }
 
 void frmMain::mnuorgan_Click(int Index) {
-    if (Index == 0) Open(Openers::table().ShowOrganize);
+    if (Index == 0) Open(Openers::Table().ShowOrganize);
     if (Index < 2) return;
     QAction* a = mnuorgan()(Index);
     if (!a) return;

@@ -192,7 +192,7 @@ void frmMain::ListView1_DblClick() {
         // The viewer takes the selected item from the list and stands in
         // for this window until it closes.
         hide();
-        Open(Openers::table().ShowViewer);
+        Open(Openers::Table().ShowViewer);
         return;
     }
     Platform::shell().OpenDefault(FileUrl(item.RawKey));

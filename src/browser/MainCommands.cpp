@@ -72,7 +72,7 @@ const ListItem* frmMain::NeedsAFile() const {
 }
 
 void frmMain::mnufilea_Click(int Index) {
-    Openers& o = Openers::table();
+    Openers& o = Openers::Table();
     switch (Index) {
         case 0: {
             const Folder up = FolderTreeview1->SelectedFolder().Parent();
@@ -101,7 +101,7 @@ void frmMain::mnufilea_Click(int Index) {
 }
 
 void frmMain::mnuedita_Click(int Index) {
-    Openers& o = Openers::table();
+    Openers& o = Openers::Table();
     switch (Index) {
         case 0:
             if (NeedsAFile()) CopyImage();
@@ -164,7 +164,7 @@ void frmMain::mnuviewaa_Click(int Index) {
 }
 
 void frmMain::mnutoolsa_Click(int Index) {
-    Openers& o = Openers::table();
+    Openers& o = Openers::Table();
     const int count = ListView1->Model()->rowCount();
     switch (Index) {
         case 0:
@@ -201,13 +201,13 @@ void frmMain::mnutoolsa_Click(int Index) {
 
 void frmMain::mnuwallpaper_Click(int Index) {
     if (NeedsAFile() && Index >= 0 && Index <= 2)
-        Open(Openers::table().MakeWallpaper, picsrc, Index);
+        Open(Openers::Table().MakeWallpaper, picsrc, Index);
 }
 void frmMain::mnulaunch_Click(int Index) {
-    Open(Openers::table().mnulaunch_Click, Index);
+    Open(Openers::Table().mnulaunch_Click, Index);
 }
 void frmMain::mnushell_Click(int Index) {
-    Open(Openers::table().mnushell_Click, Index);
+    Open(Openers::Table().mnushell_Click, Index);
 }
 
 void frmMain::mnuabouta_Click(int Index) {
@@ -216,7 +216,7 @@ void frmMain::mnuabouta_Click(int Index) {
             Platform::shell().OpenDefault(QUrl(kVendorWebSite));
             break;
         case 2:
-            Open(Openers::table().ShowAbout);
+            Open(Openers::Table().ShowAbout);
             break;
         default:
             break;

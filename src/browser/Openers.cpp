@@ -1,6 +1,6 @@
 #include "browser/Openers.h"
 
-Openers& Openers::table() {
+Openers& Openers::Table() {
     static Openers t;
     return t;
 }

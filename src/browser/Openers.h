@@ -33,7 +33,7 @@ struct Openers {
     std::function<void(int Index)> mnulaunch_Click;
     std::function<void(int Index)> mnushell_Click;
 
-    static Openers& table();
+    static Openers& Table();
 };
 
 // Calls an entry when it is filled in.

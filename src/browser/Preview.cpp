@@ -53,7 +53,8 @@ void frmMain::ShowImage() {
 
     setCursor(Qt::WaitCursor);
     PictureHolder next;
-    if (!LoadForArea(next, path, picdest->Width(), picdest->Height(), picdest->devicePixelRatioF())) {
+    if (!LoadForArea(next, path, picdest->Width(), picdest->Height(),
+                     picdest->devicePixelRatioF())) {
         unsetCursor();
         return;
     }

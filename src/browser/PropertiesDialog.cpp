@@ -58,7 +58,7 @@ PropertiesDialog::PropertiesDialog(const QByteArray& rawPath, QWidget* owner)
         addRow("Status", "This item cannot be read.");
     } else {
         std::optional<PictureInfo> picture;
-        if (!st->isDirectory) picture = ScreenPictureLoader().probe(path);
+        if (!st->isDirectory) picture = ScreenPictureLoader().Probe(path);
         addRow("Type", st->isDirectory ? "Folder"
                                        : typeName(picture ? picture->type : PictureType::Unknown));
         addRow("Location", location);

@@ -100,7 +100,7 @@ StartRequest ReadStartPaths(const QList<QByteArray>& paths, const QByteArray& wo
             addFolder(r, path);
         } else {
             PictureError error = PictureError::None;
-            if (loader.probe(path, &error))
+            if (loader.Probe(path, &error))
                 addPicture(r, path);
             else
                 r.failed.push_back({path, pictureProblem(error)});
@@ -147,7 +147,7 @@ QList<StartFailure> OpenStartRequest(frmMain& form, const StartRequest& request)
     // never handed to another program.
     if (ToBool(ReadSetting(Keys::DoubleClick)).value_or(false)) {
         form.hide();
-        Open(Openers::table().ShowViewer);
+        Open(Openers::Table().ShowViewer);
     }
     return failed;
 }

@@ -95,10 +95,10 @@ frmMain::frmMain() {
 
 frmMain::~frmMain() = default;
 
-frmMain* frmMain::instance() {
+frmMain* frmMain::Instance() {
     return Forms::Get<frmMain>();
 }
-bool frmMain::exists() {
+bool frmMain::Exists() {
     return Forms::Loaded<frmMain>();
 }
 

@@ -33,8 +33,8 @@ public:
     ~frmMain() override;
 
     // The single instance, created on first use.
-    static frmMain* instance();
-    static bool exists();
+    static frmMain* Instance();
+    static bool Exists();
 
     // Window events.
     void Form_Load();

@@ -79,7 +79,7 @@ int ShellDelete(const QByteArray& sources, bool recycle) {
 }
 
 void CopyThem(bool copymodeA) {
-    frmMain* main = frmMain::instance();
+    frmMain* main = frmMain::Instance();
     if (!TreeHasFocus) {
         const int row = main->ListView1->SelectedRow();
         if (row < 0 || main->ListView1->Model()->Item(row).Text == QLatin1String("..")) return;
@@ -104,7 +104,7 @@ std::optional<QByteArray> BytesOfAnswer(const QByteArray& original, const QStrin
 }
 
 void CreateAFolder() {
-    frmMain* main = frmMain::instance();
+    frmMain* main = frmMain::Instance();
     const QString answer = InputBox(
         QStringLiteral("Type in a name for the new folder you want to create in the \r\n") +
             ShownPath(main->CurrentFolder).toUpper() + QStringLiteral("\r\n folder."),
@@ -120,7 +120,7 @@ void CreateAFolder() {
 }
 
 void DeleteSelected(bool recycle) {
-    frmMain* main = frmMain::instance();
+    frmMain* main = frmMain::Instance();
     if (TreeHasFocus) {
         DelFolder(PathBytes(main->FolderTreeview1->SelectedFolder().Path()) + '\0', recycle);
         return;
@@ -142,7 +142,7 @@ void DeleteSelected(bool recycle) {
 }
 
 void DelFolder(const QByteArray& strpath, bool trashmode) {
-    frmMain* main = frmMain::instance();
+    frmMain* main = frmMain::Instance();
     const QString parent = main->FolderTreeview1->SelectedFolder().Parent().Path();
     ShellDelete(strpath, trashmode);
     main->ListFiles();
@@ -152,7 +152,7 @@ void DelFolder(const QByteArray& strpath, bool trashmode) {
 }
 
 void RenameFile() {
-    frmMain* main = frmMain::instance();
+    frmMain* main = frmMain::Instance();
     const int row = main->ListView1->SelectedRow();
     if (row < 0) return;
     const ListItem item = main->ListView1->Model()->Item(row);

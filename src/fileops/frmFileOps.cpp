@@ -92,7 +92,7 @@ void frmFileOps::Form_Load() {
     Label2[1]->setText(CopyMode ? QStringLiteral("Copy file(s) to...")
                                 : QStringLiteral("Move file(s) to..."));
     Label1->setText(
-        AddBackslash(ShownPath(frmMain::instance()->FolderTreeview1->SelectedFolder().Path())));
+        AddBackslash(ShownPath(frmMain::Instance()->FolderTreeview1->SelectedFolder().Path())));
     GetRecentFolders();
     AddFiles();
 }
@@ -102,7 +102,7 @@ void frmFileOps::addLine(const QByteArray& raw) {
 }
 
 void frmFileOps::AddFiles() {
-    frmMain* main = frmMain::instance();
+    frmMain* main = frmMain::Instance();
     if (TreeHasFocus) {
         addLine(PathBytes(main->FolderTreeview1->SelectedFolder().Path()));
     } else {
@@ -246,7 +246,7 @@ void frmFileOps::done(int result) {
         SaveRecentFolders();
         if (refresh_) {
             // Folders moved or copied show in the tree too.
-            frmMain* main = frmMain::instance();
+            frmMain* main = frmMain::Instance();
             main->FolderTreeview1->Refresh(main->CurrentFolder);
             if (comboPath_ != main->CurrentFolder) main->FolderTreeview1->Refresh(comboPath_);
             main->ListFiles();

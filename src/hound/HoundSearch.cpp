@@ -75,8 +75,8 @@ QString frmFind::BrowseForFolder(const QString& DialogTitle) {
     chooser_->setWindowTitle(DialogTitle);
     // It opens on the folder the browser lists, not wherever the program
     // was started from.
-    if (frmMain::exists())
-        chooser_->setDirectory(QFile::decodeName(PathBytes(frmMain::instance()->CurrentFolder)));
+    if (frmMain::Exists())
+        chooser_->setDirectory(QFile::decodeName(PathBytes(frmMain::Instance()->CurrentFolder)));
     if (chooser_->exec() != QDialog::Accepted) return QString();
     return chooser_->selectedFiles().value(0);
 }

@@ -16,11 +16,11 @@ constexpr float kMargin = 210;
 QSize decodeSize(const PictureInfo& info, QSize shown) {
     shown = shown.expandedTo(QSize(1, 1));
     if (info.type == PictureType::Jpeg)
-        return PictureLoader::jpegDecodeSize(info.pixels,
-                                             PictureLoader::fitWithin(info.pixels, shown));
+        return PictureLoader::JpegDecodeSize(info.pixels,
+                                             PictureLoader::FitWithin(info.pixels, shown));
     const ScreenMetrics& s = Platform::screen();
     const QSize screen(PxX(s.ScreenWidth()), PxY(s.ScreenHeight()));
-    return PictureLoader::fitWithin(info.pixels, (shown * 2).boundedTo(screen.expandedTo(shown)));
+    return PictureLoader::FitWithin(info.pixels, (shown * 2).boundedTo(screen.expandedTo(shown)));
 }
 }  // namespace
 
@@ -38,13 +38,13 @@ FitLayout FitPicture(float w, float h, float A, float B) {
 
 bool LoadForArea(PictureHolder& pic, const QByteArray& path, float areaW, float areaH,
                  qreal deviceRatio) {
-    const PictureLoader l = ScreenPictureLoader(PictureLimits::preview());
-    const std::optional<PictureInfo> info = l.probe(path);
+    const PictureLoader l = ScreenPictureLoader(PictureLimits::Preview());
+    const std::optional<PictureInfo> info = l.Probe(path);
     if (!info) return false;
     const FitLayout at =
         FitPicture(float(info->twips.width()), float(info->twips.height()), areaW, areaH);
     const QSize shown = (QSizeF(PxX(at.w), PxY(at.h)) * deviceRatio).toSize();
-    std::optional<Picture> p = l.load(path, decodeSize(*info, shown), nullptr, &*info);
+    std::optional<Picture> p = l.Load(path, decodeSize(*info, shown), nullptr, &*info);
     if (!p) return false;
     pic.Take(path, std::move(*p));
     return true;

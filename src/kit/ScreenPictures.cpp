@@ -9,5 +9,5 @@ PictureLoader ScreenPictureLoader(PictureLimits limits) {
 }
 
 std::optional<Picture> LoadHeldWhole(const QByteArray& path) {
-    return ScreenPictureLoader().load(path, kMaxHeld);
+    return ScreenPictureLoader().Load(path, kMaxHeld);
 }

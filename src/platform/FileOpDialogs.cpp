@@ -30,12 +30,14 @@ RealFileOpDialogs::~RealFileOpDialogs() {
 
 ReplaceAnswer RealFileOpDialogs::AskReplace(const QByteArray& target, bool folder,
                                             bool moreToCome) {
-    const QString text =
-        folder ? QStringLiteral("The folder \"%1\" already contains a folder named \"%2\".\n\n"
-                                "Files in it with the same names as the ones being copied will "
-                                "be replaced. Do you want to go on?")
-               : QStringLiteral("The folder \"%1\" already contains a file named \"%2\".\n\n"
-                                "Do you want to replace the existing file with this one?");
+    const QString text = folder
+                             ? QStringLiteral(
+                                   "The folder \"%1\" already contains a folder named \"%2\".\n\n"
+                                   "Files in it with the same names as the ones being copied will "
+                                   "be replaced. Do you want to go on?")
+                             : QStringLiteral(
+                                   "The folder \"%1\" already contains a file named \"%2\".\n\n"
+                                   "Do you want to replace the existing file with this one?");
     QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     if (moreToCome) buttons |= QMessageBox::YesToAll;
     switch (ask(QMessageBox::Question, QStringLiteral("Confirm Replace"),
@@ -52,12 +54,12 @@ ReplaceAnswer RealFileOpDialogs::AskReplace(const QByteArray& target, bool folde
 }
 
 bool RealFileOpDialogs::AskDelete(const std::vector<QByteArray>& items, bool toTrash) {
-    const QString what = items.size() == 1
-                             ? QStringLiteral("\"%1\"").arg(nameOf(items.front()))
-                             : QStringLiteral("these %1 items").arg(items.size());
+    const QString what = items.size() == 1 ? QStringLiteral("\"%1\"").arg(nameOf(items.front()))
+                                           : QStringLiteral("these %1 items").arg(items.size());
     const QString text = toTrash ? QStringLiteral("Do you want to move %1 to the Trash?").arg(what)
-                                 : QStringLiteral("Do you want to delete %1 for good?\n\n"
-                                                  "They cannot be restored.")
+                                 : QStringLiteral(
+                                       "Do you want to delete %1 for good?\n\n"
+                                       "They cannot be restored.")
                                        .arg(what);
     return ask(toTrash ? QMessageBox::Question : QMessageBox::Warning,
                toTrash ? QStringLiteral("Move to Trash") : QStringLiteral("Confirm Delete"), text,
@@ -109,8 +111,8 @@ bool RealFileOpDialogs::Progress(qint64 doneBytes, qint64 doneItems, const QByte
     const double part = totalBytes_ > 0   ? double(doneBytes) / double(totalBytes_)
                         : totalItems_ > 0 ? double(doneItems) / double(totalItems_)
                                           : 0.0;
-    dialog_->setLabelText(action_ + QStringLiteral(" \"%1\"\nfrom %2")
-                                        .arg(nameOf(current), folderOf(current)));
+    dialog_->setLabelText(
+        action_ + QStringLiteral(" \"%1\"\nfrom %2").arg(nameOf(current), folderOf(current)));
     dialog_->setValue(qBound(0, int(part * 1000), 999));  // runs the events of the dialog
     return !dialog_->wasCanceled();
 }

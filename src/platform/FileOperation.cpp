@@ -73,7 +73,8 @@ QByteArray canonical(const QByteArray& p) {
 QByteArray tempNameFor(const QByteArray& target) {
     return JoinRawPath(RawParentPath(target),
                        "." + RawFileName(target).left(200) + ".kvo-" +
-                           QByteArray::number(QRandomGenerator::global()->generate(), 16) + ".part");
+                           QByteArray::number(QRandomGenerator::global()->generate(), 16) +
+                           ".part");
 }
 
 QString reason(int e) {
@@ -102,8 +103,8 @@ private:
 
     int transferAll(bool move);
     int deleteAll();
-    void transfer(const QByteArray& src, const QByteArray& target, const struct stat& st,
-                  bool move, bool tryRename, bool freshFolder, int depth);
+    void transfer(const QByteArray& src, const QByteArray& target, const struct stat& st, bool move,
+                  bool tryRename, bool freshFolder, int depth);
     bool copyFile(const QByteArray& src, const struct stat& st, const QByteArray& target,
                   QByteArray* temp);
     bool placeLink(const QByteArray& src, const QByteArray& target, QByteArray* temp);
@@ -224,13 +225,16 @@ int Engine::transferAll(bool move) {
     std::vector<QByteArray> targets;
     const bool pairwise = (op_.fFlags & FOF_MULTIDESTFILES) && dests.size() == sources.size();
     struct stat st;
-    const bool destIsFolder = !pairwise && (sources.size() > 1 || dests[0].endsWith('/') ||
-                                            (stat(dests[0].constData(), &st) == 0 &&
-                                             S_ISDIR(st.st_mode)));
+    const bool destIsFolder =
+        !pairwise && (sources.size() > 1 || dests[0].endsWith('/') ||
+                      (stat(dests[0].constData(), &st) == 0 && S_ISDIR(st.st_mode)));
     for (size_t i = 0; i < sources.size(); ++i) {
-        if (pairwise) targets.push_back(StripRawSlashes(dests[i]));
-        else if (destIsFolder) targets.push_back(JoinRawPath(StripRawSlashes(dests[0]), RawFileName(sources[i])));
-        else targets.push_back(StripRawSlashes(dests[0]));
+        if (pairwise)
+            targets.push_back(StripRawSlashes(dests[i]));
+        else if (destIsFolder)
+            targets.push_back(JoinRawPath(StripRawSlashes(dests[0]), RawFileName(sources[i])));
+        else
+            targets.push_back(StripRawSlashes(dests[0]));
     }
     std::set<QByteArray> folders;
     for (const QByteArray& t : targets) folders.insert(RawParentPath(t));
@@ -243,10 +247,13 @@ int Engine::transferAll(bool move) {
         const QByteArray firstFolder = RawParentPath(targets.front());
         for (const QByteArray& s : sources) {
             struct stat from, to;
-            const bool renames = move && !opt_.forceCrossVolume && lstat(s.constData(), &from) == 0 &&
-                                 stat(firstFolder.constData(), &to) == 0 && from.st_dev == to.st_dev;
-            if (renames) ++totalItems_;
-            else scan(s, 0);
+            const bool renames =
+                move && !opt_.forceCrossVolume && lstat(s.constData(), &from) == 0 &&
+                stat(firstFolder.constData(), &to) == 0 && from.st_dev == to.st_dev;
+            if (renames)
+                ++totalItems_;
+            else
+                scan(s, 0);
         }
         ui_.BeginProgress(op_.wFunc, totalBytes_, totalItems_);
     }
@@ -288,7 +295,8 @@ void Engine::transfer(const QByteArray& src, const QByteArray& target, const str
     if (move && tryRename) {
         // A rename that never replaces settles most moves in one call.
         if (RenameNoReplace(src, target)) return;
-        if (errno == EXDEV) tryRename = false;
+        if (errno == EXDEV)
+            tryRename = false;
         else if (errno != EEXIST) {
             error(verb(), src, reason(errno));
             return;
@@ -356,8 +364,10 @@ void Engine::transfer(const QByteArray& src, const QByteArray& target, const str
     }
     QByteArray temp;
     bool made;
-    if (S_ISLNK(st.st_mode)) made = placeLink(src, target, &temp);
-    else if (S_ISREG(st.st_mode)) made = copyFile(src, st, target, &temp);
+    if (S_ISLNK(st.st_mode))
+        made = placeLink(src, target, &temp);
+    else if (S_ISREG(st.st_mode))
+        made = copyFile(src, st, target, &temp);
     else {
         error(verb(), src, QStringLiteral("Only files, folders and links can be copied."));
         return;
@@ -408,8 +418,8 @@ bool Engine::copyFile(const QByteArray& src, const struct stat& st, const QByteA
         ssize_t n = -1;
         if (kernelCopy) {
             n = copy_file_range(in, nullptr, out, nullptr, size_t(kChunk), 0);
-            if (n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
-                          errno == EOPNOTSUPP)) {
+            if (n < 0 &&
+                (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
                 kernelCopy = false;
                 continue;
             }
@@ -538,7 +548,8 @@ int Engine::deleteAll() {
         return Ok;
     }
     if (showProgress_) {
-        if (toTrash) totalItems_ = qint64(sources.size());
+        if (toTrash)
+            totalItems_ = qint64(sources.size());
         else
             for (const QByteArray& s : sources) scan(s, 0);
         ui_.BeginProgress(op_.wFunc, 0, totalItems_);

@@ -126,28 +126,28 @@ qsizetype FindUnescapedEquals(QStringView line) {
 
 }  // namespace
 
-const QString* IniDocument::value(const QString& section, const QString& key) const {
+const QString* IniDocument::Value(const QString& section, const QString& key) const {
     const auto s = index_.constFind(Fold(section));
     if (s == index_.cend()) return nullptr;
-    const Section& sec = sections_[*s];
+    const Block& sec = sections_[*s];
     const auto k = sec.index.constFind(Fold(key));
     return k == sec.index.cend() ? nullptr : &sec.entries[*k].second;
 }
 
-const IniDocument::Entries* IniDocument::section(const QString& name) const {
+const IniDocument::Entries* IniDocument::Section(const QString& name) const {
     const auto s = index_.constFind(Fold(name));
     return s == index_.cend() ? nullptr : &sections_[*s].entries;
 }
 
-IniDocument::Section& IniDocument::sectionFor(const QString& name) {
+IniDocument::Block& IniDocument::sectionFor(const QString& name) {
     const QString folded = Fold(name);
     if (const auto s = index_.constFind(folded); s != index_.cend()) return sections_[*s];
     index_.insert(folded, qsizetype(sections_.size()));
-    return sections_.emplace_back(Section{name, {}, {}});
+    return sections_.emplace_back(Block{name, {}, {}});
 }
 
-void IniDocument::set(const QString& section, const QString& key, const QString& value) {
-    Section& sec = sectionFor(section);
+void IniDocument::Set(const QString& section, const QString& key, const QString& value) {
+    Block& sec = sectionFor(section);
     const QString folded = Fold(key);
     if (const auto k = sec.index.constFind(folded); k != sec.index.cend()) {
         sec.entries[*k].second = value;
@@ -157,7 +157,7 @@ void IniDocument::set(const QString& section, const QString& key, const QString&
     }
 }
 
-void IniDocument::removeSection(const QString& name) {
+void IniDocument::RemoveSection(const QString& name) {
     const auto s = index_.constFind(Fold(name));
     if (s == index_.cend()) return;
     sections_.erase(sections_.begin() + *s);
@@ -166,9 +166,9 @@ void IniDocument::removeSection(const QString& name) {
         index_.insert(Fold(sections_[i].name), i);
 }
 
-QByteArray IniDocument::toText() const {
+QByteArray IniDocument::ToText() const {
     QString text = QStringLiteral("; Kvo View settings\n");
-    for (const Section& sec : sections_) {
+    for (const Block& sec : sections_) {
         text += u"\n[";
         text += Escape(sec.name, Part::Section);
         text += u"]\n";
@@ -182,7 +182,7 @@ QByteArray IniDocument::toText() const {
     return text.toUtf8();
 }
 
-std::optional<IniDocument> IniDocument::parse(const QByteArray& bytes, QString* error) {
+std::optional<IniDocument> IniDocument::Parse(const QByteArray& bytes, QString* error) {
     // Stateless: a sequence cut short at the end is an error, not left pending.
     // A leading byte order mark is dropped.
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -215,7 +215,7 @@ std::optional<IniDocument> IniDocument::parse(const QByteArray& bytes, QString* 
             auto key = Unescape(TrimBlanks(line.first(eq)), &why);
             auto value = key ? Unescape(TrimBlanks(line.sliced(eq + 1)), &why) : std::nullopt;
             if (value) {
-                doc.set(*current, *key, *value);
+                doc.Set(*current, *key, *value);
                 continue;
             }
         }

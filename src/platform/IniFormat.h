@@ -21,32 +21,32 @@ class IniDocument {
 public:
     using Entries = std::vector<std::pair<QString, QString>>;
 
-    const QString* value(const QString& section, const QString& key) const;
+    const QString* Value(const QString& section, const QString& key) const;
     // Null when the section is missing.
-    const Entries* section(const QString& name) const;
+    const Entries* Section(const QString& name) const;
     // Creates or replaces; a replaced value keeps its place.
-    void set(const QString& section, const QString& key, const QString& value);
-    void removeSection(const QString& name);
+    void Set(const QString& section, const QString& key, const QString& value);
+    void RemoveSection(const QString& name);
 
     // Whether two section names, or two keys, are the same one.
-    static bool sameName(const QString& a, const QString& b) {
+    static bool SameName(const QString& a, const QString& b) {
         return a.toCaseFolded() == b.toCaseFolded();
     }
 
-    QByteArray toText() const;
+    QByteArray ToText() const;
     // Empty, with *error naming the line, when the text is not valid UTF-8 or
     // a line is none of: blank, a comment, a [section] header, or a key=value
     // with valid escapes below a header.
-    static std::optional<IniDocument> parse(const QByteArray& text, QString* error);
+    static std::optional<IniDocument> Parse(const QByteArray& text, QString* error);
 
 private:
-    struct Section {
+    struct Block {
         QString name;
         Entries entries;
         QHash<QString, qsizetype> index;  // case-folded key -> place in entries
     };
-    Section& sectionFor(const QString& name);
+    Block& sectionFor(const QString& name);
 
-    std::vector<Section> sections_;
+    std::vector<Block> sections_;
     QHash<QString, qsizetype> index_;  // case-folded name -> place in sections_
 };

@@ -25,7 +25,7 @@ void stop(QProcess& process) {
 
 }  // namespace
 
-QString MetafileRenderer::findHelper() {
+QString MetafileRenderer::FindHelper() {
     QStringList candidates;
     if (QCoreApplication::instance()) {
         const QString bin = QCoreApplication::applicationDirPath();
@@ -42,7 +42,7 @@ QString MetafileRenderer::findHelper() {
     return QStandardPaths::findExecutable(kHelperName);
 }
 
-std::optional<QImage> MetafileRenderer::render(const QByteArray& data, PictureType type,
+std::optional<QImage> MetafileRenderer::Render(const QByteArray& data, PictureType type,
                                                QSize size) const {
     if (size.isEmpty() || qint64(size.width()) * size.height() > kMaxPixels) return {};
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
@@ -55,7 +55,7 @@ std::optional<QImage> MetafileRenderer::render(const QByteArray& data, PictureTy
     return image;
 }
 
-std::optional<QSizeF> MetafileRenderer::measureWmf(const QByteArray& data) const {
+std::optional<QSizeF> MetafileRenderer::MeasureWmf(const QByteArray& data) const {
     // The helper answers with one line: width and height in twips.
     char answer[64];
     const auto received = run({"wmf", "extent"}, data, answer, sizeof answer - 1);

@@ -19,21 +19,21 @@ class MetafileRenderer {
 public:
     // The helper beside the running program, else in $KVO_BUILD_DIR, else on
     // PATH; empty when there is none.
-    static QString findHelper();
+    static QString FindHelper();
 
     // The helper is killed after timeoutMs, and stops itself after cpuMs of
     // processor time (at most kMaxCpuMs, its own limit), which on a busy
     // machine comes later.
-    explicit MetafileRenderer(QString helper = findHelper(), int timeoutMs = 10000,
+    explicit MetafileRenderer(QString helper = FindHelper(), int timeoutMs = 10000,
                               int cpuMs = kMaxCpuMs)
         : helper_(std::move(helper)), timeoutMs_(timeoutMs), cpuMs_(cpuMs) {}
 
     // The metafile drawn to fill exactly size, on a transparent background.
-    std::optional<QImage> render(const QByteArray& data, PictureType type, QSize size) const;
+    std::optional<QImage> Render(const QByteArray& data, PictureType type, QSize size) const;
 
     // The natural size in twips of a WMF whose headers give none: the extent
     // of what it draws, as the helper's player works it out.
-    std::optional<QSizeF> measureWmf(const QByteArray& data) const;
+    std::optional<QSizeF> MeasureWmf(const QByteArray& data) const;
 
     // The helper refuses larger input and output, and the renderer does not ask.
     static constexpr qint64 kMaxInputBytes = 256 * 1024 * 1024;

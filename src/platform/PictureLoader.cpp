@@ -94,9 +94,9 @@ PictureLoader::PictureLoader(float twipsPerPixelX, float twipsPerPixelY, Picture
     : twipsPerPixelX_(twipsPerPixelX),
       twipsPerPixelY_(twipsPerPixelY),
       limits_(limits),
-      helper_(MetafileRenderer::findHelper()) {}
+      helper_(MetafileRenderer::FindHelper()) {}
 
-QSize PictureLoader::jpegDecodeSize(QSize full, QSize target) {
+QSize PictureLoader::JpegDecodeSize(QSize full, QSize target) {
     int denominator = 8;
     while (denominator > 1 && (full.width() / denominator < target.width() ||
                                full.height() / denominator < target.height()))
@@ -105,7 +105,7 @@ QSize PictureLoader::jpegDecodeSize(QSize full, QSize target) {
                  (full.height() + denominator - 1) / denominator);
 }
 
-QSize PictureLoader::fitWithin(QSize size, QSize box) {
+QSize PictureLoader::FitWithin(QSize size, QSize box) {
     if (size.isEmpty() || box.isEmpty()) return size;
     if (size.width() <= box.width() && size.height() <= box.height()) return size;
     const double scale =
@@ -120,16 +120,16 @@ bool PictureLoader::withinLimits(QSize size) const {
            qint64(size.width()) * size.height() <= limits_.maxPixels;
 }
 
-std::optional<PictureInfo> PictureLoader::probe(const QString& path, PictureError* error) const {
-    return probe(PathBytes(path), error);
+std::optional<PictureInfo> PictureLoader::Probe(const QString& path, PictureError* error) const {
+    return Probe(PathBytes(path), error);
 }
 
-std::optional<Picture> PictureLoader::load(const QString& path, QSize maxSize,
+std::optional<Picture> PictureLoader::Load(const QString& path, QSize maxSize,
                                            PictureError* error) const {
-    return load(PathBytes(path), maxSize, error);
+    return Load(PathBytes(path), maxSize, error);
 }
 
-std::optional<PictureInfo> PictureLoader::probe(const QByteArray& path, PictureError* error) const {
+std::optional<PictureInfo> PictureLoader::Probe(const QByteArray& path, PictureError* error) const {
     QFile file;
     if (!openRegularFile(path, file)) return fail<PictureInfo>(error, PictureError::CannotOpen);
     const QByteArray head = file.peek(kHeadBytes);
@@ -164,12 +164,12 @@ std::optional<PictureInfo> PictureLoader::probe(const QByteArray& path, PictureE
     return info;
 }
 
-std::optional<Picture> PictureLoader::load(const QByteArray& path, QSize maxSize,
+std::optional<Picture> PictureLoader::Load(const QByteArray& path, QSize maxSize,
                                            PictureError* error, const PictureInfo* probed) const {
     return loadPart(path, maxSize, QSize(), error, probed);
 }
 
-std::optional<Picture> PictureLoader::loadTopLeft(const QByteArray& path, QSize part,
+std::optional<Picture> PictureLoader::LoadTopLeft(const QByteArray& path, QSize part,
                                                   PictureError* error) const {
     if (part.isEmpty()) return fail<Picture>(error, PictureError::TooLarge);
     return loadPart(path, QSize(), part, error, nullptr);
@@ -239,7 +239,7 @@ std::optional<PictureInfo> PictureLoader::metafileInfo(const QByteArray& data, P
         const auto layout = PictureFormat::wmfLayout(data);
         if (!layout || layout->placeable) return fail<PictureInfo>(error, PictureError::Damaged);
         twips = MetafileRenderer(helper_, limits_.metafileTimeoutMs, limits_.metafileCpuMs)
-                    .measureWmf(data);
+                    .MeasureWmf(data);
         if (!twips) return fail<PictureInfo>(error, PictureError::RendererFailed);
     }
     if (!twips) return fail<PictureInfo>(error, PictureError::Damaged);
@@ -284,7 +284,7 @@ std::optional<QImage> PictureLoader::decodeBitmap(QImageReader& reader, const Pi
                                                   PictureError* error) const {
     const QSize full = info.pixels;
     const QSize target = part.isValid()      ? part.boundedTo(full)
-                         : maxSize.isValid() ? fitWithin(full, maxSize)
+                         : maxSize.isValid() ? FitWithin(full, maxSize)
                                              : full;
 
     // Judge the size the decoder really holds, not the size it hands back.
@@ -296,7 +296,7 @@ std::optional<QImage> PictureLoader::decodeBitmap(QImageReader& reader, const Pi
             if (!layout) return fail<QImage>(error, PictureError::Damaged);
             // Cut while decoding, the rows below the part are never read.
             if (!layout->buffersWholeImage)
-                working = part.isValid() ? target : PictureLoader::jpegDecodeSize(full, target);
+                working = part.isValid() ? target : PictureLoader::JpegDecodeSize(full, target);
             complete = layout->complete;
             break;
         }
@@ -332,17 +332,17 @@ std::optional<QImage> PictureLoader::decodeBitmap(QImageReader& reader, const Pi
 
 std::optional<QImage> PictureLoader::renderMetafile(const QByteArray& data, const PictureInfo& info,
                                                     QSize maxSize, PictureError* error) const {
-    QSize target = maxSize.isValid() ? fitWithin(info.pixels, maxSize) : info.pixels;
+    QSize target = maxSize.isValid() ? FitWithin(info.pixels, maxSize) : info.pixels;
     const qint64 area = qint64(target.width()) * target.height();
     if (area > MetafileRenderer::kMaxPixels) {
         const double scale = std::sqrt(double(MetafileRenderer::kMaxPixels) / area);
         target =
-            fitWithin(target, QSize(int(target.width() * scale), int(target.height() * scale)));
+            FitWithin(target, QSize(int(target.width() * scale), int(target.height() * scale)));
     }
     if (data.size() > MetafileRenderer::kMaxInputBytes)
         return fail<QImage>(error, PictureError::TooLarge);
     const MetafileRenderer renderer(helper_, limits_.metafileTimeoutMs, limits_.metafileCpuMs);
-    auto image = renderer.render(data, info.type, target);
+    auto image = renderer.Render(data, info.type, target);
     if (!image) return fail<QImage>(error, PictureError::RendererFailed);
     return image;
 }

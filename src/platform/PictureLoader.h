@@ -50,7 +50,7 @@ struct PictureLimits {
     // hostile file on a normal desktop. The clock limit only catches a helper
     // starved or stuck: that same file took 3.3 s on a machine loaded four
     // times over.
-    static PictureLimits preview() {
+    static PictureLimits Preview() {
         PictureLimits limits;
         limits.metafileTimeoutMs = 4000;
         limits.metafileCpuMs = 1500;
@@ -68,25 +68,25 @@ public:
     PictureLoader(float twipsPerPixelX, float twipsPerPixelY, PictureLimits limits = {});
 
     // Another helper program than the one MetafileRenderer::findHelper finds.
-    void setMetafileHelper(const QString& path) { helper_ = path; }
+    void SetMetafileHelper(const QString& path) { helper_ = path; }
 
     // Paths are the file's bytes, or their PathText; see FileSystem.h.
 
     // Type and natural size from the header only. A picture that probes
     // fine can still fail to load: damage past the header, or a size over
     // the limits.
-    std::optional<PictureInfo> probe(const QByteArray& path, PictureError* error = nullptr) const;
-    std::optional<PictureInfo> probe(const QString& path, PictureError* error = nullptr) const;
+    std::optional<PictureInfo> Probe(const QByteArray& path, PictureError* error = nullptr) const;
+    std::optional<PictureInfo> Probe(const QString& path, PictureError* error = nullptr) const;
 
     // The picture decoded to fit within maxSize (aspect kept, never
     // enlarged), or at full size when maxSize is not valid. A metafile is
     // drawn no larger than MetafileRenderer::kMaxPixels. `probed`, this
     // file's probe, spares measuring a metafile that has no size in its
     // headers a second time.
-    std::optional<Picture> load(const QByteArray& path, QSize maxSize = {},
+    std::optional<Picture> Load(const QByteArray& path, QSize maxSize = {},
                                 PictureError* error = nullptr,
                                 const PictureInfo* probed = nullptr) const;
-    std::optional<Picture> load(const QString& path, QSize maxSize = {},
+    std::optional<Picture> Load(const QString& path, QSize maxSize = {},
                                 PictureError* error = nullptr) const;
     // Only the picture's top left part, at most part pixels of its own size
     // and never scaled: what a window or a page that shows the picture at
@@ -94,14 +94,14 @@ public:
     // while it decodes; the other bitmap decoders decode whole and cut. A
     // metafile is drawn at its natural size (smaller when that is over
     // MetafileRenderer::kMaxPixels, and then cut in proportion).
-    std::optional<Picture> loadTopLeft(const QByteArray& path, QSize part,
+    std::optional<Picture> LoadTopLeft(const QByteArray& path, QSize part,
                                        PictureError* error = nullptr) const;
 
     // size scaled down to fit within box, aspect kept, at least 1x1.
-    static QSize fitWithin(QSize size, QSize box);
+    static QSize FitWithin(QSize size, QSize box);
     // The size libjpeg decodes a JPEG of size full at when asked for target:
     // the smallest of 1/8, 1/4, 1/2 and 1/1 that still covers it.
-    static QSize jpegDecodeSize(QSize full, QSize target);
+    static QSize JpegDecodeSize(QSize full, QSize target);
 
 private:
     // load and loadTopLeft: part, when valid, is the top left part to keep.

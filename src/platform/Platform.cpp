@@ -77,7 +77,7 @@ SettingsBackend& Platform::settings() {
     return *s.settings;
 }
 
-void Platform::installDefaults() {
+void Platform::InstallDefaults() {
     auto& s = services();
     s.screen = std::make_unique<QtScreenMetrics>();
     s.clock = std::make_unique<SteadyClock>();
@@ -91,33 +91,33 @@ void Platform::installDefaults() {
     s.settings = std::make_unique<IniSettingsBackend>(IniSettingsBackend::DefaultPath());
 }
 
-void Platform::setScreen(std::unique_ptr<ScreenMetrics> p) {
+void Platform::SetScreen(std::unique_ptr<ScreenMetrics> p) {
     services().screen = std::move(p);
 }
-void Platform::setClock(std::unique_ptr<Clock> p) {
+void Platform::SetClock(std::unique_ptr<Clock> p) {
     services().clock = std::move(p);
 }
-void Platform::setSystem(std::unique_ptr<SystemInfo> p) {
+void Platform::SetSystem(std::unique_ptr<SystemInfo> p) {
     services().system = std::move(p);
 }
-void Platform::setRegistry(std::unique_ptr<Registry> p) {
+void Platform::SetRegistry(std::unique_ptr<Registry> p) {
     services().registry = std::move(p);
 }
-void Platform::setFiles(std::unique_ptr<FileSystem> p) {
+void Platform::SetFiles(std::unique_ptr<FileSystem> p) {
     services().files = std::move(p);
 }
-void Platform::setSettings(std::unique_ptr<SettingsBackend> p) {
+void Platform::SetSettings(std::unique_ptr<SettingsBackend> p) {
     services().settings = std::move(p);
 }
-void Platform::setVolumes(std::unique_ptr<Volumes> p) {
+void Platform::SetVolumes(std::unique_ptr<Volumes> p) {
     services().volumes = std::move(p);
 }
-void Platform::setShell(std::unique_ptr<Shell> p) {
+void Platform::SetShell(std::unique_ptr<Shell> p) {
     services().shell = std::move(p);
 }
-void Platform::setPrinters(std::unique_ptr<Printers> p) {
+void Platform::SetPrinters(std::unique_ptr<Printers> p) {
     services().printers = std::move(p);
 }
-void Platform::setLaunchers(std::unique_ptr<Launchers> p) {
+void Platform::SetLaunchers(std::unique_ptr<Launchers> p) {
     services().launchers = std::move(p);
 }

@@ -30,15 +30,15 @@ public:
 
     // The Linux services, settings in the default per-user file. Services
     // already installed are replaced.
-    static void installDefaults();
-    static void setScreen(std::unique_ptr<ScreenMetrics> s);
-    static void setClock(std::unique_ptr<Clock> c);
-    static void setSystem(std::unique_ptr<SystemInfo> s);
-    static void setRegistry(std::unique_ptr<Registry> r);
-    static void setFiles(std::unique_ptr<FileSystem> f);
-    static void setSettings(std::unique_ptr<SettingsBackend> s);
-    static void setVolumes(std::unique_ptr<Volumes> v);
-    static void setShell(std::unique_ptr<Shell> s);
-    static void setPrinters(std::unique_ptr<Printers> p);
-    static void setLaunchers(std::unique_ptr<Launchers> l);
+    static void InstallDefaults();
+    static void SetScreen(std::unique_ptr<ScreenMetrics> s);
+    static void SetClock(std::unique_ptr<Clock> c);
+    static void SetSystem(std::unique_ptr<SystemInfo> s);
+    static void SetRegistry(std::unique_ptr<Registry> r);
+    static void SetFiles(std::unique_ptr<FileSystem> f);
+    static void SetSettings(std::unique_ptr<SettingsBackend> s);
+    static void SetVolumes(std::unique_ptr<Volumes> v);
+    static void SetShell(std::unique_ptr<Shell> s);
+    static void SetPrinters(std::unique_ptr<Printers> p);
+    static void SetLaunchers(std::unique_ptr<Launchers> l);
 };

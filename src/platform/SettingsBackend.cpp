@@ -69,12 +69,12 @@ struct Change {
     enum Kind { Set, DeleteSection } kind;
     QString section, key, value;
 
-    bool sameSection(const Change& o) const { return IniDocument::sameName(section, o.section); }
+    bool sameSection(const Change& o) const { return IniDocument::SameName(section, o.section); }
     void applyTo(IniDocument& doc) const {
         if (kind == Set)
-            doc.set(section, key, value);
+            doc.Set(section, key, value);
         else
-            doc.removeSection(section);
+            doc.RemoveSection(section);
     }
 };
 
@@ -273,7 +273,7 @@ bool IniSettingsBackend::Impl::load(bool locked) {
         return true;
     }
     std::optional<IniDocument> parsed =
-        error.isEmpty() ? IniDocument::parse(text, &error) : std::nullopt;
+        error.isEmpty() ? IniDocument::Parse(text, &error) : std::nullopt;
     if (parsed) {
         adopt(std::move(*parsed), text, now);
         return true;
@@ -311,7 +311,7 @@ void IniSettingsBackend::Impl::remember(const Change& c) {
         std::erase_if(unsaved, [&](const Change& u) { return u.sameSection(c); });
     } else {
         for (Change& u : unsaved) {
-            if (u.kind == Change::Set && u.sameSection(c) && IniDocument::sameName(u.key, c.key)) {
+            if (u.kind == Change::Set && u.sameSection(c) && IniDocument::SameName(u.key, c.key)) {
                 u.value = c.value;
                 return;
             }
@@ -328,7 +328,7 @@ bool IniSettingsBackend::Impl::save() {
     SettingsLock lock(path);
     if (!lock.locked()) return fail(QStringLiteral("cannot take the lock %1.lock").arg(path));
     if (!load(true)) return fail(QStringLiteral("the file on disk is unreadable"));
-    const QByteArray text = doc.toText();
+    const QByteArray text = doc.ToText();
     if (text != diskText) {
         QString why;
         if (!WriteAtomically(WriteTarget(path), text, &why)) return fail(why);
@@ -383,7 +383,7 @@ QString IniSettingsBackend::BrokenFileKeptAs() const {
 
 std::optional<QString> IniSettingsBackend::Value(const QString& section, const QString& key) {
     d->refresh();
-    const QString* value = d->doc.value(section, key);
+    const QString* value = d->doc.Value(section, key);
     return value ? std::optional<QString>(*value) : std::nullopt;
 }
 
@@ -394,7 +394,7 @@ bool IniSettingsBackend::SetValue(const QString& section, const QString& key,
 
 std::vector<std::pair<QString, QString>> IniSettingsBackend::Section(const QString& section) {
     d->refresh();
-    const IniDocument::Entries* entries = d->doc.section(section);
+    const IniDocument::Entries* entries = d->doc.Section(section);
     return entries ? *entries : IniDocument::Entries();
 }
 

@@ -83,8 +83,8 @@ void frmshow::Form_Load() {
     setoptions();
     setWindowFlag(Qt::FramelessWindowHint, true);
     SetOnTop();
-    if (frmMain::exists()) {
-        const FileListView* list = frmMain::instance()->ListView1;
+    if (frmMain::Exists()) {
+        const FileListView* list = frmMain::Instance()->ListView1;
         const FileListModel* model = list->Model();
         std::vector<int> rows = list->SelectedRows();
         // Nothing selected plays every item.

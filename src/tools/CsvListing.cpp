@@ -25,8 +25,8 @@ QString CsvListing(const FileListView& lv) {
 }
 
 void createcsv() {
-    if (!frmMain::exists()) return;
-    const QString text = CsvListing(*frmMain::instance()->ListView1);
+    if (!frmMain::Exists()) return;
+    const QString text = CsvListing(*frmMain::Instance()->ListView1);
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
     clipboard->setText(text);

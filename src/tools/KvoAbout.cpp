@@ -82,8 +82,8 @@ QString KvoAbout::UsageLine(const QString& counter) {
 
 void KvoAbout::Form_Load() {
     Label1[1]->setText("Kvo View v." + VersionText());
-    if (frmMain::exists())
-        Image2->setPixmap(frmMain::instance()->windowIcon().pixmap(Image2->size()));
+    if (frmMain::Exists())
+        Image2->setPixmap(frmMain::Instance()->windowIcon().pixmap(Image2->size()));
     Label2[3]->setText(UsageLine(ReadSetting(Keys::Odometer)));
     // Sized for the wrapped lines at the window's width, then centred.
     adjustSize();

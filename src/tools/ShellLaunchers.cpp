@@ -21,7 +21,7 @@ const QString kDiskCopy = QStringLiteral("rundll32.exe diskcopy.dll,DiskCopyRunD
 
 // The key of the list's selected item, the parent entry's empty one included.
 QByteArray selectedKey() {
-    FileListView* list = frmMain::instance()->ListView1;
+    FileListView* list = frmMain::Instance()->ListView1;
     const int row = list->SelectedRow();
     return row < 0 ? QByteArray() : list->Model()->Item(row).RawKey;
 }
@@ -34,7 +34,7 @@ void notAvailable(const QString& what, const QString& title) {
 namespace ShellLaunchers {
 
 void mnulaunch_Click(int Index) {
-    frmMain* f = frmMain::instance();
+    frmMain* f = frmMain::Instance();
     switch (Index) {
         case 0:
             ShellExecute(f, QString(), selectedKey(), QString(), QString(), 3);
@@ -50,7 +50,7 @@ void mnulaunch_Click(int Index) {
 }
 
 void mnushell_Click(int Index) {
-    frmMain* f = frmMain::instance();
+    frmMain* f = frmMain::Instance();
     switch (Index) {
         case 2:
             RunFileDlg(f, 0, QString(), "Kvo View Run...",

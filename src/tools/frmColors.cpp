@@ -183,7 +183,7 @@ void frmColors::Form_Load() {
     adjustSize();
     CentreOnScreen(*this);
     Slider1_Change(0);
-    if (frmMain::exists()) KeepAbove(*this, frmMain::instance());
+    if (frmMain::Exists()) KeepAbove(*this, frmMain::Instance());
 }
 
 void frmColors::Slider1_Change(int Index) {

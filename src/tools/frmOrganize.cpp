@@ -84,8 +84,8 @@ void frmOrganize::Form_Load() {
     // Flipped from the tree's own look: the selection reaches across the row.
     TreeView1->setAllColumnsShowFocus(!TreeView1->allColumnsShowFocus());
     if (!ShowHidden) FolderTreeview1->SetShowHidden(false);
-    if (frmMain::exists()) {
-        const QString folder = frmMain::instance()->FolderTreeview1->SelectedFolder().Path();
+    if (frmMain::Exists()) {
+        const QString folder = frmMain::Instance()->FolderTreeview1->SelectedFolder().Path();
         if (FolderTreeview1->SetSelectedFolder(folder))
             FolderTreeview1->SelectedFolder().SetExpanded(true);
     }
@@ -174,8 +174,8 @@ void frmOrganize::Form_QueryUnload(qint16& Cancel, qint16) {
     Cancel = 0;
     SaveFolders();
     DoEvents();
-    if (!frmMain::exists()) return;
-    frmMain& main = *frmMain::instance();
+    if (!frmMain::Exists()) return;
+    frmMain& main = *frmMain::Instance();
     main.SetMenus();
     main.GetDrives(main.Toolbar2);
     main.GetToolbarFolders();

@@ -68,7 +68,7 @@ void frmPrint::Loadimage(const QString& strfilename, const QByteArray& rawPath) 
     const ScreenMetrics& s = Platform::screen();
     const QSize page(int(std::ceil(area->width() / s.TwipsPerPixelX())),
                      int(std::ceil(area->height() / s.TwipsPerPixelY())));
-    std::optional<Picture> p = ScreenPictureLoader().loadTopLeft(path, page);
+    std::optional<Picture> p = ScreenPictureLoader().LoadTopLeft(path, page);
     if (!p) return;
     const QSize whole = p->info.pixels;
     const QSize kept = page.boundedTo(whole);

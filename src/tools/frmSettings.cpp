@@ -312,8 +312,8 @@ void frmSettings::SaveBrowser() {
         }
         WriteSetting(Keys::PreviewPosition, Option1[0]->isChecked() ? "Right" : "Bottom");
     }
-    if (!frmMain::exists()) return;
-    frmMain& main = *frmMain::instance();
+    if (!frmMain::Exists()) return;
+    frmMain& main = *frmMain::Instance();
     DoFileTypes();
     DoGeneral();
     DoListview(main);
@@ -360,7 +360,7 @@ void frmSettings::Command1_Click(int Index) {
 }
 
 void frmSettings::Form_Unload(qint16&) {
-    if (frmMain::exists()) frmMain::instance()->SetUpSlitter();
+    if (frmMain::Exists()) frmMain::Instance()->SetUpSlitter();
 }
 
 // Escape closes the dialog the way its close box does.

@@ -53,7 +53,7 @@ void frmWebView::Form_Load() {
     resize(PxX(s.ScreenWidth() / 1.5f), PxY(s.ScreenHeight() / 1.5f));
     hide();
     DoEvents();
-    if (frmMain::exists()) KeepAbove(*this, frmMain::instance());
+    if (frmMain::Exists()) KeepAbove(*this, frmMain::Instance());
     show();
 }
 

@@ -76,7 +76,7 @@ void frmconvert::Form_Load() {
     move(PxX(s.ScreenWidth() / 2 - kWidth / 2), PxY(s.ScreenHeight() / 2 - kHeight / 2));
     FolderTreeview1->SetSelectedFolder(ReadSetting(Keys::LastConvertFolder));
     show();
-    if (frmMain::exists()) addtfiles(frmMain::instance()->ListView1);
+    if (frmMain::Exists()) addtfiles(frmMain::Instance()->ListView1);
 }
 
 void frmconvert::addtfiles(FileListView* lv) {
@@ -110,7 +110,7 @@ void frmconvert::convertfiles() {
         // A file that cannot be read writes nothing: no picture of the
         // previous file may stand in for it.
         Image1 = QImage();
-        if (std::optional<Picture> p = loader.load(raw_[i])) Image1 = std::move(p->image);
+        if (std::optional<Picture> p = loader.Load(raw_[i])) Image1 = std::move(p->image);
         const QString folder = FolderTreeview1->SelectedFolder().Path();
         if (!Image1.isNull() && !folder.isEmpty())
             SaveBmpAtomically(Image1, OutputPath(folder, PathText(raw_[i])));

@@ -58,8 +58,8 @@ void frmprogress::Form_Load() {
     if (!self) return;
     show();
     DoEvents();
-    if (!self || !frmMain::exists()) return;
-    frmMain* f = frmMain::instance();
+    if (!self || !frmMain::Exists()) return;
+    frmMain* f = frmMain::Instance();
     createHTML(f->ListView1, f->FolderTreeview1->SelectedFolder().Path());
 }
 

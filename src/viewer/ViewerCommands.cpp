@@ -27,7 +27,7 @@
 
 namespace {
 FileListView* list() {
-    return frmMain::instance()->ListView1;
+    return frmMain::Instance()->ListView1;
 }
 
 // The list's selected item, or null when there is none.
@@ -131,8 +131,8 @@ void frmScroll::ShowPrevious() {
 void frmScroll::GetImageFile() {
     const QString filter = OpenDialogFilter(PatternListOfSwitches());
     // The dialog opens on the folder the browser lists.
-    const QString start = frmMain::exists()
-                              ? QFile::decodeName(PathBytes(frmMain::instance()->CurrentFolder))
+    const QString start = frmMain::Exists()
+                              ? QFile::decodeName(PathBytes(frmMain::Instance()->CurrentFolder))
                               : QString();
     const QString chosen = chooseFile
                                ? chooseFile(this, filter)
@@ -161,7 +161,7 @@ void frmScroll::mnufilea_Click(int Index) {
             closeViewer();
             break;
         case 3:
-            if (const ListItem* item = selectedItem()) Open(Openers::table().PrintFile, item->Key);
+            if (const ListItem* item = selectedItem()) Open(Openers::Table().PrintFile, item->Key);
             break;
         default:
             break;
@@ -185,18 +185,18 @@ void frmScroll::mnuedita_Click(int Index) {
 }
 
 void frmScroll::mnuwall_Click(int Index) {
-    if (Index >= 0 && Index <= 2) Open(Openers::table().MakeWallpaper, Picture1, Index);
+    if (Index >= 0 && Index <= 2) Open(Openers::Table().MakeWallpaper, Picture1, Index);
 }
 
 void frmScroll::mnuviewa_Click(int Index) {
     switch (Index) {
         case 0:
             ShowPrevious();
-            frmMain::instance()->ShowImage();
+            frmMain::Instance()->ShowImage();
             break;
         case 1:
             ShowNext();
-            frmMain::instance()->ShowImage();
+            frmMain::Instance()->ShowImage();
             break;
         case 3:
             DoZoom(true);
@@ -226,7 +226,7 @@ void frmScroll::mnuviewa_Click(int Index) {
 
 void frmScroll::mnuabouta_Click(int Index) {
     if (Index == 0) Platform::shell().OpenDefault(QUrl(kVendorWebSite));
-    if (Index == 2) Open(Openers::table().ShowAbout);
+    if (Index == 2) Open(Openers::Table().ShowAbout);
 }
 
 void frmScroll::Toolbar1_ButtonClick(int Index) {

@@ -96,7 +96,7 @@ void frmScroll::Form_Load() {
     SetWidth(s.ScreenHeight());
     move(PxX(s.ScreenWidth() / 2 - Width() / 2), PxY(s.ScreenHeight() / 2 - Height() / 2));
 
-    FileListView* list = frmMain::instance()->ListView1;
+    FileListView* list = frmMain::Instance()->ListView1;
     const int row = list->SelectedRow();
     if (row >= 0) {
         const ListItem& item = list->Model()->Item(row);
@@ -244,7 +244,7 @@ void frmScroll::Form_Resize() {
 
 void frmScroll::Form_QueryUnload(qint16& Cancel, qint16) {
     Cancel = 0;
-    if (frmMain::exists()) frmMain::instance()->show();
+    if (frmMain::Exists()) frmMain::Instance()->show();
 }
 
 void frmScroll::Form_Unload(qint16&) {

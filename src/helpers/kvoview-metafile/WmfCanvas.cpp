@@ -66,19 +66,32 @@ constexpr char16_t kWindows1252[32] = {
 // The code page of a font's character set, for the ones not Windows-1252.
 const char* codePage(int charset) {
     switch (charset) {
-        case 128: return "Shift_JIS";
-        case 129: return "windows-949";
-        case 134: return "GBK";
-        case 136: return "Big5";
-        case 161: return "windows-1253";
-        case 162: return "windows-1254";
-        case 177: return "windows-1255";
-        case 178: return "windows-1256";
-        case 186: return "windows-1257";
-        case 204: return "windows-1251";
-        case 222: return "windows-874";
-        case 238: return "windows-1250";
-        default: return nullptr;
+        case 128:
+            return "Shift_JIS";
+        case 129:
+            return "windows-949";
+        case 134:
+            return "GBK";
+        case 136:
+            return "Big5";
+        case 161:
+            return "windows-1253";
+        case 162:
+            return "windows-1254";
+        case 177:
+            return "windows-1255";
+        case 178:
+            return "windows-1256";
+        case 186:
+            return "windows-1257";
+        case 204:
+            return "windows-1251";
+        case 222:
+            return "windows-874";
+        case 238:
+            return "windows-1250";
+        default:
+            return nullptr;
     }
 }
 
@@ -100,7 +113,7 @@ QString decodeText(const char* bytes, const wmfFont* font) {
     QString text;
     for (quint8 c : raw)
         text += QChar(c >= 0x80 && c < 0xA0 && kWindows1252[c - 0x80] ? kWindows1252[c - 0x80]
-                                                                     : char16_t(c));
+                                                                      : char16_t(c));
     return text;
 }
 
@@ -117,7 +130,9 @@ struct Canvas {
 
     QPointF map(wmfD_Coord pt) const {
         const QPointF p = toImage.map(QPointF(pt.x, pt.y));
-        const auto clamp = [](double v) { return std::isfinite(v) ? std::clamp(v, -kFar, kFar) : 0; };
+        const auto clamp = [](double v) {
+            return std::isfinite(v) ? std::clamp(v, -kFar, kFar) : 0;
+        };
         return {clamp(p.x()), clamp(p.y())};
     }
     QRectF rect(wmfD_Coord a, wmfD_Coord b) const { return QRectF(map(a), map(b)).normalized(); }
@@ -133,10 +148,14 @@ Canvas* canvasOf(wmfAPI* api) {
 // leaves the picture alone.
 std::optional<QColor> mixed(const wmfDC* dc, QColor c) {
     switch (WMF_DC_ROP(dc)) {
-        case R2_NOP: return {};
-        case R2_BLACK: return QColor(Qt::black);
-        case R2_WHITE: return QColor(Qt::white);
-        default: return c;
+        case R2_NOP:
+            return {};
+        case R2_BLACK:
+            return QColor(Qt::black);
+        case R2_WHITE:
+            return QColor(Qt::white);
+        default:
+            return c;
     }
 }
 
@@ -148,22 +167,43 @@ QPen penOf(const Canvas& c, const wmfDC* dc) {
     // Windows draws a pen of no width one pixel wide, at any scale.
     QPen pen(*col, std::max(1.0, WMF_PEN_WIDTH(p) * c.sx()));
     switch (style) {
-        case PS_DASH: pen.setStyle(Qt::DashLine); break;
+        case PS_DASH:
+            pen.setStyle(Qt::DashLine);
+            break;
         case PS_DOT:
-        case PS_ALTERNATE: pen.setStyle(Qt::DotLine); break;
-        case PS_DASHDOT: pen.setStyle(Qt::DashDotLine); break;
-        case PS_DASHDOTDOT: pen.setStyle(Qt::DashDotDotLine); break;
-        default: break;
+        case PS_ALTERNATE:
+            pen.setStyle(Qt::DotLine);
+            break;
+        case PS_DASHDOT:
+            pen.setStyle(Qt::DashDotLine);
+            break;
+        case PS_DASHDOTDOT:
+            pen.setStyle(Qt::DashDotDotLine);
+            break;
+        default:
+            break;
     }
     switch (WMF_PEN_ENDCAP(p)) {
-        case PS_ENDCAP_SQUARE: pen.setCapStyle(Qt::SquareCap); break;
-        case PS_ENDCAP_FLAT: pen.setCapStyle(Qt::FlatCap); break;
-        default: pen.setCapStyle(Qt::RoundCap); break;
+        case PS_ENDCAP_SQUARE:
+            pen.setCapStyle(Qt::SquareCap);
+            break;
+        case PS_ENDCAP_FLAT:
+            pen.setCapStyle(Qt::FlatCap);
+            break;
+        default:
+            pen.setCapStyle(Qt::RoundCap);
+            break;
     }
     switch (WMF_PEN_JOIN(p)) {
-        case PS_JOIN_BEVEL: pen.setJoinStyle(Qt::BevelJoin); break;
-        case PS_JOIN_MITER: pen.setJoinStyle(Qt::MiterJoin); break;
-        default: pen.setJoinStyle(Qt::RoundJoin); break;
+        case PS_JOIN_BEVEL:
+            pen.setJoinStyle(Qt::BevelJoin);
+            break;
+        case PS_JOIN_MITER:
+            pen.setJoinStyle(Qt::MiterJoin);
+            break;
+        default:
+            pen.setJoinStyle(Qt::RoundJoin);
+            break;
     }
     return pen;
 }
@@ -192,12 +232,18 @@ QImage bitmapImage(wmfAPI* api, wmfBMP* bmp, QRect part, QSize most) {
 
 Qt::BrushStyle hatch(unsigned style) {
     switch (style) {
-        case HS_VERTICAL: return Qt::VerPattern;
-        case HS_FDIAGONAL: return Qt::FDiagPattern;
-        case HS_BDIAGONAL: return Qt::BDiagPattern;
-        case HS_CROSS: return Qt::CrossPattern;
-        case HS_DIAGCROSS: return Qt::DiagCrossPattern;
-        default: return Qt::HorPattern;
+        case HS_VERTICAL:
+            return Qt::VerPattern;
+        case HS_FDIAGONAL:
+            return Qt::FDiagPattern;
+        case HS_BDIAGONAL:
+            return Qt::BDiagPattern;
+        case HS_CROSS:
+            return Qt::CrossPattern;
+        case HS_DIAGCROSS:
+            return Qt::DiagCrossPattern;
+        default:
+            return Qt::HorPattern;
     }
 }
 
@@ -206,7 +252,8 @@ QBrush brushOf(const Canvas& c, const wmfDC* dc) {
     const auto col = mixed(dc, colour(WMF_BRUSH_COLOR(b)));
     if (WMF_BRUSH_STYLE(b) == BS_NULL || !col) return Qt::NoBrush;
     switch (WMF_BRUSH_STYLE(b)) {
-        case BS_HATCHED: return QBrush(*col, hatch(WMF_BRUSH_HATCH(b)));
+        case BS_HATCHED:
+            return QBrush(*col, hatch(WMF_BRUSH_HATCH(b)));
         case BS_PATTERN:
         case BS_DIBPATTERN:
         case BS_DIBPATTERNPT: {
@@ -216,7 +263,8 @@ QBrush brushOf(const Canvas& c, const wmfDC* dc) {
             if (!tile.isNull()) return QBrush(tile);
             return *col;
         }
-        default: return *col;
+        default:
+            return *col;
     }
 }
 
@@ -355,11 +403,18 @@ void ropDraw(wmfAPI* api, wmfROP_Draw_t* d) {
     Canvas* c = canvasOf(api);
     const QRectF box = c->rect(d->TL, d->BR);
     switch (d->ROP) {
-        case kBlackness: c->painter->fillRect(box, Qt::black); break;
-        case kWhiteness: c->painter->fillRect(box, Qt::white); break;
+        case kBlackness:
+            c->painter->fillRect(box, Qt::black);
+            break;
+        case kWhiteness:
+            c->painter->fillRect(box, Qt::white);
+            break;
         case kKeepDest:
-        case kDstInvert: break;
-        default: c->painter->fillRect(box, brushOf(*c, d->dc)); break;
+        case kDstInvert:
+            break;
+        default:
+            c->painter->fillRect(box, brushOf(*c, d->dc));
+            break;
     }
 }
 
@@ -423,9 +478,9 @@ void drawText(wmfAPI* api, wmfDrawText_t* d) {
     double stretch = 1;
     if (font->lfWidth != font->lfHeight && font->lfHeight > 0 && font->lfWidth > 0 &&
         metrics.averageCharWidth() > 0)
-        stretch = std::clamp(double(font->lfWidth) / font->lfHeight * kTextPixels /
-                                 metrics.averageCharWidth(),
-                             0.1, 10.0);
+        stretch = std::clamp(
+            double(font->lfWidth) / font->lfHeight * kTextPixels / metrics.averageCharWidth(), 0.1,
+            10.0);
     const unsigned align = WMF_DC_TEXTALIGN(d->dc);
     double baseline = 0;  // from libwmf's baseline to the real one, at kTextPixels
     if ((align & TA_BASELINE) == TA_BASELINE)
@@ -625,9 +680,9 @@ std::optional<QImage> drawWmf(const QByteArray& data, QSize size) {
                                  ? QRectF(QPointF(0, 0), QSizeF(window.size()))
                                  : player.extent();
         if (!(frame.width() > 0 && frame.height() > 0)) return {};
-        canvas.toImage = QTransform::fromTranslate(-frame.left(), -frame.top()) *
-                         QTransform::fromScale(size.width() / frame.width(),
-                                               size.height() / frame.height());
+        canvas.toImage =
+            QTransform::fromTranslate(-frame.left(), -frame.top()) *
+            QTransform::fromScale(size.width() / frame.width(), size.height() / frame.height());
     }
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull()) return {};
