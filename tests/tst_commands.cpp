@@ -21,6 +21,7 @@
 #include "browser/frmMain.h"
 #include "kit/Forms.h"
 #include "kit/PictureHolder.h"
+#include "kit/PictureService.h"
 #include "kit/Settings.h"
 #include "kit/StatusBar.h"
 #include "kit/Toolbar.h"
@@ -86,6 +87,7 @@ class TestCommands : public QObject {
         for (int r = 0; r < m->Count(); ++r)
             if (m->Item(r).Text == select) f_->ListView1->SetSelectedRow(r);
         f_->ShowImage();
+        PictureService::Instance().Settle();
         f_->ListView1_GotFocus();  // the user works in the list
         QApplication::clipboard()->setText("before");
     }

@@ -20,6 +20,7 @@
 #include "kit/Forms.h"
 #include "kit/ImageControl.h"
 #include "kit/PictureBox.h"
+#include "kit/PictureService.h"
 #include "kit/Settings.h"
 #include "kit/Splitter.h"
 #include "kit/TabStrip.h"
@@ -365,6 +366,7 @@ private slots:
         auto click = [&](const QString& name) {
             // Moving the selection shows the result, as a click does.
             w_->List1[0]->setCurrentIndex(w_->Results(0)->index(int(names.indexOf(name))));
+            PictureService::Instance().Settle();
         };
         WriteSetting("Browser Options", "Odometer", 5);
         click("small.bmp");

@@ -13,6 +13,7 @@
 #include "kit/Helpers.h"
 #include "kit/ImageControl.h"
 #include "kit/PictureBox.h"
+#include "kit/PictureService.h"
 #include "kit/Settings.h"
 #include "kit/Splitter.h"
 #include "kit/StatusBar.h"
@@ -62,6 +63,7 @@ class TestPreview : public QObject {
     // Lets posted resizes and layouts arrive, as between two user actions.
     static void settle() {
         for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+        PictureService::Instance().Settle();
     }
 
     void start() {
@@ -101,6 +103,7 @@ class TestPreview : public QObject {
         QVERIFY2(row >= 0, qPrintable(path + " is not listed"));
         f_->ListView1->SetSelectedRow(row);
         f_->ShowImage();
+        PictureService::Instance().Settle();
     }
 
     QString column(const QString& path, int column) const {
@@ -481,6 +484,7 @@ private slots:
                 QVERIFY(row > 0);
                 f_->ListView1->SetSelectedRow(row);
                 f_->ShowImage();
+                PictureService::Instance().Settle();
                 QCOMPARE(f_->picsrc.path, dir + names[i]);
                 QCOMPARE(f_->picsrc.pixels, sizes[i]);
                 QVERIFY(!model->Item(row).SubItems[FileListModel::ColDate - 1].isEmpty());

@@ -15,6 +15,7 @@
 #include "kit/Forms.h"
 #include "kit/Helpers.h"
 #include "kit/ImageControl.h"
+#include "kit/PictureService.h"
 #include "kit/Settings.h"
 #include "slideshow/frmshow.h"
 
@@ -48,6 +49,7 @@ class TestSlideshow : public QObject {
     void start() {
         s_ = Forms::Get<frmshow>();
         s_->Form_Load();
+        PictureService::Instance().Settle();
     }
     QString shown() const { return GetFileName(s_->List1.entries.value(s_->List1.ListIndex)); }
 

@@ -18,6 +18,7 @@
 #include "browser/frmMain.h"
 #include "kit/Forms.h"
 #include "kit/MsgBox.h"
+#include "kit/PictureService.h"
 #include "kit/Settings.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
@@ -84,6 +85,7 @@ class TestStartPaths : public QObject {
         splash->Form_Load();
         // The splash's time is up: any message follows its closing.
         splash->Timer1_Timer();
+        PictureService::Instance().Settle();
         return frmMain::Instance();
     }
 

@@ -17,6 +17,7 @@
 #include "browser/frmMain.h"
 #include "kit/Forms.h"
 #include "kit/Helpers.h"
+#include "kit/PictureService.h"
 #include "kit/StatusBar.h"
 #include "kit/Toolbar.h"
 #include "platform/Platform.h"
@@ -62,7 +63,11 @@ class TestViewer : public QObject {
         v_ = Forms::Get<frmScroll>();
         v_->Form_Load();
         QCoreApplication::processEvents();
+        settle();
     }
+
+    // Lets the pictures asked for arrive, as between two user actions.
+    static void settle() { PictureService::Instance().Settle(); }
 
     bool button(int i) const { return v_->Toolbar1->Buttons(i).action->isEnabled(); }
     bool menu(int i) { return v_->mnuviewa()(i)->isEnabled(); }
@@ -109,6 +114,7 @@ private slots:
             if (c == 'A') v_->mnuviewa_Click(5);
             if (c == 'T') v_->Toolbar1_ButtonClick(13);
             if (c == 'R') v_->Toolbar1_ButtonClick(9);
+            settle();
         }
         QCOMPARE(int(ZoomLevel), level);
         const QString states = QString::number(button(11)) + QString::number(button(12)) +
@@ -242,6 +248,7 @@ private slots:
         open(from - 1, descending);
         QCOMPARE(f_->ListView1->Model()->Item(descending ? 4 : 0).Text, QString(".."));
         v_->Toolbar1_ButtonClick(next ? 7 : 6);
+        settle();
         QCOMPARE(f_->ListView1->SelectedRow() + 1, to);
         QVERIFY(!f_->ListView1->IsSelected(from - 1) || from == to);
         QCOMPARE(QString::number(button(6)) + QString::number(button(7)), prevNext);
@@ -283,6 +290,7 @@ private slots:
             return other;
         };
         v_->Toolbar1_ButtonClick(1);
+        settle();
         QCOMPARE(asked, QString("All Supported Formats (*.bmp *.jpg);;All Files (*)"));
         QCOMPARE(v_->windowTitle(), "Kvo View Viewer - " + other);
         QCOMPARE(v_->Picture1.pixels, QSize(20, 10));
@@ -405,6 +413,7 @@ private slots:
         const QString path = write(pics_ + "sized.bmp", file);
         v_->mnuviewa_Click(3);
         v_->Loadimage(path);
+        settle();
         QCOMPARE(int(ZoomLevel), 3);
         QCOMPARE(v_->StatusBar1->Panels(2).Text(), QString("sized.bmp  "));
         QCOMPARE(v_->StatusBar1->Panels(3).Text(), kb + ", " + FormatGeneralDate(kModified) + "  ");
@@ -429,6 +438,7 @@ private slots:
         v_->mnuviewa_Click(3);
         const QString bad = write(pics_ + "bad.jpg", bytes);
         v_->Loadimage(bad);
+        settle();
         QCOMPARE(v_->Picture1.image.cacheKey(), shown);
         QCOMPARE(v_->InnerPict->Picture().cacheKey(), shown);
         QCOMPARE(v_->InnerPict->Width, 40 * 15.f);
@@ -450,6 +460,7 @@ private slots:
         open();
         const QImage source = checkerboard({149, 99});
         v_->Loadimage(write(pics_ + "checker.bmp", encoded(source, "bmp")));
+        settle();
         v_->ZoomIn(level);
         QCoreApplication::processEvents();
         const QImage shown = v_->InnerPict->grab().toImage().convertToFormat(QImage::Format_RGB32);

@@ -10,6 +10,7 @@
 #include "browser/Openers.h"
 #include "browser/frmMain.h"
 #include "kit/Forms.h"
+#include "kit/PictureService.h"
 #include "tools/frmWebView.h"
 
 namespace {
@@ -110,6 +111,7 @@ private slots:
         m->ListFiles();
         m->ListView1->SetSelectedRow(1);
         m->ShowImage();
+        PictureService::Instance().Settle();
         m->mnutoolsa_Click(10);
         auto* f = Forms::Find<frmWebView>();
         QVERIFY(f);

@@ -7,7 +7,7 @@
 #include "browser/Openers.h"
 #include "browser/frmMain.h"
 #include "kit/Forms.h"
-#include "kit/ScreenPictures.h"
+#include "kit/PictureService.h"
 #include "kit/Twips.h"
 #include "platform/PathText.h"
 #include "tools/CsvListing.h"
@@ -94,7 +94,9 @@ void WireTools(Openers& o) {
         f->Picture1.Picture = m->picsrc.image;
         if (m->picsrc.HasPicture() && m->picsrc.image.size() != m->picsrc.pixels)
             if (std::optional<Picture> p =
-                    ScreenPictureLoader().LoadTopLeft(m->picsrc.path, ScreenPixels())) {
+                    PictureService::Instance()
+                        .LoadNow(m->picsrc.path, PictureSizing::TopLeftPart(ScreenPixels()))
+                        .picture) {
                 f->Picture1.Picture = std::move(p->image);
                 f->Picture1.size = p->info.pixels;
             }

@@ -15,7 +15,6 @@
 #include "kit/PictureBox.h"
 #include "kit/PictureFit.h"
 #include "kit/Schema.h"
-#include "kit/ScreenPictures.h"
 #include "kit/Settings.h"
 #include "kit/StatusBar.h"
 #include "kit/Twips.h"
@@ -34,40 +33,67 @@ QString pixelText(const PictureHolder& pic) {
 void frmMain::ShowImage() {
     const int row = ListView1->SelectedRow();
     if (row < 0) return;
-    FileListModel* model = ListView1->Model();
-    const ListItem& item = model->Item(row);
+    const ListItem& item = ListView1->Model()->Item(row);
     if (item.Text == "..") {
+        previews_->Cancel();
+        unsetCursor();
         Image1->SetPicture(QImage());
         picsrc.Clear();
         for (LineControl* l : Line1) l->hide();
         return;
     }
-    stopwatch_.Reset();
     const QByteArray& path = item.RawKey;
-    // The picture named in panel 3 is not read again; names that are not
-    // valid UTF-8 can read the same for different files, so theirs are told
-    // apart by their bytes.
-    if (StatusBar1->Panels(3).Text() == GetFileName(item.Key) &&
+    // The picture on its way is not asked for again, nor a file of the name
+    // the status bar shows; names that are not valid UTF-8 can read the same
+    // for different files, so theirs are told apart by their bytes.
+    if (previews_->PendingPath() == path) return;
+    if (shownName_ == GetFileName(item.Key) &&
         (picsrc.path == path || (IsTextPath(picsrc.path) && IsTextPath(path))))
         return;
 
-    setCursor(Qt::WaitCursor);
-    PictureHolder next;
-    if (!LoadForArea(next, path, picdest->Width(), picdest->Height(),
-                     picdest->devicePixelRatioF())) {
-        unsetCursor();
-        return;
-    }
-    picsrc = std::move(next);
-    model->SetSubItem(row, 2, pixelText(picsrc));
-    if (auto when = Platform::files().FileDateTime(path))
-        model->SetSubItem(row, 3, FormatGeneralDate(*when));
+    stopwatch_.Reset();
+    refits_->Cancel();
+    setCursor(Qt::BusyCursor);
+    PictureSizing sizing =
+        PictureSizing::ForArea(picdest->Width(), picdest->Height(), picdest->devicePixelRatioF());
+    // Hidden behind the viewer or the slideshow, the picture they decode
+    // serves; a copy at the preview's size is made when this window shows.
+    sizing.anyCovering = !isVisible();
+    previews_->Request(path, sizing);
+}
+
+void frmMain::previewArrived(const PictureAnswer& answer) {
     unsetCursor();
+    // A file that cannot be read leaves the preview as it was.
+    if (!answer.picture) return;
+    picsrc.Take(answer.path, Picture(*answer.picture));
+    FileListModel* model = ListView1->Model();
+    const int row = ListView1->SelectedRow();
+    if (row >= 0 && model->Item(row).RawKey == answer.path) {
+        model->SetSubItem(row, 2, pixelText(picsrc));
+        if (auto when = Platform::files().FileDateTime(answer.path))
+            model->SetSubItem(row, 3, FormatGeneralDate(*when));
+    }
     CenterImage();
     picdest->repaint();
     const double seconds = stopwatch_.Elapsed() / 1000.0;
     StatusBar1->Panels(1).SetText("Image loaded in " + FormatNumber(seconds, "###.##") +
                                   " seconds");
+}
+
+void frmMain::refitPreview() {
+    if (!picsrc.HasPicture() || previews_->Pending()) return;
+    const PictureSizing sizing =
+        PictureSizing::ForArea(picdest->Width(), picdest->Height(), picdest->devicePixelRatioF());
+    const PictureInfo info{PictureType::Unknown, picsrc.pixels, picsrc.twips};
+    const QSize wanted = sizing.DecodeSize(info);
+    if (picsrc.image.width() > 2 * wanted.width() || picsrc.image.height() > 2 * wanted.height())
+        refits_->Request(picsrc.path, sizing);
+}
+
+void frmMain::showEvent(QShowEvent* e) {
+    Form::showEvent(e);
+    refitPreview();
 }
 
 void frmMain::CenterImage() {
@@ -85,7 +111,8 @@ void frmMain::CenterImage() {
     if (row >= 0) {
         const ListItem& item = ListView1->Model()->Item(row);
         const QByteArray& key = item.RawKey;
-        StatusBar1->Panels(3).SetText(GetFileName(item.Key));
+        shownName_ = GetFileName(item.Key);
+        StatusBar1->Panels(3).SetText(shownName_);
         const FileSystem& fs = Platform::files();
         const auto size = fs.FileLen(key);
         const auto when = fs.FileDateTime(key);

@@ -30,6 +30,17 @@ frmMain::frmMain() {
     UseSteadyLayouts();
     setObjectName("frmMain");
     setWindowTitle(kAppName);
+    previews_ = new PictureRequests(this);
+    connect(previews_, &PictureRequests::Ready, this,
+            [this](const PictureAnswer& a) { previewArrived(a); });
+    refits_ = new PictureRequests(this);
+    connect(refits_, &PictureRequests::Ready, this, [this](const PictureAnswer& a) {
+        // The same picture, sharper: nothing else about the preview changes.
+        if (a.picture && a.path == picsrc.path) {
+            picsrc.image = a.picture->image;
+            Image1->SetPicture(picsrc.image);
+        }
+    });
 
     Toolbar1 = new Toolbar(Client());
     Toolbar1->setObjectName("Toolbar1");

@@ -11,6 +11,7 @@
 #include "kit/Form.h"
 #include "kit/MenuArray.h"
 #include "kit/PictureHolder.h"
+#include "kit/PictureService.h"
 
 class FolderTreeview;
 class FileListView;
@@ -98,6 +99,7 @@ public:
     void ListView1_MouseUp(int Button, int Shift, float x, float y);
 
     // The preview.
+    // Asks for the selected file's picture; it is shown when it arrives.
     void ShowImage();
     void CenterImage();
     void Set3d();
@@ -133,8 +135,15 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
 
 private:
+    // The preview's picture arrived: it is taken, measured and shown.
+    void previewArrived(const PictureAnswer& answer);
+    // Shown again after a hidden spell, the preview holds a larger picture
+    // than it shows: a copy at its size replaces it.
+    void refitPreview();
+
     void buildMenus();
     void buildToolbar1();
     void dispatch(const QString& array, int index);
@@ -144,6 +153,9 @@ private:
     // Items found by AddFiles, added to the list together.
     QVector<ListItem> pending_;
     CStopWatch stopwatch_;
+    PictureRequests* previews_;
+    QString shownName_;  // the file name the status bar shows the picture of
+    PictureRequests* refits_;
     QHash<QString, MenuArray> menus_;
     bool inResize_ = false;
 };

@@ -33,6 +33,9 @@ const char* const kTabs[8] = {"BMP", "CUR", "DIB", "EMF", "GIF", "ICO", "JPG", "
 frmFind::frmFind() {
     setObjectName("frmFind");
     setWindowTitle("Image Hound");
+    previews_ = new PictureRequests(this);
+    connect(previews_, &PictureRequests::Ready, this,
+            [this](const PictureAnswer& a) { previewArrived(a); });
     resize(PxX(12000), PxY(7800));
 
     Toolbar1 = new Toolbar(this);
@@ -196,12 +199,16 @@ void frmFind::ShowImage() {
     picsrc.Clear();
     for (LineControl* l : Line1) l->hide();
     stopwatch_.Reset();
-    setCursor(Qt::WaitCursor);
+    setCursor(Qt::BusyCursor);
     const QByteArray path = ShownRaw.isEmpty() ? PathBytes(ShownFile) : ShownRaw;
-    const bool loaded = LoadForArea(picsrc, path, picdest->Width(), picdest->Height(),
-                                    picdest->devicePixelRatioF());
+    previews_->Request(path, PictureSizing::ForArea(picdest->Width(), picdest->Height(),
+                                                    picdest->devicePixelRatioF()));
+}
+
+void frmFind::previewArrived(const PictureAnswer& answer) {
     unsetCursor();
-    if (!loaded) return;
+    if (!answer.picture) return;
+    picsrc.Take(answer.path, Picture(*answer.picture));
     CenterImage();
     picdest->repaint();
     StatusBar1->Panels(2).SetText(

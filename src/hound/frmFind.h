@@ -12,6 +12,7 @@
 
 #include "kit/CStopWatch.h"
 #include "kit/PictureHolder.h"
+#include "kit/PictureService.h"
 #include "platform/FolderReader.h"
 
 class ImageControl;
@@ -106,6 +107,7 @@ private:
     void flushResults(bool now);
     void placeLists();
     void setCursorBusy(Qt::CursorShape shape);
+    void previewArrived(const PictureAnswer& answer);
 
     ResultListModel* models_[8];
     QPointer<QFileDialog> chooser_;   // the folder chooser while a search uses it
@@ -118,4 +120,5 @@ private:
     QString simpleText_;
     QElapsedTimer painted_;  // since the status and lists were last shown
     CStopWatch stopwatch_;
+    PictureRequests* previews_;
 };

@@ -3,25 +3,11 @@
 #include "kit/DoEvents.h"
 #include "kit/ImageControl.h"
 #include "kit/Schema.h"
-#include "kit/ScreenPictures.h"
 #include "kit/Settings.h"
 #include "kit/Twips.h"
 
 namespace {
 constexpr float kMargin = 210;
-
-// How many pixels to decode for a picture shown at `shown` pixels: a JPEG at
-// the whole DCT step that covers it, other pictures at twice the shown size
-// within the screen, so a later resize can reuse the copy.
-QSize decodeSize(const PictureInfo& info, QSize shown) {
-    shown = shown.expandedTo(QSize(1, 1));
-    if (info.type == PictureType::Jpeg)
-        return PictureLoader::JpegDecodeSize(info.pixels,
-                                             PictureLoader::FitWithin(info.pixels, shown));
-    const ScreenMetrics& s = Platform::screen();
-    const QSize screen(PxX(s.ScreenWidth()), PxY(s.ScreenHeight()));
-    return PictureLoader::FitWithin(info.pixels, (shown * 2).boundedTo(screen.expandedTo(shown)));
-}
 }  // namespace
 
 FitLayout FitPicture(float w, float h, float A, float B) {
@@ -34,20 +20,6 @@ FitLayout FitPicture(float w, float h, float A, float B) {
         h = B - kMargin;
     }
     return {(A - w) / 2, (B - h) / 2, w, h};
-}
-
-bool LoadForArea(PictureHolder& pic, const QByteArray& path, float areaW, float areaH,
-                 qreal deviceRatio) {
-    const PictureLoader l = ScreenPictureLoader(PictureLimits::Preview());
-    const std::optional<PictureInfo> info = l.Probe(path);
-    if (!info) return false;
-    const FitLayout at =
-        FitPicture(float(info->twips.width()), float(info->twips.height()), areaW, areaH);
-    const QSize shown = (QSizeF(PxX(at.w), PxY(at.h)) * deviceRatio).toSize();
-    std::optional<Picture> p = l.Load(path, decodeSize(*info, shown), nullptr, &*info);
-    if (!p) return false;
-    pic.Take(path, std::move(*p));
-    return true;
 }
 
 void CountView() {

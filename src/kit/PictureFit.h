@@ -18,12 +18,6 @@ struct FitLayout {
 // keeps its size.
 FitLayout FitPicture(float w, float h, float A, float B);
 
-// Reads path into pic for an area of areaW x areaH twips, decoding only what
-// the fitted picture shows on a screen of deviceRatio device pixels to a
-// logical one. pic is left as it was when the file cannot be loaded.
-bool LoadForArea(PictureHolder& pic, const QByteArray& path, float areaW, float areaH,
-                 qreal deviceRatio);
-
 // One more image viewed ("Browser Options"/"Odometer"): a 16-bit count that
 // stops at its largest value.
 void CountView();

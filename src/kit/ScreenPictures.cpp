@@ -7,7 +7,3 @@ PictureLoader ScreenPictureLoader(PictureLimits limits) {
     const ScreenMetrics& s = Platform::screen();
     return PictureLoader(s.TwipsPerPixelX(), s.TwipsPerPixelY(), limits);
 }
-
-std::optional<Picture> LoadHeldWhole(const QByteArray& path) {
-    return ScreenPictureLoader().Load(path, kMaxHeld);
-}

@@ -12,6 +12,7 @@
 namespace {
 
 constexpr char kHelperName[] = "kvoview-metafile";
+constexpr int kCancelPollMs = 20;
 
 bool isExecutable(const QString& path) {
     const QFileInfo info(path);
@@ -79,6 +80,7 @@ std::optional<qint64> MetafileRenderer::run(const QStringList& args, const QByte
     process.setArguments(QStringList{"--cpu-ms", QString::number(cpuMs_)} + args);
     process.setStandardErrorFile(QProcess::nullDevice());
     const QDeadlineTimer deadline(timeoutMs_);
+    if (cancel_ && cancel_->load()) return {};
     process.start();
     if (!process.waitForStarted(int(deadline.remainingTime()))) {
         stop(process);
@@ -102,11 +104,12 @@ std::optional<qint64> MetafileRenderer::run(const QStringList& args, const QByte
             received += n;
             continue;
         }
-        if (deadline.hasExpired()) {
+        if (deadline.hasExpired() || (cancel_ && cancel_->load())) {
             stop(process);
             return {};
         }
-        process.waitForReadyRead(int(deadline.remainingTime()));
+        // Short waits, so a cancel is seen within a few milliseconds.
+        process.waitForReadyRead(int(qMin<qint64>(deadline.remainingTime(), kCancelPollMs)));
     }
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) return {};
     return received;

@@ -5,6 +5,7 @@
 #include <QSizeF>
 #include <QString>
 
+#include <atomic>
 #include <optional>
 #include <utility>
 
@@ -28,6 +29,10 @@ public:
                               int cpuMs = kMaxCpuMs)
         : helper_(std::move(helper)), timeoutMs_(timeoutMs), cpuMs_(cpuMs) {}
 
+    // While *cancel is true the helper is killed and nothing is returned: a
+    // request that nobody waits for any more stops costing processor time.
+    void SetCancel(const std::atomic<bool>* cancel) { cancel_ = cancel; }
+
     // The metafile drawn to fill exactly size, on a transparent background.
     std::optional<QImage> Render(const QByteArray& data, PictureType type, QSize size) const;
 
@@ -49,4 +54,5 @@ private:
     QString helper_;
     int timeoutMs_;
     int cpuMs_;
+    const std::atomic<bool>* cancel_ = nullptr;
 };

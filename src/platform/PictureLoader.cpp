@@ -82,10 +82,16 @@ bool selectBestIcon(QImageReader& reader, QByteArrayView head) {
 // covers the size asked for; Qt then scales the rest of the way.
 // Qt's own cap on one image allocation (128 MB by default) would refuse a full
 // decode of a large photo; our limits are checked before any decode, so the
-// cap only needs to let through what they allow.
-void allowAllocationsUpTo(qint64 pixels) {
-    const qint64 megabytes = pixels * 4 / (1024 * 1024) + 1;
-    QImageReader::setAllocationLimit(int(qMin<qint64>(megabytes, std::numeric_limits<int>::max())));
+// cap only needs to let through what the default limits allow. It is one
+// setting for the whole process, set once: loads run on several threads.
+void allowLargeAllocations() {
+    static const bool set = [] {
+        const qint64 megabytes = PictureLimits().maxPixels * 4 / (1024 * 1024) + 1;
+        QImageReader::setAllocationLimit(
+            int(qMin<qint64>(megabytes, std::numeric_limits<int>::max())));
+        return true;
+    }();
+    (void)set;
 }
 
 }  // namespace
@@ -95,6 +101,13 @@ PictureLoader::PictureLoader(float twipsPerPixelX, float twipsPerPixelY, Picture
       twipsPerPixelY_(twipsPerPixelY),
       limits_(limits),
       helper_(MetafileRenderer::FindHelper()) {}
+
+std::optional<PictureLoader::Stamp> PictureLoader::StampOf(const QByteArray& path) {
+    struct stat st {};
+    if (::stat(path.constData(), &st) != 0) return {};
+    return Stamp{qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
+                 qint64(st.st_size)};
+}
 
 QSize PictureLoader::JpegDecodeSize(QSize full, QSize target) {
     int denominator = 8;
@@ -238,8 +251,9 @@ std::optional<PictureInfo> PictureLoader::metafileInfo(const QByteArray& data, P
     if (!twips && type == PictureType::Wmf) {
         const auto layout = PictureFormat::wmfLayout(data);
         if (!layout || layout->placeable) return fail<PictureInfo>(error, PictureError::Damaged);
-        twips = MetafileRenderer(helper_, limits_.metafileTimeoutMs, limits_.metafileCpuMs)
-                    .MeasureWmf(data);
+        MetafileRenderer renderer(helper_, limits_.metafileTimeoutMs, limits_.metafileCpuMs);
+        renderer.SetCancel(cancel_);
+        twips = renderer.MeasureWmf(data);
         if (!twips) return fail<PictureInfo>(error, PictureError::RendererFailed);
     }
     if (!twips) return fail<PictureInfo>(error, PictureError::Damaged);
@@ -319,7 +333,7 @@ std::optional<QImage> PictureLoader::decodeBitmap(QImageReader& reader, const Pi
     if (tooLarge || !withinLimits(working)) return fail<QImage>(error, PictureError::TooLarge);
     if (!complete) return fail<QImage>(error, PictureError::Damaged);
 
-    allowAllocationsUpTo(limits_.maxPixels);
+    allowLargeAllocations();
     if (part.isValid()) {
         if (target != full) reader.setClipRect(QRect(QPoint(0, 0), target));
     } else if (target != full) {
@@ -341,7 +355,8 @@ std::optional<QImage> PictureLoader::renderMetafile(const QByteArray& data, cons
     }
     if (data.size() > MetafileRenderer::kMaxInputBytes)
         return fail<QImage>(error, PictureError::TooLarge);
-    const MetafileRenderer renderer(helper_, limits_.metafileTimeoutMs, limits_.metafileCpuMs);
+    MetafileRenderer renderer(helper_, limits_.metafileTimeoutMs, limits_.metafileCpuMs);
+    renderer.SetCancel(cancel_);
     auto image = renderer.Render(data, info.type, target);
     if (!image) return fail<QImage>(error, PictureError::RendererFailed);
     return image;

@@ -6,6 +6,7 @@
 #include <QSizeF>
 #include <QString>
 
+#include <atomic>
 #include <optional>
 
 #include "platform/PictureFormat.h"
@@ -70,6 +71,19 @@ public:
     // Another helper program than the one MetafileRenderer::findHelper finds.
     void SetMetafileHelper(const QString& path) { helper_ = path; }
 
+    // While *cancel is true a metafile's helper is killed and the load fails:
+    // set from another thread when the picture is no longer wanted.
+    void SetCancel(const std::atomic<bool>* cancel) { cancel_ = cancel; }
+
+    // What tells one version of a file from another without reading it:
+    // its modification time and size. Empty when the file cannot be read.
+    struct Stamp {
+        qint64 modifiedNs = 0;
+        qint64 size = -1;
+        bool operator==(const Stamp&) const = default;
+    };
+    static std::optional<Stamp> StampOf(const QByteArray& path);
+
     // Paths are the file's bytes, or their PathText; see FileSystem.h.
 
     // Type and natural size from the header only. A picture that probes
@@ -124,4 +138,5 @@ private:
     float twipsPerPixelY_;
     PictureLimits limits_;
     QString helper_;
+    const std::atomic<bool>* cancel_ = nullptr;
 };

@@ -41,6 +41,9 @@ frmshow::frmshow() {
     setObjectName("frmshow");
     setWindowTitle("Slideshow");
     setAccessibleName("Slideshow");
+    slides_ = new PictureRequests(this);
+    connect(slides_, &PictureRequests::Ready, this,
+            [this](const PictureAnswer& a) { slideArrived(a); });
     setAutoFillBackground(true);
     QPalette p = palette();
     p.setColor(QPalette::Window, Qt::black);
@@ -119,7 +122,7 @@ void frmshow::Form_Load() {
         }
     }
     if (!unloaded_) {
-        BuildCaption();
+        captionWhenShown();
         Timer1->start();
     }
     if (--loading_ == 0 && deleteWhenLoaded_) deleteLater();
@@ -136,13 +139,42 @@ void frmshow::List1_Click() {
     // An empty name (the parent entry) is an empty picture; a file that
     // cannot be read leaves the last picture, shown again.
     if (path.isEmpty()) {
+        slides_->Cancel();
         Picture1.Clear();
-    } else {
-        PictureHolder next;
-        if (LoadForArea(next, path, FrameWidth(this), FrameHeight(this), devicePixelRatioF()))
-            Picture1 = std::move(next);
+        CenterImage(Picture1);
+        return;
     }
+    slides_->Request(path, slideSizing());
+}
+
+PictureSizing frmshow::slideSizing() const {
+    return PictureSizing::ForArea(FrameWidth(this), FrameHeight(this), devicePixelRatioF());
+}
+
+void frmshow::slideArrived(const PictureAnswer& answer) {
+    if (answer.picture) Picture1.Take(answer.path, Picture(*answer.picture));
     CenterImage(Picture1);
+    if (captionDue_) {
+        captionDue_ = false;
+        BuildCaption();
+    }
+    const int next = nextIndex();
+    if (next >= 0 && !List1.raw.value(next).isEmpty())
+        slides_->Preload(List1.raw.value(next), slideSizing());
+}
+
+int frmshow::nextIndex() const {
+    const int n = List1.ListCount(), i = List1.ListIndex;
+    if (Sequence == 0) return i < n - 1 ? i + 1 : (Looping == 1 ? 0 : -1);
+    if (Sequence == 1) return i > 0 ? i - 1 : (Looping == 1 ? n - 1 : -1);
+    return -1;  // a random order draws its next entry when it is due
+}
+
+void frmshow::captionWhenShown() {
+    if (slides_->Pending())
+        captionDue_ = true;
+    else
+        BuildCaption();
 }
 
 void frmshow::CenterImage(const PictureHolder& pic) {
@@ -196,7 +228,7 @@ void frmshow::Timer1_Timer() {
         doreverse();
     else if (Sequence == 2)
         dorandom();
-    BuildCaption();
+    captionWhenShown();
 }
 
 void frmshow::BuildCaption() {

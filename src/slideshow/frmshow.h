@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "kit/PictureHolder.h"
+#include "kit/PictureService.h"
 
 class ImageControl;
 class QLabel;
@@ -68,6 +69,16 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
 
 private:
+    // The slide's picture arrived: shown, captioned, and the next one read ahead.
+    void slideArrived(const PictureAnswer& answer);
+    // The caption is built when the slide on its way is shown.
+    void captionWhenShown();
+    // The entry the timer shows next, when the order says which.
+    int nextIndex() const;
+    PictureSizing slideSizing() const;
+
+    PictureRequests* slides_;
+    bool captionDue_ = false;
     int loading_ = 0;  // inside Form_Load's yields
     bool deleteWhenLoaded_ = false;
     bool unloaded_ = false;

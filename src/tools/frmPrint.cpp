@@ -10,7 +10,7 @@
 #include <cmath>
 
 #include "kit/Forms.h"
-#include "kit/ScreenPictures.h"
+#include "kit/PictureService.h"
 #include "kit/Twips.h"
 #include "platform/PathText.h"
 #include "platform/Platform.h"
@@ -68,7 +68,8 @@ void frmPrint::Loadimage(const QString& strfilename, const QByteArray& rawPath) 
     const ScreenMetrics& s = Platform::screen();
     const QSize page(int(std::ceil(area->width() / s.TwipsPerPixelX())),
                      int(std::ceil(area->height() / s.TwipsPerPixelY())));
-    std::optional<Picture> p = ScreenPictureLoader().LoadTopLeft(path, page);
+    std::optional<Picture> p =
+        PictureService::Instance().LoadNow(path, PictureSizing::TopLeftPart(page)).picture;
     if (!p) return;
     const QSize whole = p->info.pixels;
     const QSize kept = page.boundedTo(whole);

@@ -17,8 +17,8 @@
 #include "browser/frmMain.h"
 #include "kit/DoEvents.h"
 #include "kit/Helpers.h"
+#include "kit/PictureService.h"
 #include "kit/Schema.h"
-#include "kit/ScreenPictures.h"
 #include "kit/Settings.h"
 #include "kit/Twips.h"
 #include "platform/PathText.h"
@@ -104,13 +104,15 @@ void frmconvert::convertfiles() {
     const QStringList keys = paths_->stringList();
     ProgressBar1->setRange(0, std::max(int(keys.size()) - 1, 0));
     ProgressBar1->setValue(0);
-    const PictureLoader loader = ScreenPictureLoader();
+    const PictureSizing fullSize = PictureSizing::FullSize();
     for (int i = 0; i < keys.size() && i < int(raw_.size()); ++i) {
         if (!KeepGoing) return;
         // A file that cannot be read writes nothing: no picture of the
         // previous file may stand in for it.
         Image1 = QImage();
-        if (std::optional<Picture> p = loader.Load(raw_[i])) Image1 = std::move(p->image);
+        if (std::optional<Picture> p =
+                PictureService::Instance().LoadNow(raw_[i], fullSize).picture)
+            Image1 = std::move(p->image);
         const QString folder = FolderTreeview1->SelectedFolder().Path();
         if (!Image1.isNull() && !folder.isEmpty())
             SaveBmpAtomically(Image1, OutputPath(folder, PathText(raw_[i])));

@@ -104,6 +104,15 @@ void frmScroll::stepTo(int i, int next) {
     const ListItem& item = m->Item(next - 1);
     Loadimage(item.Key, item.RawKey);
     sizeit();
+    preloadBeyond(i, next);
+}
+
+void frmScroll::preloadBeyond(int i, int next) {
+    const int beyond = next + (next - i);
+    FileListModel* m = list()->Model();
+    if (beyond < 1 || beyond > m->Count()) return;
+    const ListItem& item = m->Item(beyond - 1);
+    if (item.Text != "..") pictures_->Preload(item.RawKey, PictureSizing::HeldWhole());
 }
 
 void frmScroll::ShowNext() {

@@ -27,17 +27,6 @@
 #include "viewer/ZoomSurface.h"
 
 namespace {
-// Reads the picture once, at natural size within the cap. A larger one is
-// still shown at its zoom factor times its natural size, with less detail at
-// the higher zooms: every zoom step draws from this one copy, and a
-// 12000 x 9000 photo held whole would take 432 MB.
-bool loadPicture(PictureHolder& pic, const QByteArray& path) {
-    std::optional<Picture> p = LoadHeldWhole(path);
-    if (!p) return false;
-    pic.Take(path, std::move(*p));
-    return true;
-}
-
 // A number in plain decimal form, up to 15 significant digits, no trailing zeros.
 QString plainNumber(double v) {
     return QString::number(v, 'g', 15).replace('.', QLocale().decimalPoint());
@@ -51,6 +40,9 @@ double ZoomFactor(int level) {
 
 frmScroll::frmScroll() {
     setObjectName("frmScroll");
+    pictures_ = new PictureRequests(this);
+    connect(pictures_, &PictureRequests::Ready, this,
+            [this](const PictureAnswer& a) { pictureArrived(a); });
 
     Toolbar1 = new Toolbar(Client());
     Toolbar1->setObjectName("Toolbar1");
@@ -112,28 +104,40 @@ void frmScroll::Form_Load() {
 void frmScroll::Loadimage(const QString& strfilename, const QByteArray& rawPath) {
     if (!stopwatch_) stopwatch_.emplace();
     stopwatch_->Reset();
-    const QByteArray path = rawPath.isEmpty() ? PathBytes(strfilename) : rawPath;
+    loadingName_ = strfilename;
+    // Read once, at natural size within the cap. A larger picture is still
+    // shown at its zoom factor times its natural size, with less detail at
+    // the higher zooms: every zoom step draws from this one copy, and a
+    // 12000 x 9000 photo held whole would take 432 MB.
+    pictures_->Request(rawPath.isEmpty() ? PathBytes(strfilename) : rawPath,
+                       PictureSizing::HeldWhole());
+}
+
+void frmScroll::pictureArrived(const PictureAnswer& answer) {
     // A file that cannot be read leaves the picture as it was; the surface is
     // given that picture again, unzoomed.
-    PictureHolder next;
-    if (loadPicture(next, path)) Picture1 = std::move(next);
+    if (answer.picture) Picture1.Take(answer.path, Picture(*answer.picture));
     InnerPict->SetPicture(Picture1.image);
     InnerPict->Move(InnerPict->Left, InnerPict->Top, Picture1.Width(), Picture1.Height());
-    if (!InnerPict->HasPicture()) return;
-    ZoomLevel = 3;
-
-    StatusBar1->Panels(2).SetText(GetFileName(StripNul(strfilename)) + "  ");
-    const FileSystem& fs = Platform::files();
-    const auto size = fs.FileLen(path);
-    const auto when = fs.FileDateTime(path);
-    if (size && when)
-        StatusBar1->Panels(3).SetText(FormatNumber(double(*size) / 1024, "###,###,##0.#") + " KB" +
-                                      ", " + FormatGeneralDate(*when) + "  ");
-    StatusBar1->Panels(4).SetText(PixelText(InnerPict->Width, InnerPict->Height) + "  ");
-    setWindowTitle("Kvo View Viewer - " + strfilename);
-    DoEvents();
-    StatusBar1->Panels(1).SetText("Image loaded in " + plainNumber(stopwatch_->Elapsed() / 1000.0) +
-                                  " seconds");
+    if (InnerPict->HasPicture()) {
+        ZoomLevel = 3;
+        const QString& strfilename = loadingName_;
+        StatusBar1->Panels(2).SetText(GetFileName(StripNul(strfilename)) + "  ");
+        const FileSystem& fs = Platform::files();
+        const auto size = fs.FileLen(answer.path);
+        const auto when = fs.FileDateTime(answer.path);
+        if (size && when)
+            StatusBar1->Panels(3).SetText(FormatNumber(double(*size) / 1024, "###,###,##0.#") +
+                                          " KB" + ", " + FormatGeneralDate(*when) + "  ");
+        StatusBar1->Panels(4).SetText(PixelText(InnerPict->Width, InnerPict->Height) + "  ");
+        setWindowTitle("Kvo View Viewer - " + strfilename);
+        // The time from the request to the picture painted.
+        sizeit();
+        InnerPict->repaint();
+        StatusBar1->Panels(1).SetText("Image loaded in " +
+                                      plainNumber(stopwatch_->Elapsed() / 1000.0) + " seconds");
+    }
+    sizeit();
 }
 
 void frmScroll::DoZoom(bool IsPlus) {

@@ -8,6 +8,7 @@
 #include "kit/Form.h"
 #include "kit/MenuArray.h"
 #include "kit/PictureHolder.h"
+#include "kit/PictureService.h"
 
 class PictureBox;
 class ScrollBar;
@@ -96,7 +97,13 @@ private:
     void stepTo(int i, int next);
     void layoutBars();
     void closeViewer();
+    // The picture Loadimage asked for arrived: shown unzoomed, with its facts.
+    void pictureArrived(const PictureAnswer& answer);
+    // Reads the list's next picture in the direction of travel ahead.
+    void preloadBeyond(int i, int next);
 
     QHash<QString, MenuArray> menus_;
     std::optional<CStopWatch> stopwatch_;
+    PictureRequests* pictures_;
+    QString loadingName_;  // the name Loadimage was given, for the panels and title
 };
