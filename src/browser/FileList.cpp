@@ -8,11 +8,13 @@
 #include "browser/FileListModel.h"
 #include "browser/FileListView.h"
 #include "browser/FolderTreeview.h"
+#include "browser/Icons.h"
 #include "browser/Openers.h"
 #include "browser/Switches.h"
 #include "browser/frmMain.h"
 #include "kit/Helpers.h"
 #include "kit/ImageControl.h"
+#include "kit/PictureTypes.h"
 #include "kit/Schema.h"
 #include "kit/Settings.h"
 #include "kit/StatusBar.h"
@@ -23,20 +25,6 @@
 #include "platform/Shell.h"
 
 namespace {
-struct FileType {
-    bool* shown;
-    const char* pattern;
-    int image;
-    int extensionLength;
-};
-
-// The listing order of the picture types.
-const FileType kFileTypes[] = {
-    {&ShowBMP, "*.bmp", 1, 4},   {&ShowGIF, "*.gif", 2, 4}, {&ShowJPG, "*.jpg", 3, 4},
-    {&ShowJPEG, "*.jpeg", 3, 5}, {&ShowDIB, "*.dib", 4, 4}, {&ShowCUR, "*.cur", 5, 4},
-    {&ShowICO, "*.ico", 6, 4},   {&ShowEMF, "*.emf", 7, 4}, {&ShowWMF, "*.wmf", 8, 4},
-};
-
 // Picks the names a pattern matches. "*.jpg" and the like compare the
 // name's end directly, which is what the wildcard match comes to and keeps a
 // folder of many files fast.
@@ -70,14 +58,15 @@ void frmMain::ListFiles() {
     model->Clear();
     ListItem parent;
     parent.Text = "..";
-    parent.Image = 9;
+    parent.Image = Icons::ParentImage;
     model->AddItems({parent});
 
     // One read of the folder serves every type.
     listing_.clear();
     Platform::files().ListDirectory(CurrentFolder, &listing_);
-    for (const FileType& t : kFileTypes)
-        if (*t.shown) AddFiles(t.pattern, t.image, t.extensionLength);
+    for (const PictureTypes::Row* t : PictureTypes::InListOrder())
+        if (PictureTypes::Shown(*t))
+            AddFiles(PictureTypes::Pattern(*t), t->listImage, int(t->extension.size()) + 1);
     // The list sorts once, for all types together.
     model->AddItems(std::move(pending_));
     pending_.clear();

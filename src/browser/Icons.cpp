@@ -10,6 +10,8 @@
 #include <functional>
 #include <utility>
 
+#include "kit/PictureTypes.h"
+
 namespace {
 QIcon stdIcon(QStyle::StandardPixmap sp) {
     return QApplication::style()->standardIcon(sp);
@@ -262,12 +264,10 @@ QIcon Icons::Drive(int image) {
 }
 
 QIcon Icons::ListImage(int image) {
-    static const char* names[] = {"BMP", "GIF", "JPG", "DIB", "CUR", "ICO", "EMF", "WMF"};
-    static const QColor colors[] = {
-        QColor(40, 100, 180),  QColor(150, 60, 160), QColor(200, 90, 30), QColor(40, 130, 130),
-        QColor(100, 100, 100), QColor(180, 140, 20), QColor(60, 140, 60), QColor(120, 80, 40)};
-    if (image >= 1 && image <= 8) return typeIcon(names[image - 1], colors[image - 1]);
-    if (image == 9) return stdIcon(QStyle::SP_FileDialogToParent);
+    if (const PictureTypes::Row* type = PictureTypes::ListImageOwner(image))
+        return typeIcon(QString::fromLatin1(type->name.data(), type->name.size()),
+                        QColor(QRgb(type->listColour)));
+    if (image == ParentImage) return stdIcon(QStyle::SP_FileDialogToParent);
     return stdIcon(QStyle::SP_FileIcon);
 }
 

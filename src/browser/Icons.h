@@ -53,7 +53,9 @@ QIcon Get(Pic pic);
 // Drive and favourite buttons: 1 floppy, 2 removable, 3 fixed, 4 CD-ROM,
 // 5 network, 6 RAM disk, 7 favourite folder.
 QIcon Drive(int image);
-// File list images: 1 bmp, 2 gif, 3 jpeg, 4 dib, 5 cur, 6 ico, 7 emf, 8 wmf, 9 parent.
+// File list images: each picture type's (its name on its colour, by the
+// types' table) and the parent entry's.
+inline constexpr int ParentImage = 9;
 QIcon ListImage(int image);
 // The product artwork of the splash window (437 x 87 pixels).
 QPixmap SplashArt();

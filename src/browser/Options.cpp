@@ -4,6 +4,7 @@
 #include "browser/FolderTreeview.h"
 #include "browser/Switches.h"
 #include "browser/frmMain.h"
+#include "kit/PictureTypes.h"
 #include "kit/Schema.h"
 #include "kit/Settings.h"
 
@@ -26,15 +27,8 @@ void setExtendedBit(FileListView* list, quint32 bit, bool on) {
 }  // namespace
 
 void DoFileTypes() {
-    loadFlag(ShowBMP, Keys::ShowBMP);
-    loadFlag(ShowDIB, Keys::ShowDIB);
-    loadFlag(ShowGIF, Keys::ShowGIF);
-    loadFlag(ShowJPG, Keys::ShowJPG);
-    loadFlag(ShowJPEG, Keys::ShowJPEG);
-    loadFlag(ShowICO, Keys::ShowICO);
-    loadFlag(ShowCUR, Keys::ShowCUR);
-    loadFlag(ShowWMF, Keys::ShowWMF);
-    loadFlag(ShowEMF, Keys::ShowEMF);
+    for (const PictureTypes::Row& type : PictureTypes::kRows)
+        loadFlag(PictureTypes::Shown(type), PictureTypes::SettingKey(type));
 }
 
 void DoGeneral() {

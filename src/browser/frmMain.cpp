@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QMenuBar>
 #include <QScreen>
+#include <algorithm>
 #include <utility>
 
 #include "browser/FileListModel.h"
@@ -17,6 +18,7 @@
 #include "kit/Forms.h"
 #include "kit/ImageControl.h"
 #include "kit/PictureBox.h"
+#include "kit/PictureTypes.h"
 #include "kit/Schema.h"
 #include "kit/Settings.h"
 #include "kit/Splitter.h"
@@ -60,7 +62,8 @@ frmMain::frmMain() {
     ListView1->setObjectName("ListView1");
     ListView1->SetAccessibleName(tr("Files"));
     QVector<QIcon> listImages;
-    for (int i = 1; i <= 9; ++i) listImages << Icons::ListImage(i);
+    const int images = std::max(Icons::ParentImage, PictureTypes::LastListImage());
+    for (int i = 1; i <= images; ++i) listImages << Icons::ListImage(i);
     ListView1->Model()->SetImages(listImages);
     picdest = new PictureBox;
     picdest->setObjectName("picdest");

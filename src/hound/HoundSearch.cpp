@@ -1,65 +1,31 @@
 // The image search: a depth-first walk of a folder tree that sorts image
-// files into the eight result lists by the ending of their names.
+// files into the result lists, one a tab, by the ending of their names.
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
 
-#include "browser/Switches.h"
 #include "browser/frmMain.h"
 #include "hound/ResultListModel.h"
 #include "hound/frmFind.h"
 #include "kit/DoEvents.h"
 #include "kit/Helpers.h"
+#include "kit/PictureTypes.h"
 #include "kit/StatusBar.h"
 #include "kit/TabStrip.h"
 #include "platform/PathText.h"
 
 namespace {
-// Endings in the order they are tested, and the list each one picks.
-struct Ending {
-    const char* text;
-    int list;
-};
-constexpr Ending kEndings[] = {{".bmp", 0}, {".cur", 1}, {".dib", 2}, {".emf", 3}, {".gif", 4},
-                               {".ico", 5}, {".jpg", 6}, {"jpeg", 6}, {".wmf", 7}};
-
 // The status text and the lists are shown at most this often during a walk.
 constexpr qint64 kPaintMs = 16;
 }  // namespace
 
 int ImageListOf(QByteArrayView name) {
-    if (name.size() < 4) return -1;  // no four-letter ending equals a shorter name
-    char e[4];
-    for (int i = 0; i < 4; ++i) {
-        const char c = name[name.size() - 4 + i];
-        e[i] = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-    }
-    for (const Ending& x : kEndings)
-        if (std::equal(e, e + 4, x.text)) return x.list;
-    return -1;
+    return PictureTypes::HoundTabOf(name);
 }
 
 bool ImageListSwitch(int list) {
-    switch (list) {
-        case 0:
-            return ShowBMP;
-        case 1:
-            return ShowCUR;
-        case 2:
-            return ShowDIB;
-        case 3:
-            return ShowEMF;
-        case 4:
-            return ShowGIF;
-        case 5:
-            return ShowICO;
-        case 6:
-            return ShowJPG;
-        case 7:
-            return ShowWMF;
-        default:
-            return false;
-    }
+    const auto& tabs = PictureTypes::HoundTabs();
+    return list >= 0 && list < int(tabs.size()) && PictureTypes::Shown(*tabs[list].owner);
 }
 
 QString frmFind::BrowseForFolder(const QString& DialogTitle) {
@@ -93,7 +59,7 @@ void frmFind::flushResults(bool now) {
     // During the walk only the list in view is brought up to date; the
     // others catch up when their tab is chosen or the search ends.
     const int inView = TabStrip1->currentIndex();
-    for (int i = 0; i < 8; ++i)
+    for (int i = 0; i < int(models_.size()); ++i)
         if (now || i == inView) models_[i]->Flush();
     StatusBar1->Panels(1).SetText(simpleText_);
 }
@@ -111,9 +77,9 @@ void frmFind::findfiles(const QString& startFolder) {
     FoundCount = 0;
     setCursor(Qt::BusyCursor);
     Searching = true;
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < int(models_.size()); ++i) {
         models_[i]->Clear();
-        TabStrip1->setTabText(i, TabStrip1->tabText(i).left(3));
+        TabStrip1->setTabText(i, PictureTypes::HoundTabs()[i].caption);  // no count
     }
     // Each search has its own reader and visited set; a search started inside
     // this one's yield leaves these alone.
@@ -136,9 +102,9 @@ void frmFind::findfiles(const QString& startFolder) {
         Searching = false;
         unsetCursor();
         flushResults(true);
-        for (int i = 0; i < 8; ++i)
-            TabStrip1->setTabText(
-                i, TabStrip1->tabText(i).left(3) + QString(" (%1)").arg(models_[i]->ListCount()));
+        for (int i = 0; i < int(models_.size()); ++i)
+            TabStrip1->setTabText(i, PictureTypes::HoundTabs()[i].caption +
+                                         QString(" (%1)").arg(models_[i]->ListCount()));
         SetSimpleText(QString::number(FoundCount) +
                       " images were found for your query under the folder " + startFolder + ".");
         setWindowTitle("Image Hound");

@@ -18,6 +18,7 @@
 #include "kit/NumberFormat.h"
 #include "kit/PictureBox.h"
 #include "kit/PictureFit.h"
+#include "kit/PictureTypes.h"
 #include "kit/Splitter.h"
 #include "kit/StatusBar.h"
 #include "kit/TabStrip.h"
@@ -25,10 +26,6 @@
 #include "kit/Twips.h"
 #include "kit/WindowGeometry.h"
 #include "platform/PathText.h"
-
-namespace {
-const char* const kTabs[8] = {"BMP", "CUR", "DIB", "EMF", "GIF", "ICO", "JPG", "WMF"};
-}  // namespace
 
 frmFind::frmFind() {
     setObjectName("frmFind");
@@ -62,12 +59,13 @@ frmFind::frmFind() {
     TabStrip1 = new TabStrip(Picture1);
     TabStrip1->setObjectName("TabStrip1");
     TabStrip1->setAccessibleName("Image types");
-    for (int i = 0; i < 8; ++i) {
-        TabStrip1->addTab(kTabs[i]);
-        models_[i] = new ResultListModel(this);
-        List1[i] = new QListView(Picture1);
+    const auto& tabs = PictureTypes::HoundTabs();
+    for (int i = 0; i < int(tabs.size()); ++i) {
+        TabStrip1->addTab(tabs[i].caption);
+        models_.push_back(new ResultListModel(this));
+        List1.push_back(new QListView(Picture1));
         List1[i]->setObjectName(QString("List1_%1").arg(i));
-        List1[i]->setAccessibleName(QString(kTabs[i]) + " images found");
+        List1[i]->setAccessibleName(tabs[i].caption + " images found");
         List1[i]->setUniformItemSizes(true);
         List1[i]->setEditTriggers(QAbstractItemView::NoEditTriggers);
         List1[i]->setModel(models_[i]);
@@ -139,13 +137,13 @@ void frmFind::placeLists() {
 
 void frmFind::TabStrip1_Click() {
     const int i = TabStrip1->currentIndex();
-    if (i < 0 || i >= 8) return;
+    if (i < 0 || i >= int(List1.size())) return;
     models_[i]->Flush();
     // Only the chosen list is shown, not merely stacked on the others, so a
     // screen reader and a click both meet the list that is in view.
     List1[i]->show();
     List1[i]->raise();
-    for (int k = 0; k < 8; ++k)
+    for (int k = 0; k < int(List1.size()); ++k)
         if (k != i) List1[k]->hide();
 }
 

@@ -26,9 +26,9 @@ class StatusBar;
 class TabStrip;
 class Toolbar;
 
-// The result list (0 BMP, 1 CUR, 2 DIB, 3 EMF, 4 GIF, 5 ICO, 6 JPG, 7 WMF)
-// a file name belongs to by its last four characters, lower-cased; -1 for
-// none. "jpeg" needs no dot before it.
+// The result list (0 BMP, 1 CUR, 2 DIB, 3 EMF, 4 GIF, 5 ICO, 6 JPG, 7 WMF:
+// one a tab of the picture types' table) a file name belongs to by its last
+// four characters, lower-cased; -1 for none. "jpeg" needs no dot before it.
 int ImageListOf(QByteArrayView name);
 // Whether the type of result list `list` is switched on.
 bool ImageListSwitch(int list);
@@ -85,7 +85,7 @@ public:
     Splitter* Splitter1;
     PictureBox* Picture1;
     TabStrip* TabStrip1;
-    QListView* List1[8];
+    std::vector<QListView*> List1;  // one a tab
     PictureBox* picdest;
     ImageControl* Image1;
     LineControl* Line1[4];
@@ -109,7 +109,7 @@ private:
     void setCursorBusy(Qt::CursorShape shape);
     void previewArrived(const PictureAnswer& answer);
 
-    ResultListModel* models_[8];
+    std::vector<ResultListModel*> models_;
     QPointer<QFileDialog> chooser_;   // the folder chooser while a search uses it
     FolderReader* reader_ = nullptr;  // during a search
     QSet<FolderId>* visited_ = nullptr;

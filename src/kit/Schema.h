@@ -3,6 +3,8 @@
 #include <QString>
 #include <QVariant>
 
+#include "kit/PictureTypes.h"
+
 // Every key the program keeps in its settings, with its default: one
 // constant a key (Keys::ShowBMP), used by whoever reads or writes it. The two
 // list sections ("Favorite Folders", "Recent Folders") have no fixed keys.
@@ -45,15 +47,17 @@ void WriteSetting(const Schema::Key& key, const QVariant& value);
 namespace Keys {
 using Schema::Key;
 // "Browser Options". The check boxes keep "True"/"False".
-inline const Key ShowBMP{Schema::BrowserOptions, "Show BMP", true};
-inline const Key ShowDIB{Schema::BrowserOptions, "Show DIB", true};
-inline const Key ShowGIF{Schema::BrowserOptions, "Show GIF", true};
-inline const Key ShowJPG{Schema::BrowserOptions, "Show JPG", true};
-inline const Key ShowJPEG{Schema::BrowserOptions, "Show JPEG", true};
-inline const Key ShowICO{Schema::BrowserOptions, "Show ICO", true};
-inline const Key ShowCUR{Schema::BrowserOptions, "Show CUR", true};
-inline const Key ShowWMF{Schema::BrowserOptions, "Show WMF", true};
-inline const Key ShowEMF{Schema::BrowserOptions, "Show EMF", true};
+// The picture types' switches, by the names the program has always used:
+// their stored names come from the types' table.
+inline const Key ShowBMP = PictureTypes::SettingKey(PictureTypes::Named("BMP"));
+inline const Key ShowDIB = PictureTypes::SettingKey(PictureTypes::Named("DIB"));
+inline const Key ShowGIF = PictureTypes::SettingKey(PictureTypes::Named("GIF"));
+inline const Key ShowJPG = PictureTypes::SettingKey(PictureTypes::Named("JPG"));
+inline const Key ShowJPEG = PictureTypes::SettingKey(PictureTypes::Named("JPEG"));
+inline const Key ShowICO = PictureTypes::SettingKey(PictureTypes::Named("ICO"));
+inline const Key ShowCUR = PictureTypes::SettingKey(PictureTypes::Named("CUR"));
+inline const Key ShowWMF = PictureTypes::SettingKey(PictureTypes::Named("WMF"));
+inline const Key ShowEMF = PictureTypes::SettingKey(PictureTypes::Named("EMF"));
 inline const Key ShowHiddenFiles{Schema::BrowserOptions, "Show Hidden Files", true};
 inline const Key ToolbarVisible{Schema::BrowserOptions, "Toolbar Visible", true};
 inline const Key StatusBarVisible{Schema::BrowserOptions, "StatusBar Visible", true};

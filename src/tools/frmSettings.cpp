@@ -18,6 +18,7 @@
 #include "browser/frmMain.h"
 #include "kit/Extras.h"
 #include "kit/Forms.h"
+#include "kit/PictureTypes.h"
 #include "kit/Schema.h"
 #include "kit/Settings.h"
 
@@ -30,8 +31,9 @@ struct BrowserBox {
     bool* flag;
 };
 
-// In the order they are written back.
-const BrowserBox kBrowserBoxes[] = {
+// In the order they are written back: these, the picture types' boxes in
+// their order, then the last ones.
+const BrowserBox kBoxesBeforeTypes[] = {
     {0, &Keys::ToolbarVisible, &ToolbarVisible},
     {2, &Keys::StatusBarVisible, &StatusBarVisible},
     {14, &Keys::UsePreviousFolder, &UsePreviousFolder},
@@ -40,19 +42,30 @@ const BrowserBox kBrowserBoxes[] = {
     {16, &Keys::SaveWindowPosition, nullptr},
     {17, &Keys::SaveWindowSize, nullptr},
     {18, &Keys::SaveWindowState, nullptr},
-    {4, &Keys::ShowBMP, &ShowBMP},
-    {5, &Keys::ShowDIB, &ShowDIB},
-    {6, &Keys::ShowGIF, &ShowGIF},
-    {7, &Keys::ShowJPG, &ShowJPG},
-    {8, &Keys::ShowJPEG, &ShowJPEG},
-    {9, &Keys::ShowCUR, &ShowCUR},
-    {10, &Keys::ShowWMF, &ShowWMF},
-    {11, &Keys::ShowICO, &ShowICO},
-    {12, &Keys::ShowEMF, &ShowEMF},
+};
+const BrowserBox kBoxesAfterTypes[] = {
     {20, &Keys::ShowHiddenFiles, &ShowHidden},
     {19, &Keys::FullRowSelect, nullptr},
     {13, &Keys::GridLines, nullptr},
 };
+
+// Every box of the Browser tab, in the order they are written back.
+const std::vector<BrowserBox>& browserBoxes() {
+    static const std::vector<const PictureTypes::Row*> types = PictureTypes::InSettingsOrder();
+    static const std::vector<Schema::Key> typeKeys = [] {
+        std::vector<Schema::Key> keys;
+        for (const PictureTypes::Row* t : types) keys.push_back(PictureTypes::SettingKey(*t));
+        return keys;
+    }();
+    static const std::vector<BrowserBox> boxes = [] {
+        std::vector<BrowserBox> all(std::begin(kBoxesBeforeTypes), std::end(kBoxesBeforeTypes));
+        for (size_t i = 0; i < types.size(); ++i)
+            all.push_back({types[i]->settingsCheck, &typeKeys[i], &PictureTypes::Shown(*types[i])});
+        all.insert(all.end(), std::begin(kBoxesAfterTypes), std::end(kBoxesAfterTypes));
+        return all;
+    }();
+    return boxes;
+}
 
 struct FileOpsBox {
     int index;
@@ -95,6 +108,10 @@ QGroupBox* frame(const QString& title, const QList<QWidget*>& controls) {
 }  // namespace
 
 frmSettings::frmSettings() {
+    int checks = 21;
+    for (const PictureTypes::Row& t : PictureTypes::kRows)
+        checks = std::max(checks, t.settingsCheck + 1);
+    Check1.assign(checks, nullptr);
     setObjectName("frmSettings");
     setWindowTitle("Settings");
     setModal(true);
@@ -149,28 +166,27 @@ QWidget* frmSettings::browserTab() {
     auto* left = new QVBoxLayout;
     left->addWidget(
         frame("Double Clicking",
-              {check(Check1, 1,
+              {check(Check1.data(), 1,
                      "Use the KvoSee internal viewer to view the image when double clicking")}));
     auto* row = new QHBoxLayout;
     row->addWidget(frame("Preview", {Option1[0], Option1[1]}));
-    row->addWidget(frame("View", {check(Check1, 0, "Toolbar"), check(Check1, 2, "Status Bar")}));
+    row->addWidget(
+        frame("View", {check(Check1.data(), 0, "Toolbar"), check(Check1.data(), 2, "Status Bar")}));
     left->addLayout(row);
-    left->addWidget(frame("Folders", {check(Check1, 14, "Start in previous folder"),
-                                      check(Check1, 15, "Display path in titlebar")}));
-    left->addWidget(frame(
-        "Window", {check(Check1, 16, "Save window position"), check(Check1, 17, "Save window size"),
-                   check(Check1, 18, "Save window state")}));
-    left->addWidget(frame("File Listing", {check(Check1, 20, "Show hidden files"),
-                                           check(Check1, 13, "Show grid lines"),
-                                           check(Check1, 19, "Full row selection")}));
+    left->addWidget(frame("Folders", {check(Check1.data(), 14, "Start in previous folder"),
+                                      check(Check1.data(), 15, "Display path in titlebar")}));
+    left->addWidget(frame("Window", {check(Check1.data(), 16, "Save window position"),
+                                     check(Check1.data(), 17, "Save window size"),
+                                     check(Check1.data(), 18, "Save window state")}));
+    left->addWidget(frame("File Listing", {check(Check1.data(), 20, "Show hidden files"),
+                                           check(Check1.data(), 13, "Show grid lines"),
+                                           check(Check1.data(), 19, "Full row selection")}));
     left->addStretch();
 
-    auto* types =
-        frame("File Types", {check(Check1, 4, "BMP Image"), check(Check1, 5, "DIB Images"),
-                             check(Check1, 6, "GIF Images"), check(Check1, 7, "JPG Images"),
-                             check(Check1, 8, "JPEG Images"), check(Check1, 9, "Cursor Files"),
-                             check(Check1, 10, "WMF Images"), check(Check1, 11, "Icon Files"),
-                             check(Check1, 12, "EMF Images")});
+    QList<QWidget*> typeBoxes;
+    for (const PictureTypes::Row* t : PictureTypes::InSettingsOrder())
+        typeBoxes << check(Check1.data(), t->settingsCheck, t->settingsCaption);
+    auto* types = frame("File Types", typeBoxes);
     auto* right = new QVBoxLayout;
     right->addWidget(types);
     right->addStretch();
@@ -265,7 +281,7 @@ void frmSettings::Form_Load() {
 }
 
 void frmSettings::GetBrowser() {
-    for (const BrowserBox& b : kBrowserBoxes) untickWhenFalse(Check1[b.index], *b.key);
+    for (const BrowserBox& b : browserBoxes()) untickWhenFalse(Check1[b.index], *b.key);
     if (ReadSetting(Keys::PreviewPosition) == "Bottom") Option1[1]->setChecked(true);
 }
 
@@ -305,7 +321,7 @@ void frmSettings::TabStrip1_Click() {
 void frmSettings::SaveBrowser() {
     {
         SettingsBatch batch;
-        for (const BrowserBox& b : kBrowserBoxes) {
+        for (const BrowserBox& b : browserBoxes()) {
             const QString text = checkText(Check1[b.index]);
             WriteSetting(*b.key, text);
             if (b.flag) *b.flag = text == "True";

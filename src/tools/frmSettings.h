@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QHash>
 
+#include <vector>
+
 class QCheckBox;
 class QLabel;
 class QPushButton;
@@ -37,7 +39,7 @@ public:
 
     // Check boxes by their index; the slots with no box (3 of Check1, 1 of
     // Check3) stay null.
-    QCheckBox* Check1[21] = {};
+    std::vector<QCheckBox*> Check1;  // 21 slots, and one for each newer picture type
     QCheckBox* Check3[4] = {};
     QCheckBox* Check4[4] = {};
     QRadioButton* Option1[2] = {};

@@ -1,6 +1,6 @@
 #include "viewer/ViewerTables.h"
 
-#include "browser/Switches.h"
+#include "kit/PictureTypes.h"
 
 const CommandTable& ViewerCommandTable() {
     using P = Icons::Pic;
@@ -70,19 +70,20 @@ const CommandTable& ViewerCommandTable() {
     return t;
 }
 
-QString PatternList(const std::array<bool, 9>& shown) {
-    static const char* const patterns[] = {"*.bmp;", "*.gif;", "*.jpg;", "*.jpeg;", "*.dib;",
-                                           "*.ico;", "*.cur;", "*.wmf;", "*.emf;"};
+QString PatternList(std::span<const bool> shown) {
+    const std::vector<const PictureTypes::Row*> types = PictureTypes::InViewerOrder();
     QString list;
-    for (size_t i = 0; i < shown.size(); ++i)
-        if (shown[i]) list += patterns[i];
+    for (size_t i = 0; i < shown.size() && i < types.size(); ++i)
+        if (shown[i]) list += PictureTypes::Pattern(*types[i]) + ';';
     list.chop(1);  // the last ';'; nothing to drop when no type is on
     return list;
 }
 
 QString PatternListOfSwitches() {
-    return PatternList(
-        {ShowBMP, ShowGIF, ShowJPG, ShowJPEG, ShowDIB, ShowICO, ShowCUR, ShowWMF, ShowEMF});
+    QList<bool> shown;
+    for (const PictureTypes::Row* t : PictureTypes::InViewerOrder())
+        shown << PictureTypes::Shown(*t);
+    return PatternList(shown);
 }
 
 QString OpenDialogFilter(const QString& patternList) {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QString>
-#include <array>
+#include <span>
 
 #include "browser/CommandTables.h"
 
@@ -9,9 +9,10 @@
 // 14 and 17), in the rows the main window's commands use.
 const CommandTable& ViewerCommandTable();
 
-// Patterns of the enabled picture types joined by ';', in the order bmp,
-// gif, jpg, jpeg, dib, ico, cur, wmf, emf; empty when none is enabled.
-QString PatternList(const std::array<bool, 9>& shown);
+// Patterns of the enabled picture types joined by ';', in the viewer's
+// order of the types (bmp, gif, jpg, jpeg, dib, ico, cur, wmf, emf); empty
+// when none is enabled. shown[i] is the switch of the i-th type.
+QString PatternList(std::span<const bool> shown);
 // The same for the browser's type switches.
 QString PatternListOfSwitches();
 // The open dialog's filters: the pattern list as "All Supported Formats",
