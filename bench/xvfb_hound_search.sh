@@ -22,7 +22,9 @@ screen_wait=$(readlink -f "$3")
 files=${4:-100000}
 runs=${5:-5}
 shots=${6:-}
-. "$(dirname "$(readlink -f "$0")")/../tests/xvfb_home.sh"
+here=$(dirname "$(readlink -f "$0")")/../tests
+. "$here/xvfb_lib.sh"
+xvfb_home
 tree="$tmp/tree"
 QT_QPA_PLATFORM=offscreen "$bench_hound" "$files" "$tree" --make-only
 # The program starts in the tree, so the folder dialog opens on it and
@@ -31,19 +33,10 @@ QT_QPA_PLATFORM=offscreen "$bench_hound" "$files" "$tree" --make-only
 printf '[Browser Options]\nPrevious Folder=%s/\n' "$tree" > "$ini"
 
 cat > "$tmp/drive.sh" <<EOS
-set -eu
-if [ "${WM:-0}" = 1 ]; then openbox > "$tmp/wm.log" 2>&1 & sleep 1; fi
-if [ "${A11Y:-0}" = 1 ]; then
-    /usr/libexec/at-spi-bus-launcher --launch-immediately > "$tmp/bus.log" 2>&1 &
-    sleep 1
-    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1
-fi
+[ "${WM:-0}" != 1 ] || start_wm
+[ "${A11Y:-0}" != 1 ] || start_bus
 cd "$tree"
-"$bin" > "$tmp/out.log" 2>&1 &
-pid=\$!
-main=\$(timeout 60 xdotool search --sync --onlyvisible --limit 1 --name '^Kvo View 1' | head -n 1)
-[ -n "\$main" ] || { echo "main window never appeared"; exit 1; }
-sleep 1.5
+start_main "$bin"
 xdotool windowfocus "\$main"; sleep 0.3
 # Tools > Image Hound: "h" first reaches the Hex Color Editor, then Image Hound.
 xdotool key alt+t; sleep 0.3; xdotool key h; sleep 0.2; xdotool key h; sleep 0.2; xdotool key Return
@@ -91,13 +84,7 @@ while [ \$i -lt $runs ]; do
 done
 kill \$pid 2>/dev/null || true
 EOS
-if [ "${A11Y:-0}" = 1 ]; then
-    unset DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS
-    set -- dbus-run-session -- sh "$tmp/drive.sh"
-else
-    set -- sh "$tmp/drive.sh"
-fi
-xvfb-run -a -s "-screen 0 1280x1024x24" "$@" || { cat "$tmp/out.log"; exit 1; }
+if [ "${A11Y:-0}" = 1 ]; then xvfb_drive --bus; else xvfb_drive; fi
 
 median() { sort -n "$1" | awk '{ v[NR] = $1 } END { print v[int(NR / 2) + 1] }'; }
 ours=$(median "$tmp/ours")

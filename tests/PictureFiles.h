@@ -3,6 +3,8 @@
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QDateTime>
+#include <QFile>
 #include <QImage>
 #include <QImageWriter>
 #include <QList>
@@ -29,6 +31,19 @@ public:
 private:
     QByteArray d_;
 };
+
+// The modification time every written picture file gets, so listings show
+// the same date on every run.
+inline const QDateTime kModified(QDate(2001, 2, 3), QTime(4, 5, 6));
+
+// Writes the bytes to path, dated kModified; the path back.
+inline QString writeDated(const QString& path, const QByteArray& bytes) {
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.flush() ||
+        !out.setFileTime(kModified, QFileDevice::FileModificationTime))
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
 
 inline const QColor kRed(255, 0, 0), kBlue(0, 0, 255), kGreen(0, 255, 0);
 

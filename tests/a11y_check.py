@@ -12,29 +12,10 @@ import time
 
 import pyatspi
 
+from a11y_bus import find_app, poll, walk
+
 app_name, title, panel_text = sys.argv[1], sys.argv[2], sys.argv[3]
 least_buttons, views = int(sys.argv[4]), sys.argv[5:]
-
-
-def walk(node, depth=0):
-    if node is None or depth > 40:
-        return
-    yield node
-    for i in range(min(node.childCount, 500)):
-        try:
-            child = node.getChildAtIndex(i)
-        except Exception:
-            continue
-        yield from walk(child, depth + 1)
-
-
-def find_app():
-    desktop = pyatspi.Registry.getDesktop(0)
-    for i in range(desktop.childCount):
-        app = desktop.getChildAtIndex(i)
-        if app is not None and app.name == app_name:
-            return app
-    return None
 
 
 def role(node):
@@ -52,7 +33,7 @@ def dump(node, depth=0):
 def probe():
     """The main window once its status bar has text; None while it starts
     (objects come and go while the splash screen closes)."""
-    app = find_app()
+    app = find_app(app_name)
     if app is None:
         return None
     for node in walk(app):
@@ -63,16 +44,7 @@ def probe():
     return None
 
 
-frame = None
-deadline = time.monotonic() + 60
-while time.monotonic() < deadline:
-    try:
-        frame = probe()
-    except Exception:
-        frame = None
-    if frame is not None:
-        break
-    time.sleep(0.5)
+frame = poll(probe)
 if frame is None:
     sys.exit("no window %r with a status bar on the accessibility bus" % title)
 time.sleep(1)

@@ -21,31 +21,12 @@ import time
 
 import pyatspi
 
+from a11y_bus import poll, status_labels, top_windows, walk
+
 app_name, folder, settings_file = sys.argv[1], sys.argv[2], sys.argv[3]
 expected_images = int(sys.argv[4])
 shot = sys.argv[5] if len(sys.argv) > 5 else ""
 TYPES = ["BMP", "CUR", "DIB", "EMF", "GIF", "ICO", "JPG", "WMF"]
-
-
-def walk(node, depth=0):
-    if node is None or depth > 40:
-        return
-    yield node
-    for i in range(min(node.childCount, 400)):
-        try:
-            child = node.getChildAtIndex(i)
-        except Exception:
-            continue
-        yield from walk(child, depth + 1)
-
-
-def app():
-    desktop = pyatspi.Registry.getDesktop(0)
-    for i in range(desktop.childCount):
-        a = desktop.getChildAtIndex(i)
-        if a is not None and a.name == app_name:
-            return a
-    return None
 
 
 def showing(node):
@@ -58,27 +39,16 @@ def extents(node):
 
 
 def wait_for(what, find, seconds=30):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        try:
-            found = find()
-        except Exception:
-            found = None
-        if found:
-            return found
-        time.sleep(0.2)
-    sys.exit("timed out waiting for " + what)
+    found = poll(find, seconds, 0.2)
+    if not found:
+        sys.exit("timed out waiting for " + what)
+    return found
 
 
 def window(title, role=None):
-    a = app()
-    if a is None:
-        return None
-    for i in range(a.childCount):
-        w = a.getChildAtIndex(i)
-        if w is not None and w.name.startswith(title) and showing(w):
-            if role is None or w.getRole() == role:
-                return w
+    for w in top_windows(app_name):
+        if w.name.startswith(title) and showing(w) and (role is None or w.getRole() == role):
+            return w
     return None
 
 
@@ -96,8 +66,7 @@ def click(node):
 
 
 def status_texts(win):
-    bars = [n for n in walk(win) if n.getRole() == pyatspi.ROLE_STATUS_BAR]
-    return [c.name for c in walk(bars[0]) if c.getRole() == pyatspi.ROLE_LABEL] if bars else []
+    return [label.name for label in status_labels(win)]
 
 
 def views():

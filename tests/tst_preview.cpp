@@ -42,8 +42,6 @@ private:
     std::function<void()> run_;
 };
 
-const QDateTime kModified(QDate(2001, 2, 3), QTime(4, 5, 6));
-
 }  // namespace
 
 class TestPreview : public QObject {
@@ -80,14 +78,6 @@ class TestPreview : public QObject {
         f_->Splitter1->SetSplitPosition(2500);
         f_->Splitter2->SetSplitPosition(2500);
         settle();
-    }
-
-    QString write(const QString& path, const QByteArray& bytes) {
-        QFile out(path);
-        if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.flush() ||
-            !out.setFileTime(kModified, QFileDevice::FileModificationTime))
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
     }
 
     void list(const QString& folder) {
@@ -170,7 +160,7 @@ private slots:
         QVERIFY(area.width() > 200 && area.height() > 200);
         const QSize size(qRound(area.width() * scale.width()) + extra.width(),
                          qRound(area.height() * scale.height()) + extra.height());
-        const QString path = write(pics_ + "picture.bmp", encoded(halves(size), "bmp"));
+        const QString path = writeDated(pics_ + "picture.bmp", encoded(halves(size), "bmp"));
         list(pics_);
         show(path);
         checkLayout(size.width() * 15.0f, size.height() * 15.0f);
@@ -197,8 +187,8 @@ private slots:
         QFETCH(QSize, pixels);
         const QString dimensions = QString("%1 x %2").arg(pixels.width()).arg(pixels.height());
         start();
-        const QString path = write(pics_ + name, bytes);
-        write(pics_ + "other.bmp", encoded(halves({10, 10}), "bmp"));
+        const QString path = writeDated(pics_ + name, bytes);
+        writeDated(pics_ + "other.bmp", encoded(halves({10, 10}), "bmp"));
         list(pics_);
         QVERIFY(!f_->StatusBar1->Panels(3).Visible());  // a listing hides the facts
         show(path);
@@ -218,7 +208,7 @@ private slots:
 
     void parentEntryEmptiesPreview() {
         start();
-        const QString path = write(pics_ + "a.bmp", encoded(halves({100, 80}), "bmp"));
+        const QString path = writeDated(pics_ + "a.bmp", encoded(halves({100, 80}), "bmp"));
         list(pics_);
         show(path);
         QString texts[6];
@@ -248,11 +238,11 @@ private slots:
     void sameNameIsNotReloaded() {
         QFETCH(bool, otherFolder);
         start();
-        const QString first = write(pics_ + "same.bmp", encoded(halves({100, 80}), "bmp"));
+        const QString first = writeDated(pics_ + "same.bmp", encoded(halves({100, 80}), "bmp"));
         const QString dir = otherFolder ? root_ + "other/" : pics_;
         QDir().mkpath(dir);
         const QString again =
-            otherFolder ? write(dir + "same.bmp", encoded(halves({50, 40}), "bmp")) : first;
+            otherFolder ? writeDated(dir + "same.bmp", encoded(halves({50, 40}), "bmp")) : first;
         list(pics_);
         show(first);
         const QImage shown = f_->Image1->Picture();
@@ -268,7 +258,7 @@ private slots:
         QCOMPARE(f_->picsrc.HasPicture(), !otherFolder);
         QCOMPARE(f_->Image1->Picture(), otherFolder ? QImage() : shown);
 
-        const QString next = write(dir + "next.bmp", encoded(halves({30, 20}), "bmp"));
+        const QString next = writeDated(dir + "next.bmp", encoded(halves({30, 20}), "bmp"));
         list(dir);
         show(next);
         QCOMPARE(views(), QString("2"));
@@ -299,7 +289,7 @@ private slots:
         clock->now = 0xFFFFFF00u;  // the counter wraps during the load
         Platform::SetClock(std::move(owned));
         load();
-        const QString path = write(pics_ + "a.gif", gifFile(halves({40, 30})));
+        const QString path = writeDated(pics_ + "a.gif", gifFile(halves({40, 30})));
         list(pics_);
         QCOMPARE(views(), stored);  // listing counts nothing
         EventHook time(f_->Image1, QEvent::Show, [&] { clock->now += std::exchange(ms, 0); });
@@ -321,11 +311,11 @@ private slots:
         start();
         const QSize area = f_->picdest->size();
         const QSize size(area.width() + 60, area.height() / 2);  // shrunk to the width
-        const QString path = write(pics_ + "wide.bmp", encoded(halves(size), "bmp"));
+        const QString path = writeDated(pics_ + "wide.bmp", encoded(halves(size), "bmp"));
         list(pics_);
         show(path);
         QCOMPARE(views(), QString("1"));
-        write(path, encoded(halves(size, kGreen, kGreen), "bmp"));  // not read again
+        writeDated(path, encoded(halves(size, kGreen, kGreen), "bmp"));  // not read again
 
         int resizes = 0;
         EventHook counter(f_->picdest, QEvent::Resize, [&] { ++resizes; });
@@ -362,8 +352,8 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QByteArray, bytes);
         start();
-        const QString good = write(pics_ + "good.bmp", encoded(halves({120, 90}), "bmp"));
-        const QString bad = write(pics_ + name, bytes);
+        const QString good = writeDated(pics_ + "good.bmp", encoded(halves({120, 90}), "bmp"));
+        const QString bad = writeDated(pics_ + name, bytes);
         list(pics_);
         show(good);
         const QImage picture = f_->Image1->Picture();
@@ -395,7 +385,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QByteArray, bytes);
         start();
-        const QString path = write(pics_ + name, bytes);
+        const QString path = writeDated(pics_ + name, bytes);
         list(pics_);
         show(path);
         const qreal ratio = f_->Image1->devicePixelRatioF();
@@ -427,7 +417,7 @@ private slots:
         QFETCH(bool, natural);
         start();
         const QImage source = checkerboard(pixels);
-        const QString path = write(pics_ + "checker.bmp", encoded(source, "bmp"));
+        const QString path = writeDated(pics_ + "checker.bmp", encoded(source, "bmp"));
         list(pics_);
         show(path);
         QCOMPARE(f_->Image1->size() == pixels, natural);

@@ -27,18 +27,6 @@
 #include "viewer/ZoomSurface.h"
 #include "viewer/frmScroll.h"
 
-namespace {
-const QDateTime kModified(QDate(2001, 2, 3), QTime(4, 5, 6));
-
-QString write(const QString& path, const QByteArray& bytes) {
-    QFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.flush() ||
-        !out.setFileTime(kModified, QFileDevice::FileModificationTime))
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
-}  // namespace
-
 class TestViewer : public QObject {
     Q_OBJECT
 
@@ -53,7 +41,7 @@ class TestViewer : public QObject {
         QDir().mkpath(pics_);
         UseFakeSystem(pics_);
         for (const char* n : {"a", "b", "c", "d"})
-            write(pics_ + n + ".bmp", encoded(halves({40, 30}), "bmp"));
+            writeDated(pics_ + n + ".bmp", encoded(halves({40, 30}), "bmp"));
         f_ = frmMain::Instance();
         f_->Form_Load();
         f_->CurrentFolder = pics_;
@@ -283,7 +271,7 @@ private slots:
         for (bool* b : {&ShowBMP, &ShowGIF, &ShowJPG, &ShowJPEG, &ShowDIB, &ShowICO, &ShowCUR,
                         &ShowWMF, &ShowEMF})
             *b = b == &ShowBMP || b == &ShowJPG;
-        const QString other = write(pics_ + "../other.bmp", encoded(halves({20, 10}), "bmp"));
+        const QString other = writeDated(pics_ + "../other.bmp", encoded(halves({20, 10}), "bmp"));
         QString asked;
         frmScroll::chooseFile = [&](QWidget*, const QString& filter) {
             asked = filter;
@@ -410,7 +398,7 @@ private slots:
         open();
         QByteArray file = encoded(halves({8, 6}), "bmp");
         file.append(bytes - file.size(), '\0');
-        const QString path = write(pics_ + "sized.bmp", file);
+        const QString path = writeDated(pics_ + "sized.bmp", file);
         v_->mnuviewa_Click(3);
         v_->Loadimage(path);
         settle();
@@ -436,7 +424,7 @@ private slots:
         open();
         const qint64 shown = v_->Picture1.image.cacheKey();
         v_->mnuviewa_Click(3);
-        const QString bad = write(pics_ + "bad.jpg", bytes);
+        const QString bad = writeDated(pics_ + "bad.jpg", bytes);
         v_->Loadimage(bad);
         settle();
         QCOMPARE(v_->Picture1.image.cacheKey(), shown);
@@ -459,7 +447,7 @@ private slots:
         QFETCH(int, level);
         open();
         const QImage source = checkerboard({149, 99});
-        v_->Loadimage(write(pics_ + "checker.bmp", encoded(source, "bmp")));
+        v_->Loadimage(writeDated(pics_ + "checker.bmp", encoded(source, "bmp")));
         settle();
         v_->ZoomIn(level);
         QCoreApplication::processEvents();

@@ -10,7 +10,9 @@
 set -eu
 build=$(readlink -f "$1")
 make_images=$(readlink -f "$2")
-. "$(dirname "$(readlink -f "$0")")/xvfb_home.sh"
+here=$(dirname "$(readlink -f "$0")")
+. "$here/xvfb_lib.sh"
+xvfb_home
 prefix="$tmp/usr"
 cmake --install "$build" --prefix "$prefix" >/dev/null
 desktop="$prefix/share/applications/org.example.kvoview.desktop"
@@ -24,9 +26,7 @@ printf '[Browser Options]\nPrevious Folder=%s/\nLeft=1500\nTop=1200\nWidth=10500
     "$tmp/saved" > "$ini"
 
 cat > "$tmp/drive.sh" <<'EOS'
-set -eu
-openbox > "$tmp/wm.log" 2>&1 &
-sleep 1
+start_wm
 PATH="$prefix/bin:$PATH"
 # The Exec line with %F replaced by the paths given, each one argument.
 run_entry() {
@@ -45,23 +45,6 @@ run_entry() {
     eval "$cmd" > "$tmp/out.log" 2>&1 &
     pid=$!
 }
-window() {  # title pattern: the first visible window whose title matches
-    xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1
-}
-wait_for() {  # title pattern, tenths of a second
-    i=0
-    while [ $i -lt $2 ]; do [ -n "$(window "$1")" ] && return 0; i=$((i + 1)); sleep 0.1; done
-    return 1
-}
-quit() {
-    w=$(window '^Kvo View 1')
-    xdotool windowactivate --sync "$w" 2>/dev/null || xdotool windowfocus "$w"
-    sleep 0.3
-    xdotool key ctrl+q
-    for i in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-    if kill -0 $pid 2>/dev/null; then echo "still running after Ctrl+Q"; kill $pid; exit 1; fi
-    wait $pid
-}
 # The message box: titled like the splash, but not the splash's size.
 message() {
     for w in $(xdotool search --onlyvisible --name '^Kvo View$' 2>/dev/null); do
@@ -74,40 +57,40 @@ wait_for_message() {
     return 1
 }
 title_is() {  # expected main-window title
-    got=$(xdotool getwindowname "$(window '^Kvo View 1')")
+    got=$(xdotool getwindowname "$(shown '^Kvo View 1')")
     [ "$got" = "$1" ] || { echo "main window title: '$got', expected '$1'"; exit 1; }
     echo "main window: $got"
 }
 
 # A picture: the viewer on it, the main window hidden behind it.
 run_entry "$pics/sunset.jpg"
-wait_for '^Kvo View Viewer - ' 300 || { echo "no viewer opened"; exit 1; }
-viewer=$(window '^Kvo View Viewer - ')
+wait_for '^Kvo View Viewer - ' 1 300 || { echo "no viewer opened"; exit 1; }
+viewer=$(shown '^Kvo View Viewer - ')
 name=$(xdotool getwindowname "$viewer")
 case "$name" in *"/My Pictures/sunset.jpg") ;; *) echo "viewer on: $name"; exit 1 ;; esac
 echo "viewer: $name"
-[ -z "$(window '^Kvo View 1')" ] || { echo "main window shown beside the viewer"; exit 1; }
+[ -z "$(shown '^Kvo View 1')" ] || { echo "main window shown beside the viewer"; exit 1; }
 sleep 1
 xdotool windowactivate --sync "$viewer" 2>/dev/null || xdotool windowfocus "$viewer"
 sleep 0.3
 xdotool key alt+F4
-wait_for '^Kvo View 1' 50 || { echo "main window not back after the viewer"; exit 1; }
+wait_for '^Kvo View 1' 1 50 || { echo "main window not back after the viewer"; exit 1; }
 title_is "Kvo View 1.0.53 - $pics/"
 quit
 
 # A folder: listed in the main window, no viewer.
 run_entry "$pics"
-wait_for '^Kvo View 1' 300 || { echo "main window never appeared"; exit 1; }
+wait_for '^Kvo View 1' 1 300 || { echo "main window never appeared"; exit 1; }
 sleep 1.5
 title_is "Kvo View 1.0.53 - $pics/"
-[ -z "$(window '^Kvo View Viewer - ')" ] || { echo "viewer opened for a folder"; exit 1; }
+[ -z "$(shown '^Kvo View Viewer - ')" ] || { echo "viewer opened for a folder"; exit 1; }
 quit
 
 # A path that is not there: the saved folder, and a message naming the path
 # once the splash has gone.
 sed -i "s|^Previous Folder=.*|Previous Folder=$tmp/saved/|" "$ini"
 run_entry "$pics/gone.jpg"
-wait_for '^Kvo View 1' 300 || { echo "main window never appeared"; exit 1; }
+wait_for '^Kvo View 1' 1 300 || { echo "main window never appeared"; exit 1; }
 wait_for_message || { echo "no message about the missing path"; exit 1; }
 echo "message shown"
 title_is "Kvo View 1.0.53 - $tmp/saved/"
@@ -118,7 +101,6 @@ sleep 0.5
 [ -z "$(message)" ] || { echo "message still open"; exit 1; }
 quit
 EOS
-export tmp prefix exec_line pics ini
-xvfb-run -a -s "-screen 0 1280x1024x24" sh "$tmp/drive.sh" || {
-    echo "--- program output"; cat "$tmp/out.log"; exit 1; }
+export prefix exec_line pics ini
+xvfb_drive
 echo "xvfb open with: passed"

@@ -5,31 +5,14 @@
 # usage: xvfb_outlive.sh <kvoview> <make_images>
 set -eu
 bin=$(readlink -f "$1")
-make_images=$(readlink -f "$2")
-. "$(dirname "$(readlink -f "$0")")/xvfb_home.sh"
-pics="$tmp/pictures"
-mkdir -p "$pics"
-"$make_images" "$pics"
+here=$(dirname "$(readlink -f "$0")")
+. "$here/xvfb_lib.sh"
+xvfb_home "$2"
 printf '[Browser Options]\nPrevious Folder=%s/\n[General Options]\nLast Color=0\n' "$pics" > "$ini"
 
 cat > "$tmp/drive.sh" <<EOS
-set -eu
-openbox > "$tmp/wm.log" 2>&1 &
-sleep 1
-"$bin" > "$tmp/out.log" 2>&1 &
-pid=\$!
-main=\$(timeout 60 xdotool search --sync --onlyvisible --limit 1 --name '^Kvo View 1' | head -n 1)
-[ -n "\$main" ] || { echo "main window never appeared"; exit 1; }
-sleep 1.5
-shown() { xdotool search --onlyvisible --name "\$1" 2>/dev/null | head -n 1; }
-wait_for() {  # title, want (1 shown, 0 gone), tenths of a second
-    i=0
-    while [ \$i -lt \$3 ]; do
-        if [ -n "\$(shown "\$1")" ]; then [ \$2 = 1 ] && return 0; else [ \$2 = 0 ] && return 0; fi
-        i=\$((i + 1)); sleep 0.1
-    done
-    return 1
-}
+start_wm
+start_main "$bin"
 xdotool windowactivate --sync "\$main"; sleep 0.3
 xdotool key ctrl+h
 wait_for '^Hex Color Editor\$' 1 100 || { echo "Ctrl+H opened no colour editor"; exit 1; }
@@ -53,8 +36,7 @@ while kill -0 \$pid 2>/dev/null; do
     sleep 0.1
 done
 EOS
-xvfb-run -a -s "-screen 0 1280x1024x24" sh "$tmp/drive.sh" || {
-    echo "xvfb_outlive: failed"; echo "--- program output"; cat "$tmp/out.log"; exit 1; }
+xvfb_drive
 
 grep -q '^Last Color=255$' "$ini" || {
     echo "xvfb_outlive: the editor's colour was not stored when it closed"; cat "$ini"; exit 1; }

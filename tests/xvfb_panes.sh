@@ -8,29 +8,18 @@
 # usage: xvfb_panes.sh <kvoview> <make_images> [screenshot folder]
 set -eu
 bin=$(readlink -f "$1")
-make_images=$(readlink -f "$2")
 shots=${3:-}
 [ -z "$shots" ] || shots=$(readlink -f "$shots")
 here=$(dirname "$(readlink -f "$0")")
-. "$here/xvfb_home.sh"
-unset DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS
-mkdir -p "$tmp/pictures"
-"$make_images" "$tmp/pictures"
-export bin shots here tmp ini
+. "$here/xvfb_lib.sh"
+xvfb_home "$2"
+export bin shots here ini pics
 
 cat > "$tmp/drive.sh" <<'EOS'
-set -eu
-/usr/libexec/at-spi-bus-launcher --launch-immediately > "$tmp/bus.log" 2>&1 &
-bus=$!
-openbox > "$tmp/wm.log" 2>&1 &
-sleep 1
+start_bus
+start_wm
 start() {
-    QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$bin" > "$tmp/out.log" 2>&1 &
-    pid=$!
-    wid=$(timeout 60 xdotool search --sync --onlyvisible --limit 1 --name '^Kvo View 1' | head -n 1)
-    [ -n "$wid" ] || { echo "main window never appeared"; exit 1; }
-    # Lets the manager frame, place and (maximised) size the window.
-    sleep 1.5
+    start_main "$bin"
     measure
 }
 measure() {
@@ -42,14 +31,6 @@ size() {  # pane, w or h
 at() {  # pane, x or y
     awk -v p="$1" -v a="$2" '$1 == p { print (a == "x") ? $2 : $3 }' "$tmp/panes"
 }
-quit() {
-    xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid"
-    sleep 0.3
-    xdotool key ctrl+q
-    for i in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-    if kill -0 $pid 2>/dev/null; then echo "still running after Ctrl+Q"; kill $pid; exit 1; fi
-    wait $pid
-}
 expect() {  # what, got, wanted
     [ "$2" = "$3" ] || { echo "$1: $2 pixels, expected $3"; cat "$tmp/panes"; exit 1; }
 }
@@ -58,7 +39,7 @@ for case in "Right 0" "Bottom 0" "Right 2" "Bottom 2"; do
     set -- $case
     position=$1 state=$2
     printf '[Browser Options]\nPrevious Folder=%s/\nPreview Position=%s\nLeft=1500\nTop=1200\nWidth=10500\nHeight=8250\nWindowState=%s\n' \
-        "$tmp/pictures" "$position" "$state" > "$ini"
+        "$pics" "$position" "$state" > "$ini"
     if [ "$position" = Bottom ]; then axis=h; else axis=w; fi
 
     start
@@ -101,6 +82,5 @@ for case in "Right 0" "Bottom 0" "Right 2" "Bottom 2"; do
 done
 kill $bus 2>/dev/null || true
 EOS
-xvfb-run -a -s "-screen 0 1280x1024x24" dbus-run-session -- sh "$tmp/drive.sh" || {
-    echo "--- program output"; cat "$tmp/out.log"; exit 1; }
+xvfb_drive --bus
 echo "xvfb panes: passed"

@@ -8,38 +8,24 @@
 # usage: xvfb_smoke.sh <kvoview> <make_images>
 set -eu
 bin=$(readlink -f "$1")
-make_images=$(readlink -f "$2")
-. "$(dirname "$(readlink -f "$0")")/xvfb_home.sh"
+here=$(dirname "$(readlink -f "$0")")
+. "$here/xvfb_lib.sh"
+xvfb_home "$2"
 
 # One session: start, wait for the title, type the keys, Ctrl+Q, wait for exit.
 session() {
     title=$1
     keys=$2
     cat > "$tmp/drive.sh" <<EOS
-set -eu
-"$bin" > "$tmp/out.log" 2>&1 &
-pid=\$!
 pattern=\$(printf '%s' "$title" | sed 's/[][\\.^\$*+?(){}|]/\\\\&/g')
-wid=\$(timeout 60 xdotool search --sync --onlyvisible --limit 1 --name "^\$pattern\\\$" | head -n 1)
-[ -n "\$wid" ] || { echo "main window never appeared"; exit 1; }
-echo "found window: \$(xdotool getwindowname "\$wid")"
-sleep 1
-xdotool windowfocus "\$wid"
+start_main "$bin" "^\$pattern\\\$"
+echo "found window: \$(xdotool getwindowname "\$main")"
+xdotool windowfocus "\$main"
 sleep 0.5
 for k in $keys; do xdotool key "\$k"; sleep 0.5; done
-xdotool key ctrl+q
-for i in \$(seq 1 100); do
-    kill -0 \$pid 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 \$pid 2>/dev/null; then
-    echo "program still running after Ctrl+Q"
-    kill \$pid
-    exit 1
-fi
-wait \$pid
+quit "\$main"
 EOS
-    xvfb-run -a -s "-screen 0 1280x1024x24" sh "$tmp/drive.sh" || { cat "$tmp/out.log"; exit 1; }
+    xvfb_drive
 }
 
 check() {
@@ -59,9 +45,6 @@ grep -q '^Width=[0-9]' "$ini" || { echo "no window width saved"; cat "$ini"; exi
 
 # A folder of pictures: Tab from the folder tree into the list, Down onto
 # the first picture, which the preview loads and counts.
-pics="$tmp/pictures"
-mkdir -p "$pics"
-"$make_images" "$pics"
 printf '[Browser Options]\nPrevious Folder=%s\n' "$pics" > "$ini"
 session "Kvo View 1.0.53 - $pics/" "Tab Down"
 check "Previous Folder=$pics/"

@@ -7,31 +7,16 @@
 # usage: xvfb_tools.sh <kvoview> <make_images>
 set -eu
 bin=$(readlink -f "$1")
-make_images=$(readlink -f "$2")
-. "$(dirname "$(readlink -f "$0")")/xvfb_home.sh"
-pics="$tmp/pictures"
+here=$(dirname "$(readlink -f "$0")")
+. "$here/xvfb_lib.sh"
+xvfb_home "$2"
 mkdir -p "$pics/holiday"
-"$make_images" "$pics"
 printf '[Browser Options]\nPrevious Folder=%s/\nDouble Click=False\n[Slideshow Settings]\nSequence=2\n[Favorite Folders]\nHoliday=%s/holiday\n' \
     "$pics" "$pics" > "$ini"
 
 cat > "$tmp/drive.sh" <<EOS
-set -eu
-openbox > "$tmp/wm.log" 2>&1 &
-sleep 1
-"$bin" > "$tmp/out.log" 2>&1 &
-main=\$(timeout 60 xdotool search --sync --onlyvisible --limit 1 --name '^Kvo View 1' | head -n 1)
-[ -n "\$main" ] || { echo "main window never appeared"; exit 1; }
-sleep 1.5
-shown() { xdotool search --onlyvisible --name "\$1" 2>/dev/null | head -n 1; }
-wait_for() {  # title, want (1 shown, 0 gone), tenths of a second
-    i=0
-    while [ \$i -lt \$3 ]; do
-        if [ -n "\$(shown "\$1")" ]; then [ \$2 = 1 ] && return 0; else [ \$2 = 0 ] && return 0; fi
-        i=\$((i + 1)); sleep 0.1
-    done
-    return 1
-}
+start_wm
+start_main "$bin"
 xdotool windowactivate --sync "\$main"; sleep 0.3
 xdotool key F1
 wait_for '^Settings\$' 1 100 || { echo "F1 opened no settings dialog"; exit 1; }
@@ -49,7 +34,7 @@ xdotool key ctrl+q 2>/dev/null || true
 xdotool windowclose "\$main" 2>/dev/null || true
 sleep 1
 EOS
-xvfb-run -a -s "-screen 0 1280x1024x24" sh "$tmp/drive.sh"
+xvfb_drive
 
 fail() { echo "xvfb_tools: $*"; echo "--- settings:"; cat "$ini"; exit 1; }
 # OK wrote what the dialog showed: the stored values, the defaults for the rest.

@@ -7,33 +7,20 @@
 # usage: xvfb_viewer.sh <kvoview> <make_images> [screenshot folder]
 set -eu
 bin=$(readlink -f "$1")
-make_images=$(readlink -f "$2")
 shots=${3:-}
-. "$(dirname "$(readlink -f "$0")")/xvfb_home.sh"
-pics="$tmp/pictures"
-mkdir -p "$pics"
-"$make_images" "$pics"
+here=$(dirname "$(readlink -f "$0")")
+. "$here/xvfb_lib.sh"
+xvfb_home "$2"
 # Three pictures after "..": Banner, sunset, zz; zz is a copy of sunset.
 cp "$pics/sunset.jpg" "$pics/zz.jpg"
 printf '[Browser Options]\nPrevious Folder=%s/\nDouble Click=True\nLeft=1500\nTop=1200\nWidth=10500\nHeight=8250\nWindowState=0\n' \
     "$pics" > "$ini"
 
 cat > "$tmp/drive.sh" <<EOS
-set -eu
-openbox > "$tmp/wm.log" 2>&1 &
-sleep 1
-"$bin" > "$tmp/out.log" 2>&1 &
-pid=\$!
-main=\$(timeout 60 xdotool search --sync --onlyvisible --limit 1 --name '^Kvo View 1' | head -n 1)
-[ -n "\$main" ] || { echo "main window never appeared"; exit 1; }
-sleep 1.5
-viewer() { xdotool search --onlyvisible --name '^Kvo View Viewer - ' 2>/dev/null | head -n 1; }
-mainshown() { xdotool search --onlyvisible --name '^Kvo View 1' 2>/dev/null | head -n 1; }
-wait_for() {  # command, tenths of a second
-    i=0
-    while [ \$i -lt \$2 ]; do [ -n "\$(\$1)" ] && return 0; i=\$((i + 1)); sleep 0.1; done
-    return 1
-}
+start_wm
+start_main "$bin"
+viewer() { shown '^Kvo View Viewer - '; }
+mainshown() { shown '^Kvo View 1'; }
 # The list's rows lie under the toolbars; double-click upwards from below
 # the last row until the viewer opens on sunset.jpg (a viewer opened on the
 # last row, zz, is closed again).
@@ -41,11 +28,11 @@ found=""
 y=260
 while [ \$y -gt 80 ] && [ -z "\$found" ]; do
     xdotool mousemove --window "\$main" 280 \$y click --repeat 2 --delay 60 1
-    if wait_for viewer 8; then
+    if wait_for '^Kvo View Viewer - ' 1 8; then
         name=\$(xdotool getwindowname "\$(viewer)")
         case "\$name" in
             */sunset.jpg) found=\$(viewer) ;;
-            *) xdotool windowactivate --sync "\$(viewer)"; xdotool key alt+F4; wait_for mainshown 50
+            *) xdotool windowactivate --sync "\$(viewer)"; xdotool key alt+F4; wait_for '^Kvo View 1' 1 50
                sleep 0.5 ;;
         esac
     fi
@@ -74,16 +61,10 @@ size=\$(/usr/bin/python3 -c 'import struct,sys; d=open(sys.argv[1],"rb").read(24
 echo "clipboard: \$size PNG"
 # Closing the viewer shows the main window again.
 xdotool key alt+F4
-wait_for mainshown 50 || { echo "main window not back after closing the viewer"; exit 1; }
+wait_for '^Kvo View 1' 1 50 || { echo "main window not back after closing the viewer"; exit 1; }
 [ -z "\$(viewer)" ] || { echo "viewer still open"; exit 1; }
 echo "main window back: \$(xdotool getwindowname "\$(mainshown)")"
-xdotool windowactivate --sync "\$(mainshown)" 2>/dev/null || true
-sleep 0.3
-xdotool key ctrl+q
-for i in \$(seq 1 100); do kill -0 \$pid 2>/dev/null || break; sleep 0.1; done
-if kill -0 \$pid 2>/dev/null; then echo "still running after Ctrl+Q"; kill \$pid; exit 1; fi
-wait \$pid
+quit
 EOS
-xvfb-run -a -s "-screen 0 1280x1024x24" sh "$tmp/drive.sh" || {
-    echo "--- program output"; cat "$tmp/out.log"; exit 1; }
+xvfb_drive
 echo "xvfb viewer: passed"

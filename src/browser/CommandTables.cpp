@@ -17,9 +17,9 @@ const CommandTable& MainCommandTable() {
             {"mnuview", "&View", "mnuviewa"},
             {"mnuFavs", "Fa&vorites", "mnuorgan"},
             {"mnutools", "&Tools", "mnutoolsa"},
-            {"mnuabout", "&About", "mnuabouta"},
+            kAboutMenu,
         },
-        {
+        JoinCommands({{
             {.array = "mnufilea", .index = 0, .caption = "&Up One Level",
              .help = Help("Go to parent folder of current folder"), .icon = P::ParentFolder,
              .button = {1, "Up One Level"}},
@@ -133,12 +133,7 @@ const CommandTable& MainCommandTable() {
             {.array = "mnutoolsa", .index = 13, .caption = "Set Wallpa&per",
              .submenu = "mnuwallpaper", .help = Help("Sets desktop wallpaper"), .icon = P::Monitor,
              .button = {12, "Set Wallpaper"}, .file = FileItemAndButton},
-            {.array = "mnuwallpaper", .index = 0, .caption = "&Centered",
-             .help = Help("Centers wallpaper on desktop")},
-            {.array = "mnuwallpaper", .index = 1, .caption = "&Tiled",
-             .help = Help("Tiles wallpaper on desktop")},
-            {.array = "mnuwallpaper", .index = 2, .caption = "&Stretched",
-             .help = Help("Stretches wallpaper to fit desktop")},
+        }, WallpaperCommands("mnuwallpaper"), {
             {.array = "mnutoolsa", .index = 14, .caption = "-"},
             {.array = "mnutoolsa", .index = 15, .caption = "Sh&ell", .submenu = "mnushell"},
             // The button is a file command, the menu item is not.
@@ -168,16 +163,44 @@ const CommandTable& MainCommandTable() {
             {.array = "mnutoolsa", .index = 18, .caption = "-"},
             {.array = "mnutoolsa", .index = 19, .caption = "Screensa&ver", .shortcut = "Ctrl+S",
              .help = Help("Turns on the default screensaver"), .icon = P::Monitor},
+        }, AboutCommands()}),
+    };
+    // clang-format on
+    return t;
+}
 
+const TopMenuDef kAboutMenu = {"mnuabout", "&About", "mnuabouta"};
+
+std::vector<CommandDef> AboutCommands() {
+    using P = Icons::Pic;
+    // clang-format off
+    return {
             {.array = "mnuabouta", .index = 0, .caption = "&Morvath Software on the Web",
              .help = Help("Go to ", HelpDef::WebSite), .icon = P::Network},
             {.array = "mnuabouta", .index = 1, .caption = "-"},
             {.array = "mnuabouta", .index = 2, .caption = "About",
              .help = Help("About ", HelpDef::Product), .icon = P::Information},
-        },
     };
     // clang-format on
-    return t;
+}
+
+std::vector<CommandDef> WallpaperCommands(const char* array) {
+    // clang-format off
+    return {
+        {.array = array, .index = 0, .caption = "&Centered",
+         .help = Help("Centers wallpaper on desktop")},
+        {.array = array, .index = 1, .caption = "&Tiled", .help = Help("Tiles wallpaper on desktop")},
+        {.array = array, .index = 2, .caption = "&Stretched",
+         .help = Help("Stretches wallpaper to fit desktop")},
+    };
+    // clang-format on
+}
+
+std::vector<CommandDef> JoinCommands(std::initializer_list<std::vector<CommandDef>> parts) {
+    std::vector<CommandDef> all;
+    for (const std::vector<CommandDef>& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
 }
 
 const CommandDef* ButtonCommand(const CommandTable& table, int index) {

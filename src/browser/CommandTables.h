@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <initializer_list>
 #include <vector>
 
 #include "browser/Icons.h"
@@ -85,6 +86,15 @@ struct CommandTable {
 
 // The main window's menus and its 27-button command toolbar.
 const CommandTable& MainCommandTable();
+
+// What both windows' menus hold alike: the About menu, last on the menu bar,
+// and its items; the wallpaper submenu's items, in the array given.
+extern const TopMenuDef kAboutMenu;
+std::vector<CommandDef> AboutCommands();
+std::vector<CommandDef> WallpaperCommands(const char* array);
+// The parts' commands one after the other: a table's rows with shared
+// pieces in between.
+std::vector<CommandDef> JoinCommands(std::initializer_list<std::vector<CommandDef>> parts);
 
 // The command whose button has this index; null for a separator or an index
 // past the last button.

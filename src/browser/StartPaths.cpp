@@ -20,19 +20,10 @@
 
 namespace {
 // Lexically, as a shell's cd does: empty and "." parts go, ".." takes the
-// part before it away.
+// part before it away. A working folder that is not absolute counts from
+// the root.
 QByteArray absolutePath(const QByteArray& path, const QByteArray& workingDir) {
-    const QByteArray joined = path.startsWith('/') ? path : JoinRawPath(workingDir, path);
-    QList<QByteArray> parts;
-    for (const QByteArray& part : joined.split('/')) {
-        if (part.isEmpty() || part == ".") continue;
-        if (part == "..") {
-            if (!parts.isEmpty()) parts.removeLast();
-            continue;
-        }
-        parts << part;
-    }
-    return '/' + parts.join('/');
+    return CleanRawPath('/' + (path.startsWith('/') ? path : JoinRawPath(workingDir, path)));
 }
 
 QString pictureProblem(PictureError error) {

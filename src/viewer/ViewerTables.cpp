@@ -10,9 +10,9 @@ const CommandTable& ViewerCommandTable() {
             {"mnufile", "File", "mnufilea"},
             {"mnuedit", "&Edit", "mnuedita"},
             {"mnuview", "&View", "mnuviewa"},
-            {"mnuabout", "&About", "mnuabouta"},
+            kAboutMenu,
         },
-        {
+        JoinCommands({{
             {.array = "mnufilea", .index = 0, .caption = "&Open", .help = Help("Opens new image"),
              .icon = P::Picture, .button = {1, "Open", P::OpenFile}},
             {.array = "mnufilea", .index = 1, .caption = "&Browser",
@@ -33,12 +33,7 @@ const CommandTable& ViewerCommandTable() {
             {.array = "mnuedita", .index = 2, .caption = "-"},
             {.array = "mnuedita", .index = 3, .caption = "&Set Wallpaper", .submenu = "mnuwall",
              .help = Help("Sets desktop wallpaper"), .button = {18, "Set Wallpaper", P::Monitor}},
-            {.array = "mnuwall", .index = 0, .caption = "&Centered",
-             .help = Help("Centers wallpaper on desktop")},
-            {.array = "mnuwall", .index = 1, .caption = "&Tiled",
-             .help = Help("Tiles wallpaper on desktop")},
-            {.array = "mnuwall", .index = 2, .caption = "&Stretched",
-             .help = Help("Stretches wallpaper to fit desktop")},
+        }, WallpaperCommands("mnuwall"), {
 
             {.array = "mnuviewa", .index = 0, .caption = "&Previous Image",
              .help = Help("Views previous image in file listing"),
@@ -58,13 +53,7 @@ const CommandTable& ViewerCommandTable() {
             {.array = "mnuviewa", .index = 6, .caption = "-"},
             {.array = "mnuviewa", .index = 7, .caption = "&Reload",
              .help = Help("Reloads the image"), .button = {9, "Reload", P::Reload}},
-
-            {.array = "mnuabouta", .index = 0, .caption = "&Morvath Software on the Web",
-             .help = Help("Go to ", HelpDef::WebSite), .icon = P::Network},
-            {.array = "mnuabouta", .index = 1, .caption = "-"},
-            {.array = "mnuabouta", .index = 2, .caption = "About",
-             .help = Help("About ", HelpDef::Product), .icon = P::Information},
-        },
+        }, AboutCommands()}),
     };
     // clang-format on
     return t;
