@@ -2,9 +2,14 @@
 
 // Set-up shared by the benchmarks that drive the main window: a fixed
 // 1920x1080 screen, settings in the bench's own folder, every type shown.
+#include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QString>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <functional>
 #include <memory>
 
 #include "browser/Switches.h"
@@ -47,4 +52,44 @@ private:
 
     QApplication app_;
     QTemporaryDir tmp_;
+};
+
+// Runs the event loop until done() holds, as a user waiting would; false
+// after 60 seconds.
+inline bool RunUntil(const std::function<bool()>& done) {
+    const QDeadlineTimer deadline(60000);
+    while (!done()) {
+        if (deadline.hasExpired()) return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    }
+    return true;
+}
+
+// The longest time the user-interface thread went without returning to its
+// event loop while it was watched: what a user feels as a frozen window.
+class LoopGaps {
+public:
+    LoopGaps() {
+        auto* d = QAbstractEventDispatcher::instance();
+        // Busy from waking to the next wait; the waits themselves are idle.
+        QObject::connect(d, &QAbstractEventDispatcher::awake, &guard_, [this] {
+            if (watching_) busy_.start();
+        });
+        QObject::connect(d, &QAbstractEventDispatcher::aboutToBlock, &guard_, [this] {
+            if (watching_ && busy_.isValid()) worst_ = std::max(worst_, busy_.nsecsElapsed() / 1e6);
+        });
+    }
+    void Start() {
+        worst_ = 0;
+        watching_ = true;
+        busy_.start();
+    }
+    void Stop() { watching_ = false; }
+    double WorstMs() const { return worst_; }
+
+private:
+    QObject guard_;
+    QElapsedTimer busy_;
+    bool watching_ = false;
+    double worst_ = 0;
 };

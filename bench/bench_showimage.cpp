@@ -2,7 +2,10 @@
 // until the preview is painted, for a 6000x4000 JPEG, a 4000x3000 GIF and a
 // 4000x3000 BMP, each against Qt's image reader on the same file in the same
 // run: the JPEG decoded straight to the size the preview shows it at, the GIF
-// and the BMP decoded whole. Target: ratio <= 1.2 for each.
+// and the BMP decoded whole. Target: ratio <= 1.1 for the JPEG, 1.2 for the
+// others. The picture is decoded off the user-interface thread: the longest
+// time the window goes without its event loop during a preview is reported
+// too (target: 16 ms, one frame).
 //
 // The pictures are generated in a temporary folder, which also holds the
 // settings file (ShowImage counts the pictures viewed there).
@@ -30,6 +33,7 @@
 #include "browser/frmMain.h"
 #include "kit/ImageControl.h"
 #include "kit/PictureBox.h"
+#include "kit/PictureService.h"
 #include "kit/Settings.h"
 #include "kit/StatusBar.h"
 #include "platform/PictureLoader.h"
@@ -139,6 +143,7 @@ int main(int argc, char** argv) {
     const Case cases[] = {{"JPEG 6000x4000", jpeg, true},
                           {"GIF 4000x3000", gif, false},
                           {"BMP 4000x3000", bmp, false}};
+    LoopGaps gaps;
     for (const Case& c : cases) {
         const int row = f->ListView1->Model()->FindKey(c.path);
         if (row < 0) qFatal("%s is not in the list", qPrintable(c.path));
@@ -146,15 +151,29 @@ int main(int argc, char** argv) {
         const double scale = qMin(
             1.0, qMin(double(area.width()) / full.width(), double(area.height()) / full.height()));
         const QSize fitted(qRound(full.width() * scale), qRound(full.height() * scale));
+        const QByteArray bytes = QFile::encodeName(c.path);
+        const Case& other = &c == &cases[0] ? cases[1] : cases[0];
         auto prepare = [&] {
+            // Another picture on show, none decoded ahead: ShowImage passes
+            // over the file the status bar names, and the cache would answer
+            // at once.
+            f->ListView1->SetSelectedRow(f->ListView1->Model()->FindKey(other.path));
+            f->ShowImage();
+            if (!RunUntil([&] { return f->picsrc.path == QFile::encodeName(other.path); }))
+                qFatal("no preview of %s", qPrintable(other.path));
+            PictureService::Instance().Cache().Clear();
             f->ListView1->SetSelectedRow(row);
-            // ShowImage passes over the file the status bar names.
-            f->StatusBar1->Panels(3).SetText(QString());
             settle();
         };
+        double worstGap = 0;
         auto ours = [&] {
+            gaps.Start();
             f->ShowImage();
+            if (!RunUntil([&] { return f->picsrc.path == bytes; }))
+                qFatal("no preview of %s", qPrintable(c.path));
             f->picdest->repaint();
+            gaps.Stop();
+            worstGap = std::max(worstGap, gaps.WorstMs());
         };
         auto baseline = [&] {
             QImageReader reader(c.path);
@@ -162,9 +181,12 @@ int main(int argc, char** argv) {
             if (reader.read().isNull()) qFatal("Qt cannot read %s", qPrintable(c.path));
         };
         const auto [mine, theirs] = compare(prepare, ours, baseline);
-        std::printf("%-15s ours %7.1f ms   %-22s %7.1f ms   ratio %.2f   target <= 1.2\n", c.name,
+        std::printf("%-15s ours %7.1f ms   %-22s %7.1f ms   ratio %.2f   target <= %s\n", c.name,
                     mine, c.scaled ? "Qt decode to preview" : "Qt whole decode", theirs,
-                    mine / theirs);
+                    mine / theirs, c.scaled ? "1.1" : "1.2");
+        std::printf(
+            "%-15s longest the window went without its event loop: %.1f ms (target <= 16)\n", "",
+            worstGap);
         std::printf("%-15s held %dx%d, shown %dx%d, Qt decode to preview %dx%d\n", "",
                     f->picsrc.image.width(), f->picsrc.image.height(), f->Image1->width(),
                     f->Image1->height(), fitted.width(), fitted.height());

@@ -229,6 +229,43 @@ private slots:
         }
     }
 
+    // Clicks faster than the pictures arrive: only the last one is shown,
+    // counted once, and an older answer never replaces it.
+    void onlyTheLastClickIsShown_data() {
+        QTest::addColumn<QStringList>("clicks");
+        QTest::newRow("one") << QStringList{"a"};
+        QTest::newRow("two") << QStringList{"a", "b"};
+        QTest::newRow("back to the first") << QStringList{"a", "b", "a"};
+        QTest::newRow("a metafile overtaken") << QStringList{"m", "b"};
+        QTest::newRow("the same twice") << QStringList{"b", "b"};
+        QTest::newRow("a damaged file last") << QStringList{"a", "x"};
+    }
+    void onlyTheLastClickIsShown() {
+        QFETCH(QStringList, clicks);
+        start();
+        writeDated(pics_ + "a.bmp", encoded(halves({100, 80}), "bmp"));
+        writeDated(pics_ + "b.gif", gifFile(halves({60, 40})));
+        writeDated(pics_ + "m.wmf", wmfFile(wmfDrawing()));
+        writeDated(pics_ + "x.jpg", "not a picture");
+        list(pics_);
+        auto path = [&](const QString& c) {
+            return pics_ + (c == "a" ? "a.bmp" : c == "b" ? "b.gif" : c == "m" ? "m.wmf" : "x.jpg");
+        };
+        for (const QString& c : clicks) {
+            f_->ListView1->SetSelectedRow(rowOf(path(c)));
+            f_->ShowImage();  // no time for the picture to arrive
+        }
+        settle();
+        const bool damaged = clicks.last() == "x";
+        QCOMPARE(views(), damaged ? QString() : QString("1"));
+        QCOMPARE(f_->picsrc.HasPicture(), !damaged);
+        if (!damaged) {
+            QCOMPARE(QFile::decodeName(f_->picsrc.path), path(clicks.last()));
+            QCOMPARE(panel(3), GetFileName(path(clicks.last())));
+        }
+        QCOMPARE(f_->cursor().shape(), Qt::ArrowCursor);
+    }
+
     void sameNameIsNotReloaded_data() {
         QTest::addColumn<bool>("otherFolder");
         QTest::newRow("same file twice") << false;

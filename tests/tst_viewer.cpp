@@ -18,6 +18,7 @@
 #include "kit/Forms.h"
 #include "kit/Helpers.h"
 #include "kit/PictureService.h"
+#include "kit/Settings.h"
 #include "kit/StatusBar.h"
 #include "kit/Toolbar.h"
 #include "platform/Platform.h"
@@ -57,6 +58,7 @@ class TestViewer : public QObject {
     // Lets the pictures asked for arrive, as between two user actions.
     static void settle() { PictureService::Instance().Settle(); }
 
+    static QString views() { return ReadSetting("Browser Options", "Odometer"); }
     bool button(int i) const { return v_->Toolbar1->Buttons(i).action->isEnabled(); }
     bool menu(int i) { return v_->mnuviewa()(i)->isEnabled(); }
     QString selectedKey() const {
@@ -244,6 +246,47 @@ private slots:
         // The viewer and the main window's preview show the same file.
         QCOMPARE(v_->windowTitle(), "Kvo View Viewer - " + selectedKey());
         QCOMPARE(f_->StatusBar1->Panels(3).Text(), GetFileName(selectedKey()));
+    }
+
+    // Behind the viewer the main window follows each step without a decode
+    // of its own; shown again, it makes a copy at its preview's size.
+    void hiddenBrowserTakesTheViewersPicture() {
+        pics_ = UseFreshSettings() + "pics/";
+        QDir().mkpath(pics_);
+        UseFakeSystem(pics_);
+        for (const char* n : {"a", "b", "c", "d"})
+            writeDated(pics_ + n + ".bmp", encoded(halves({1200, 900}), "bmp"));
+        f_ = frmMain::Instance();
+        f_->Form_Load();
+        f_->resize(800, 600);
+        f_->CurrentFolder = pics_;
+        f_->ListFiles();
+        f_->ListView1->SetSelectedRow(1);
+        f_->ShowImage();
+        settle();
+        const QString before = views();
+        // The viewer takes the main window's place, as a double click does.
+        f_->hide();
+        v_ = Forms::Get<frmScroll>();
+        v_->Form_Load();
+        settle();
+        const int decodes = PictureService::Instance().Decodes();
+        for (int step = 1; step <= 3; ++step) {
+            v_->mnuviewa_Click(1);
+            settle();
+            QCOMPARE(f_->picsrc.path, v_->Picture1.path);
+            QCOMPARE(f_->picsrc.image.cacheKey(), v_->Picture1.image.cacheKey());
+            QCOMPARE(f_->StatusBar1->Panels(3).Text(), GetFileName(selectedKey()));
+            QCOMPARE(views().toInt(), before.toInt() + step);
+        }
+        // Each step read ahead the next one; none was decoded twice.
+        QCOMPARE(PictureService::Instance().Decodes() - decodes, 3);
+        v_->close();
+        settle();
+        QVERIFY(f_->isVisible());
+        QVERIFY(f_->picsrc.image.width() < 1200);
+        QCOMPARE(QFile::decodeName(f_->picsrc.path), pics_ + "d.bmp");
+        QCOMPARE(views().toInt(), before.toInt() + 3);
     }
 
     void filter_data() {

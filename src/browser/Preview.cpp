@@ -87,7 +87,7 @@ void frmMain::refitPreview() {
         PictureSizing::ForArea(picdest->Width(), picdest->Height(), picdest->devicePixelRatioF());
     const PictureInfo info{PictureType::Unknown, picsrc.pixels, picsrc.twips};
     const QSize wanted = sizing.DecodeSize(info);
-    if (picsrc.image.width() > 2 * wanted.width() || picsrc.image.height() > 2 * wanted.height())
+    if (picsrc.image.width() > wanted.width() || picsrc.image.height() > wanted.height())
         refits_->Request(picsrc.path, sizing);
 }
 
