@@ -176,19 +176,26 @@ PictureService::PictureService() {
 }
 
 PictureService::~PictureService() {
+    Stop();
+}
+
+void PictureService::Stop() {
     for (const std::shared_ptr<Job>& j : jobs_) j->cancel = true;
     user_.clear();
     background_.clear();
     user_.waitForDone();
     background_.waitForDone();
+    jobs_.clear();
 }
 
 PictureService& PictureService::Instance() {
+    // Kept to the end of the process, as windows that outlive the
+    // application's object may still cancel their requests; its workers stop
+    // with the application.
     static PictureService* service = [] {
         auto* s = new PictureService;
-        // Gone with the application, before the thread pools' threads would be.
         if (QCoreApplication* app = QCoreApplication::instance())
-            QObject::connect(app, &QObject::destroyed, [s] { delete s; });
+            QObject::connect(app, &QObject::destroyed, [s] { s->Stop(); });
         return s;
     }();
     return *service;

@@ -81,6 +81,9 @@ public:
     // same picture shows here.
     int Decodes() const { return decodes_.load(); }
     bool Idle() const { return jobs_.empty(); }
+    // Drops every queued decode and waits for those under way; their answers
+    // are never given. At the application's end.
+    void Stop();
     // Waits for every decode under way and gives out their answers: for
     // tests and benchmarks, which need a settled state to look at.
     void Settle();
