@@ -54,13 +54,16 @@ private:
     QTemporaryDir tmp_;
 };
 
-// Runs the event loop until done() holds, as a user waiting would; false
+// Runs the event loop until done() holds, as a user waiting would, sleeping
+// between events (a timer wakes it now and then to look at the clock); false
 // after 60 seconds.
 inline bool RunUntil(const std::function<bool()>& done) {
     const QDeadlineTimer deadline(60000);
+    QTimer wake;
+    wake.start(50);
     while (!done()) {
         if (deadline.hasExpired()) return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return true;
 }
