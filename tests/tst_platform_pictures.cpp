@@ -582,8 +582,6 @@ private slots:
         QTest::newRow("real helper, preview limits")
             << QByteArray() << PictureLimits::Preview() << true;
         QTest::newRow("real helper out of time") << QByteArray() << limits(1, 5000) << false;
-        QTest::newRow("real helper out of processor time")
-            << QByteArray() << limits(10000, 1) << false;
         QTest::newRow("helper started to serve requests")
             << QByteArray("[ \"$*\" = \"--serve\" ] && exec HELPER \"$@\"; exit 9") << normal
             << true;
