@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QList>
 #include <QSizeF>
 #include <QString>
 
@@ -16,6 +17,13 @@
 // they never run in our process: the helper works under memory and CPU
 // limits, and is killed when it takes longer than the timeout. Whatever goes
 // wrong in it, the caller just gets no picture.
+//
+// Starting the helper costs far more than most drawings, so helpers are kept
+// warm between requests, in a pool shared by every renderer and thread: each
+// request takes an idle helper of the same program (or starts one) and gives
+// it back when it answered. A helper that failed, ran out of time, was
+// cancelled or died is killed and never used again; the next request starts
+// a fresh one. Renderers may be used from several threads at once.
 class MetafileRenderer {
 public:
     // The helper beside the running program, else in $KVO_BUILD_DIR, else on
@@ -40,15 +48,21 @@ public:
     // of what it draws, as the helper's player works it out.
     std::optional<QSizeF> MeasureWmf(const QByteArray& data) const;
 
+    // Test hooks: how many helpers were ever started, the process ids of the
+    // idle ones, and stopping the idle ones.
+    static int HelpersStarted();
+    static QList<qint64> IdleHelpers();
+    static void StopIdleHelpers();
+
     // The helper refuses larger input and output, and the renderer does not ask.
     static constexpr qint64 kMaxInputBytes = 256 * 1024 * 1024;
     static constexpr qint64 kMaxPixels = 32 * 1024 * 1024;
     static constexpr int kMaxCpuMs = 5000;
 
 private:
-    // Runs the helper on data and collects what it writes, at most capacity
-    // bytes: the count received when it exits 0 in time.
-    std::optional<qint64> run(const QStringList& args, const QByteArray& data, char* out,
+    // Sends one request to a warm helper and collects its answer, at most
+    // capacity bytes: the count received when it answered in full and in time.
+    std::optional<qint64> run(quint32 kind, QSize size, const QByteArray& data, char* out,
                               qint64 capacity) const;
 
     QString helper_;
