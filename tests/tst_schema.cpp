@@ -134,6 +134,9 @@ private slots:
             {&Keys::FolderTreeWidth,       "Extras", "Folder Tree Width", ""},
             {&Keys::FileListWidth,         "Extras", "File List Width", ""},
             {&Keys::FileListHeight,        "Extras", "File List Height", ""},
+            {&Keys::ViewerKeys,            "Extras", "Viewer Keys", "True"},
+            {&Keys::ViewerFit,             "Extras", "Viewer Fit In Window", "True"},
+            {&Keys::SlideshowKeys,         "Extras", "Slideshow Keys", "True"},
             // clang-format on
         };
         for (const Row& r : rows)

@@ -8,6 +8,10 @@ const std::vector<Extras::Switch>& Extras::Switches() {
     static const std::vector<Switch> rows = {
         {"Layout", &Keys::RememberPaneSizes,
          "Remember the sizes of the folder, list and preview panes"},
+        {"Viewer", &Keys::ViewerKeys, "Viewer keys and mouse wheel"},
+        {"Viewer", &Keys::ViewerFit, "Fit in Window command (F) and full screen (F11)"},
+        {"Slideshow", &Keys::SlideshowKeys,
+         "Slideshow keys: Space pauses, Left and Right step back and forth"},
     };
     return rows;
 }

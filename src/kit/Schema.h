@@ -106,4 +106,9 @@ inline const Key FolderTreeWidth{Schema::ExtrasSection, "Folder Tree Width", {}}
 // The list's size is kept for each place of the preview: right, and below.
 inline const Key FileListWidth{Schema::ExtrasSection, "File List Width", {}};
 inline const Key FileListHeight{Schema::ExtrasSection, "File List Height", {}};
+// The viewer's keys, mouse wheel and dragging; its Fit in Window command and
+// full screen; the slideshow's pause and stepping keys.
+inline const Key ViewerKeys{Schema::ExtrasSection, "Viewer Keys", true};
+inline const Key ViewerFit{Schema::ExtrasSection, "Viewer Fit In Window", true};
+inline const Key SlideshowKeys{Schema::ExtrasSection, "Slideshow Keys", true};
 }  // namespace Keys

@@ -14,6 +14,7 @@
 #include "browser/FileListView.h"
 #include "browser/frmMain.h"
 #include "kit/DoEvents.h"
+#include "kit/Extras.h"
 #include "kit/Forms.h"
 #include "kit/Helpers.h"
 #include "kit/ImageControl.h"
@@ -75,6 +76,7 @@ void frmshow::setoptions() {
     Sequence = option(Keys::Sequence);
     AlwaysOnTop = option(Keys::AlwaysOnTop);
     Timer1->setInterval(qint32(Delay) * 1000);
+    keysOn_ = Extras::On(Keys::SlideshowKeys);
 }
 
 void frmshow::SetOnTop() {
@@ -255,6 +257,31 @@ void frmshow::Form_KeyUp(int KeyCode, int) {
     if (KeyCode == 27) close();
 }
 
+bool frmshow::KeyPressed(int key, bool autoRepeat) {
+    if (!keysOn_ || unloaded_) return false;
+    if (key == Qt::Key_Space) {
+        if (autoRepeat) return true;
+        paused_ = !paused_;
+        // Resumed, the slide on show gets a whole interval.
+        if (paused_)
+            Timer1->stop();
+        else
+            Timer1->start();
+        return true;
+    }
+    if (key != Qt::Key_Left && key != Qt::Key_Right) return false;
+    // A step back from the end of a single pass is no longer the end; a
+    // step on from it ends the show at the next tick, as the timer would.
+    finished = false;
+    if (key == Qt::Key_Right)
+        doforward();
+    else
+        doreverse();
+    captionWhenShown();
+    if (!paused_) Timer1->start();
+    return true;
+}
+
 void frmshow::Form_MouseUp(int, int, float, float) {
     close();
 }
@@ -283,6 +310,11 @@ void frmshow::closeEvent(QCloseEvent* e) {
         Form_Unload();
     }
     e->accept();
+}
+
+void frmshow::keyPressEvent(QKeyEvent* e) {
+    const bool plain = (e->modifiers() & ~Qt::KeyboardModifiers(Qt::KeypadModifier)) == 0;
+    if (!plain || !KeyPressed(e->key(), e->isAutoRepeat())) QWidget::keyPressEvent(e);
 }
 
 void frmshow::keyReleaseEvent(QKeyEvent* e) {

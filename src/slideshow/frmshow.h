@@ -52,6 +52,12 @@ public:
     // The caption text for the entry on show.
     void BuildCaption();
 
+    // Beyond the classic show, behind its switch in "Extras": Space pauses
+    // and resumes, Left and Right step back and on in the list's order. True
+    // when the key was taken.
+    bool KeyPressed(int key, bool autoRepeat = false);
+    bool Paused() const { return paused_; }
+
     Playlist List1;
     PictureHolder Picture1;
     ImageControl* Image1;
@@ -65,6 +71,7 @@ public:
 protected:
     bool event(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
 
@@ -82,4 +89,6 @@ private:
     int loading_ = 0;  // inside Form_Load's yields
     bool deleteWhenLoaded_ = false;
     bool unloaded_ = false;
+    bool keysOn_ = false;
+    bool paused_ = false;
 };

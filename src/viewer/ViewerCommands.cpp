@@ -137,6 +137,25 @@ void frmScroll::ShowPrevious() {
     stepTo(i, i - 1);
 }
 
+void frmScroll::ShowFirst() {
+    showEnd(true);
+}
+
+void frmScroll::ShowLast() {
+    showEnd(false);
+}
+
+void frmScroll::showEnd(bool first) {
+    // The first or last picture, never "..", and Previous and Next set as
+    // stepping there one at a time would leave them.
+    const int i = list()->SelectedRow() + 1, count = list()->Model()->Count();
+    const int target = first ? (parentFirst() ? 2 : 1) : (parentFirst() ? count : count - 1);
+    if (i < 1 || target < 1 || target == i) return;
+    stepTo(i, target);
+    setPrevious(!first);
+    setNext(first);
+}
+
 void frmScroll::GetImageFile() {
     const QString filter = OpenDialogFilter(PatternListOfSwitches());
     // The dialog opens on the folder the browser lists.
@@ -227,6 +246,9 @@ void frmScroll::mnuviewa_Click(int Index) {
             Toolbar1->SetButtonEnabled(11, true);
             Toolbar1->SetButtonEnabled(12, true);
             ZoomLevel = 3;
+            break;
+        case 8:
+            if (fitOn_) FitInWindow();
             break;
         default:
             break;

@@ -53,6 +53,9 @@ const CommandTable& ViewerCommandTable() {
             {.array = "mnuviewa", .index = 6, .caption = "-"},
             {.array = "mnuviewa", .index = 7, .caption = "&Reload",
              .help = Help("Reloads the image"), .button = {9, "Reload", P::Reload}},
+            // Beyond the classic menu, after its items so their indexes stay.
+            {.array = "mnuviewa", .index = 8, .caption = "&Fit in Window", .shortcut = "F",
+             .help = Help("Fits the whole image in the window")},
         }, AboutCommands()}),
     };
     // clang-format on

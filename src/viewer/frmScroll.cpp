@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QLocale>
+#include <QWheelEvent>
 #include <cmath>
 
 #include "browser/FileListModel.h"
@@ -11,6 +12,7 @@
 #include "browser/frmMain.h"
 #include "kit/DoEvents.h"
 #include "kit/EdgeDrawing.h"
+#include "kit/Extras.h"
 #include "kit/Forms.h"
 #include "kit/Helpers.h"
 #include "kit/NumberFormat.h"
@@ -36,6 +38,19 @@ QString plainNumber(double v) {
 double ZoomFactor(int level) {
     static const double factors[] = {0.25, 0.5, 0.75, 1, 1.5, 2, 3};
     return level >= 0 && level <= 6 ? factors[level] : 1;
+}
+
+int StepBeyond(double factor, bool up) {
+    // A fit that lands on a step within rounding counts as that step.
+    const double slack = 1e-6;
+    if (up) {
+        for (int level = 0; level <= 6; ++level)
+            if (ZoomFactor(level) > factor + slack) return level;
+    } else {
+        for (int level = 6; level >= 0; --level)
+            if (ZoomFactor(level) < factor - slack) return level;
+    }
+    return -1;
 }
 
 frmScroll::frmScroll() {
@@ -66,6 +81,12 @@ frmScroll::frmScroll() {
 
     buildMenus();
     buildToolbar();
+    // The switches are read once a viewer opens.
+    keysOn_ = Extras::On(Keys::ViewerKeys);
+    fitOn_ = Extras::On(Keys::ViewerFit);
+    mnuviewa()(8)->setVisible(fitOn_);
+    mnuviewa()(8)->setEnabled(fitOn_);
+    OuterPict->installEventFilter(this);
 
     connect(Toolbar1, &Toolbar::ButtonClick, this, [this](int i) { Toolbar1_ButtonClick(i); });
     connect(HBar, &ScrollBar::Change, this, [this] { HBar_Change(); });
@@ -116,6 +137,7 @@ void frmScroll::Loadimage(const QString& strfilename, const QByteArray& rawPath)
 void frmScroll::pictureArrived(const PictureAnswer& answer) {
     // A file that cannot be read leaves the picture as it was; the surface is
     // given that picture again, unzoomed.
+    fitted_ = false;
     if (answer.picture) Picture1.Take(answer.path, Picture(*answer.picture));
     InnerPict->SetPicture(Picture1.image);
     InnerPict->Move(InnerPict->Left, InnerPict->Top, Picture1.Width(), Picture1.Height());
@@ -141,6 +163,13 @@ void frmScroll::pictureArrived(const PictureAnswer& answer) {
 }
 
 void frmScroll::DoZoom(bool IsPlus) {
+    if (fitted_) {
+        // From a fitted picture to the nearest step that way, as if from
+        // the step before it.
+        const int step = StepBeyond(fitFactor_, IsPlus);
+        if (step < 0) return;
+        ZoomLevel = qint16(IsPlus ? step - 1 : step + 1);
+    }
     if (IsPlus && ZoomLevel < 6) {
         ++ZoomLevel;
         ZoomIn(ZoomLevel);
@@ -173,6 +202,7 @@ void frmScroll::DoZoom(bool IsPlus) {
 void frmScroll::ZoomIn(int zoomtype) {
     const double f = ZoomFactor(zoomtype);
     const float w = float(Picture1.Width() * f), h = float(Picture1.Height() * f);
+    fitted_ = false;
     // Always from the picture as loaded, so repeated zooming never blurs it.
     InnerPict->Move(0, 0, w, h);
     InnerPict->SetPicture(Picture1.image);
@@ -243,7 +273,11 @@ void frmScroll::VBar_Scroll() {
 }
 
 void frmScroll::Form_Resize() {
-    sizeit();
+    // A fitted picture follows the window.
+    if (fitted_)
+        fitToWindow();
+    else
+        sizeit();
 }
 
 void frmScroll::Form_QueryUnload(qint16& Cancel, qint16) {
@@ -266,6 +300,15 @@ bool frmScroll::eventFilter(QObject* watched, QEvent* e) {
     if (watched == Client() && e->type() == QEvent::Resize) {
         layoutBars();
         Form_Resize();
+    }
+    if (watched == OuterPict && keysOn_) {
+        // Events the surface leaves alone come on to its viewport.
+        if (e->type() == QEvent::Wheel) {
+            const auto* w = static_cast<QWheelEvent*>(e);
+            WheelTurned(w->angleDelta(), w->modifiers());
+            return true;
+        }
+        pictureMouse(e);
     }
     return Form::eventFilter(watched, e);
 }

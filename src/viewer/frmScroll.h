@@ -21,6 +21,9 @@ class ZoomSurface;
 inline qint16 ZoomLevel = 3;
 // The factor of a zoom step.
 double ZoomFactor(int level);
+// The first step above (up) or below a displayed factor, or -1 when there is
+// none; from a picture fitted to the window, Zoom In and Out go there.
+int StepBeyond(double factor, bool up);
 
 // The viewer window: one picture at a zoom step inside scroll bars, stepping
 // through the main window's file list.
@@ -63,6 +66,21 @@ public:
     void InnerPict_MouseUp(int Button, int Shift, float x, float y);
     void OuterPict_MouseUp(int Button, int Shift, float x, float y);
 
+    // Beyond the classic viewer, each behind its switch in "Extras": the
+    // whole picture fitted to the window until a zoom, a new picture or
+    // actual size; full screen; the first and last picture of the list.
+    void FitInWindow();
+    bool Fitted() const { return fitted_; }
+    void ToggleFullScreen();
+    void ShowFirst();
+    void ShowLast();
+    // A key the viewer answers: true when it took it. Only with the keys'
+    // switch on; F11 goes with the Fit in Window switch.
+    bool KeyPressed(int key, Qt::KeyboardModifiers modifiers);
+    // The mouse wheel over the picture, in eighths of a degree: scrolls
+    // vertically, with Shift horizontally, with Ctrl zooms a step.
+    void WheelTurned(QPoint angleDelta, Qt::KeyboardModifiers modifiers);
+
     // The open dialog: returns the chosen path, empty when cancelled. Tests
     // put their own chooser here.
     static inline std::function<QString(QWidget* owner, const QString& filter)> chooseFile;
@@ -86,6 +104,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void buildMenus();
@@ -101,9 +120,27 @@ private:
     void pictureArrived(const PictureAnswer& answer);
     // Reads the list's next picture in the direction of travel ahead.
     void preloadBeyond(int i, int next);
+    // Shows the picture as large as the room without bars lets it be.
+    void fitToWindow();
+    // Home and End: to the list's first or last picture.
+    void showEnd(bool first);
+    // A menu command, when its item is enabled.
+    void runEnabled(int index);
+    // Moves a visible bar's value by `by`, kept within its limits.
+    static void nudge(ScrollBar* bar, double by);
+    // Dragging the picture with the left button: where it started.
+    void pictureMouse(QEvent* e);
 
     QHash<QString, MenuArray> menus_;
     std::optional<CStopWatch> stopwatch_;
     PictureRequests* pictures_;
     QString loadingName_;  // the name Loadimage was given, for the panels and title
+    bool keysOn_ = true;   // the keys, the wheel and dragging
+    bool fitOn_ = true;    // Fit in Window and full screen
+    bool fitted_ = false;
+    double fitFactor_ = 1;
+    bool wasMaximized_ = false;
+    int wheelZoom_ = 0;  // the Ctrl+wheel turn not yet used for a step
+    std::optional<QPoint> dragFrom_;
+    qint16 dragH_ = 0, dragV_ = 0;
 };
