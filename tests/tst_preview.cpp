@@ -1,6 +1,7 @@
 // The main window's preview: pictures fitted and framed in twips, their facts, the view count.
 #include <QApplication>
 #include <QDir>
+#include <QTreeView>
 #include <QtTest>
 
 #include <unistd.h>
@@ -231,6 +232,38 @@ private slots:
 
     // Clicks faster than the pictures arrive: only the last one is shown,
     // counted once, and an older answer never replaces it.
+    // Beside the arrow keys, the keys that move through the list and a typed
+    // name show where they land, while their switch is on.
+    void listKeysShowWhereTheyLand_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("on");
+        // The file shown after the key, from c.bmp; none on the parent entry.
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("down, as always") << int(Qt::Key_Down) << false << "d.bmp";
+        QTest::newRow("home, onto the parent entry") << int(Qt::Key_Home) << true << "";
+        QTest::newRow("end") << int(Qt::Key_End) << true << "e.bmp";
+        QTest::newRow("page up") << int(Qt::Key_PageUp) << true << "";
+        QTest::newRow("page down") << int(Qt::Key_PageDown) << true << "e.bmp";
+        QTest::newRow("a typed name") << int(Qt::Key_B) << true << "b.bmp";
+        QTest::newRow("home, switched off") << int(Qt::Key_Home) << false << "c.bmp";
+        QTest::newRow("a typed name, switched off") << int(Qt::Key_B) << false << "c.bmp";
+    }
+    void listKeysShowWhereTheyLand() {
+        QFETCH(int, key);
+        QFETCH(bool, on);
+        QFETCH(QString, shown);
+        start();
+        WriteSetting("Extras", "List Keys Preview", on);
+        for (const char* n : {"a", "b", "c", "d", "e"})
+            writeDated(pics_ + n + ".bmp", encoded(halves({40, 30}), "bmp"));
+        list(pics_);
+        show(pics_ + "c.bmp");
+        f_->ListView1->DetailsView()->setFocus();
+        QTest::keyClick(f_->ListView1->DetailsView(), Qt::Key(key));
+        settle();
+        QCOMPARE(GetFileName(QFile::decodeName(f_->picsrc.path)), shown);
+    }
+
     void onlyTheLastClickIsShown_data() {
         QTest::addColumn<QStringList>("clicks");
         QTest::newRow("one") << QStringList{"a"};

@@ -12,6 +12,7 @@
 #include "browser/Openers.h"
 #include "browser/Switches.h"
 #include "browser/frmMain.h"
+#include "kit/Extras.h"
 #include "kit/Helpers.h"
 #include "kit/ImageControl.h"
 #include "kit/PictureTypes.h"
@@ -192,11 +193,20 @@ void frmMain::ListView1_GotFocus() {
     Enable_LV_Controls();
 }
 
-void frmMain::ListView1_KeyUp(int KeyCode, int) {
+void frmMain::ListView1_KeyUp(int KeyCode, int Shift) {
     // The arrow keys, by their old key codes.
     if (KeyCode == Qt::Key_Left || KeyCode == Qt::Key_Up || KeyCode == Qt::Key_Right ||
-        KeyCode == Qt::Key_Down)
+        KeyCode == Qt::Key_Down) {
         ShowImage();
+        return;
+    }
+    // The other keys that move through the list, and a name typed without
+    // Ctrl or Alt (the list jumps to it), show where they land too.
+    const bool moves = KeyCode == Qt::Key_Home || KeyCode == Qt::Key_End ||
+                       KeyCode == Qt::Key_PageUp || KeyCode == Qt::Key_PageDown;
+    const bool typed = (Shift & ~1) == 0 && ((KeyCode >= Qt::Key_0 && KeyCode <= Qt::Key_9) ||
+                                             (KeyCode >= Qt::Key_A && KeyCode <= Qt::Key_Z));
+    if ((moves || typed) && Extras::On(Keys::ListKeysPreview)) ShowImage();
 }
 
 void frmMain::ListView1_MouseUp(int Button, int, float, float) {

@@ -111,4 +111,7 @@ inline const Key FileListHeight{Schema::ExtrasSection, "File List Height", {}};
 inline const Key ViewerKeys{Schema::ExtrasSection, "Viewer Keys", true};
 inline const Key ViewerFit{Schema::ExtrasSection, "Viewer Fit In Window", true};
 inline const Key SlideshowKeys{Schema::ExtrasSection, "Slideshow Keys", true};
+// The file list previews the item Home, End, Page Up, Page Down and typing
+// a name move to, as the arrow keys do.
+inline const Key ListKeysPreview{Schema::ExtrasSection, "List Keys Preview", true};
 }  // namespace Keys
