@@ -8,7 +8,7 @@ const std::vector<Extras::Switch>& Extras::Switches() {
     static const std::vector<Switch> rows = {
         {"Layout", &Keys::RememberPaneSizes,
          "Remember the sizes of the folder, list and preview panes"},
-        {"Layout", &Keys::ListKeysPreview,
+        {"File List", &Keys::ListKeysPreview,
          "Home, End, Page Up, Page Down and typing a name show the picture they move to"},
         {"Viewer", &Keys::ViewerKeys, "Viewer keys and mouse wheel"},
         {"Viewer", &Keys::ViewerFit, "Fit in Window command (F) and full screen (F11)"},
