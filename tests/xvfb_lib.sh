@@ -70,7 +70,15 @@ start_program() {
 # window manager frame, place and (maximised) size it; fails when it never
 # shows.
 wait_main() {
-    main=$(timeout 60 xdotool search --sync --onlyvisible --limit 1 --name "${1:-^Kvo View 1}" | head -n 1)
+    # A window that goes while xdotool looks at it (the splash closing) ends
+    # xdotool with an X error: look again, for a minute at most.
+    main=
+    end=$(($(date +%s) + 60))
+    while [ -z "$main" ] && [ "$(date +%s)" -lt $end ]; do
+        main=$(timeout $((end - $(date +%s) + 1)) xdotool search --sync --onlyvisible \
+            --limit 1 --name "${1:-^Kvo View 1}" 2>/dev/null | head -n 1)
+        [ -n "$main" ] || sleep 0.5
+    done
     [ -n "$main" ] || { echo "main window never appeared"; return 1; }
     sleep 1.5
 }

@@ -95,10 +95,6 @@ bool PictureSizing::SameAs(const PictureSizing& o) const {
     return true;
 }
 
-std::optional<Picture> LoadHeldWhole(const QByteArray& path) {
-    return PictureService::Instance().LoadNow(path, PictureSizing::HeldWhole()).picture;
-}
-
 struct PictureService::Job {
     QByteArray path;
     PictureSizing sizing;

@@ -13,5 +13,5 @@ inline constexpr QSize kMaxHeld(8000, 8000);
 // The whole picture of a file, not a copy decoded for a preview's box,
 // within kMaxHeld: what the viewer, the wallpaper and the clipboard take.
 // Through the picture service: a picture the viewer holds is not decoded
-// again. Defined with the service.
+// again.
 std::optional<Picture> LoadHeldWhole(const QByteArray& path);
