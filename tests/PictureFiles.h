@@ -74,6 +74,31 @@ inline QByteArray encoded(const QImage& image, const char* format, bool progress
     return data;
 }
 
+// Four quadrants of red (top left), green (top right), blue (bottom left)
+// and white: where each corner lands tells how a picture was turned.
+inline QImage quadrants(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    const int w = size.width() / 2, h = size.height() / 2;
+    image.fill(Qt::white);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            if (x < w || y < h)
+                image.setPixel(x, y, (y < h ? (x < w ? kRed : kGreen) : kBlue).rgb());
+    return image;
+}
+
+// A JPEG with an EXIF orientation tag (1 to 8) right after its start marker.
+inline QByteArray withOrientation(const QByteArray& jpeg, int orientation) {
+    Bytes tiff;
+    tiff.raw("II").u16(42).u32(8).u16(1);                           // header, one entry
+    tiff.u16(0x0112).u16(3).u32(1).u16(orientation).u16(0).u32(0);  // SHORT, no next IFD
+    const QByteArray payload = QByteArray("Exif\0\0", 6) + tiff.data();
+    const int length = payload.size() + 2;
+    QByteArray segment("\xFF\xE1", 2);
+    segment.append(char(length >> 8)).append(char(length & 0xFF)).append(payload);
+    return jpeg.left(2) + segment + jpeg.mid(2);
+}
+
 // How a GIF's picture is coded. Plain: LZW with a clear code before every
 // 254 literals, which keeps every code 9 bits wide and compresses nothing.
 // Compressed: LZW the usual way, codes growing to 12 bits and the table

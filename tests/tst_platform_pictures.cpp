@@ -267,6 +267,56 @@ private slots:
                          qPrintable(QString("pixel (%1,%2)").arg(x).arg(y)));
     }
 
+    // A photo tagged with an orientation comes upright, measured as shown,
+    // whole, scaled or cut; with the loader not asked to turn it, as stored.
+    void orientation_data() {
+        QTest::addColumn<int>("orientation");
+        QTest::addColumn<bool>("upright");
+        QTest::addColumn<QSize>("maxSize");
+        QTest::addColumn<QSize>("part");
+        QTest::addColumn<QSize>("expectedSize");
+        QTest::addColumn<QColor>("topLeft");
+        // The stored picture is 64 x 32; each tag's top left corner as shown.
+        const QColor corner[] = {{},   kRed,  kGreen,    Qt::white, kBlue,
+                                 kRed, kBlue, Qt::white, kGreen};
+        for (int o = 1; o <= 8; ++o) {
+            const QSize shown = o >= 5 ? QSize(32, 64) : QSize(64, 32);
+            const QByteArray tag = QByteArray::number(o);
+            QTest::newRow("whole " + tag) << o << true << QSize() << QSize() << shown << corner[o];
+            QTest::newRow("scaled " + tag)
+                << o << true << shown / 2 << QSize() << shown / 2 << corner[o];
+            QTest::newRow("part " + tag)
+                << o << true << QSize() << QSize(8, 8) << QSize(8, 8) << corner[o];
+        }
+        QTest::newRow("not turned 6") << 6 << false << QSize() << QSize() << QSize(64, 32) << kRed;
+        QTest::newRow("not turned 8, part")
+            << 8 << false << QSize() << QSize(8, 8) << QSize(8, 8) << kRed;
+    }
+    void orientation() {
+        QFETCH(int, orientation);
+        QFETCH(bool, upright);
+        QFETCH(QSize, maxSize);
+        QFETCH(QSize, part);
+        QFETCH(QSize, expectedSize);
+        QFETCH(QColor, topLeft);
+        const QByteArray photo = withOrientation(encoded(quadrants({64, 32}), "jpeg"), orientation);
+        const QByteArray path = QFile::encodeName(write("tagged", photo));
+        PictureLoader loader(kTppX, kTppY);
+        loader.SetUpright(upright);
+        const auto info = loader.Probe(path);
+        QVERIFY(info);
+        const QSize shown = upright && orientation >= 5 ? QSize(32, 64) : QSize(64, 32);
+        QCOMPARE(info->pixels, shown);
+        QCOMPARE(info->twips, QSizeF(shown.width() * kTppX, shown.height() * kTppY));
+        const auto picture =
+            part.isValid() ? loader.LoadTopLeft(path, part) : loader.Load(path, maxSize);
+        QVERIFY(picture);
+        QCOMPARE(picture->info.pixels, shown);
+        QCOMPARE(picture->image.size(), expectedSize);
+        QVERIFY2(near(picture->image.pixelColor(1, 1), topLeft),
+                 qPrintable(picture->image.pixelColor(1, 1).name()));
+    }
+
     // WMF pictures at their natural size: the placeable box, else the first
     // window, else what they draw fills the picture.
     void wmfDrawn_data() {

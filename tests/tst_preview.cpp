@@ -207,6 +207,36 @@ private slots:
         checkLayout(f_->picsrc.Width(), f_->picsrc.Height());  // a metafile's twips are inexact
     }
 
+    // A phone photo held upright is stored on its side with an orientation
+    // tag; the list, the status bar and the preview show it as it was held.
+    void portraitPhotoStandsUpright_data() {
+        QTest::addColumn<QString>("turn");
+        QTest::addColumn<QString>("dimensions");
+        QTest::addColumn<QColor>("topLeft");
+        QTest::newRow("turned") << "True"
+                                << "30 x 60" << QColor(kBlue);
+        QTest::newRow("switched off") << "False"
+                                      << "60 x 30" << QColor(kRed);
+    }
+    void portraitPhotoStandsUpright() {
+        QFETCH(QString, turn);
+        QFETCH(QString, dimensions);
+        QFETCH(QColor, topLeft);
+        start();
+        WriteSetting("Extras", "EXIF Orientation", turn);
+        const QByteArray photo = withOrientation(encoded(quadrants({60, 30}), "jpeg"), 6);
+        const QString path = writeDated(pics_ + "phone.jpg", photo);
+        list(pics_);
+        show(path);
+        QCOMPARE(column(path, FileListModel::ColDimensions), dimensions);
+        QCOMPARE(panel(5), dimensions + " pixels");
+        const QImage shown = f_->Image1->grab().toImage();
+        const QColor corner = shown.pixelColor(2, 2);
+        QVERIFY2(
+            qAbs(corner.red() - topLeft.red()) < 60 && qAbs(corner.blue() - topLeft.blue()) < 60,
+            qPrintable(corner.name()));
+    }
+
     void parentEntryEmptiesPreview() {
         start();
         const QString path = writeDated(pics_ + "a.bmp", encoded(halves({100, 80}), "bmp"));

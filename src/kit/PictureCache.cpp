@@ -19,12 +19,14 @@ std::optional<Picture> PictureCache::Find(const PictureKey& key) {
     return {};
 }
 
-std::optional<Picture> PictureCache::FindCovering(const QByteArray& path,
-                                                  PictureLoader::Stamp stamp, QSize atLeast) {
+std::optional<Picture> PictureCache::FindCovering(const PictureKey& key) {
+    const QSize atLeast = key.asked;
     std::lock_guard lock(mutex_);
     auto best = entries_.end();
     for (auto it = entries_.begin(); it != entries_.end(); ++it) {
-        if (it->key.topLeft || it->key.path != path || !(it->key.stamp == stamp)) continue;
+        if (it->key.topLeft || it->key.path != key.path || !(it->key.stamp == key.stamp) ||
+            it->key.upright != key.upright)
+            continue;
         const QSize has = it->picture.image.size();
         const bool covers = (has.width() >= atLeast.width() && has.height() >= atLeast.height()) ||
                             has == it->picture.info.pixels;
@@ -57,18 +59,18 @@ void PictureCache::Insert(const PictureKey& key, const Picture& picture) {
 }
 
 std::optional<PictureInfo> PictureCache::FindInfo(const QByteArray& path,
-                                                  PictureLoader::Stamp stamp) {
+                                                  PictureLoader::Stamp stamp, bool upright) {
     std::lock_guard lock(mutex_);
     for (const Probed& p : probes_)
-        if (p.path == path && p.stamp == stamp) return p.info;
+        if (p.path == path && p.stamp == stamp && p.upright == upright) return p.info;
     return {};
 }
 
-void PictureCache::InsertInfo(const QByteArray& path, PictureLoader::Stamp stamp,
+void PictureCache::InsertInfo(const QByteArray& path, PictureLoader::Stamp stamp, bool upright,
                               const PictureInfo& info) {
     std::lock_guard lock(mutex_);
-    probes_.remove_if([&](const Probed& p) { return p.path == path; });
-    probes_.push_front({path, stamp, info});
+    probes_.remove_if([&](const Probed& p) { return p.path == path && p.upright == upright; });
+    probes_.push_front({path, stamp, upright, info});
     if (probes_.size() > kMaxProbes) probes_.pop_back();
 }
 

@@ -10,13 +10,15 @@
 #include "platform/PictureLoader.h"
 
 // Which decode of which version of a file: the raw path bytes, the file's
-// modification time and size, and the size the decode was asked for (a top
-// left part is another decode than the whole scaled to the same box).
+// modification time and size, the size the decode was asked for (a top left
+// part is another decode than the whole scaled to the same box), and whether
+// it was turned upright.
 struct PictureKey {
     QByteArray path;
     PictureLoader::Stamp stamp;
     QSize asked;
     bool topLeft = false;
+    bool upright = false;
     bool operator==(const PictureKey&) const = default;
 };
 
@@ -30,16 +32,17 @@ public:
     explicit PictureCache(qint64 maxBytes = kDefaultBytes) : maxBytes_(maxBytes) {}
 
     std::optional<Picture> Find(const PictureKey& key);
-    // The smallest decode of the same file version (whole, not a part) that
-    // covers atLeast, or holds the picture at its own size.
-    std::optional<Picture> FindCovering(const QByteArray& path, PictureLoader::Stamp stamp,
-                                        QSize atLeast);
+    // The smallest decode of key's file version, turned alike (whole, not a
+    // part), that covers key's asked size, or holds the picture at its own size.
+    std::optional<Picture> FindCovering(const PictureKey& key);
     void Insert(const PictureKey& key, const Picture& picture);
 
     // A file version's probe, kept beside its decodes: measuring a metafile
     // that has no size in its headers takes a helper run.
-    std::optional<PictureInfo> FindInfo(const QByteArray& path, PictureLoader::Stamp stamp);
-    void InsertInfo(const QByteArray& path, PictureLoader::Stamp stamp, const PictureInfo& info);
+    std::optional<PictureInfo> FindInfo(const QByteArray& path, PictureLoader::Stamp stamp,
+                                        bool upright);
+    void InsertInfo(const QByteArray& path, PictureLoader::Stamp stamp, bool upright,
+                    const PictureInfo& info);
 
     void SetMaxBytes(qint64 bytes);
     qint64 MaxBytes() const;
@@ -57,6 +60,7 @@ private:
     struct Probed {
         QByteArray path;
         PictureLoader::Stamp stamp;
+        bool upright;
         PictureInfo info;
     };
     void dropOlderVersions(const QByteArray& path, PictureLoader::Stamp stamp);

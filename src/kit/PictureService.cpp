@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "kit/Extras.h"
 #include "kit/PictureFit.h"
 #include "kit/ScreenPictures.h"
 #include "platform/Platform.h"
@@ -25,6 +26,7 @@ PictureSizing screenSizing() {
     const ScreenMetrics& screen = Platform::screen();
     s.twipsPerPixelX = screen.TwipsPerPixelX();
     s.twipsPerPixelY = screen.TwipsPerPixelY();
+    s.upright = Extras::On(Keys::ExifOrientation);
     return s;
 }
 }  // namespace
@@ -86,7 +88,8 @@ QSize PictureSizing::DecodeSize(const PictureInfo& info) const {
 }
 
 bool PictureSizing::SameAs(const PictureSizing& o) const {
-    if (kind != o.kind || twipsPerPixelX != o.twipsPerPixelX || twipsPerPixelY != o.twipsPerPixelY)
+    if (kind != o.kind || twipsPerPixelX != o.twipsPerPixelX ||
+        twipsPerPixelY != o.twipsPerPixelY || upright != o.upright)
         return false;
     if (kind == Kind::TopLeft) return part == o.part;
     if (kind == Kind::Whole) return box == o.box;
@@ -131,16 +134,17 @@ PictureAnswer PictureService::Job::Decode(PictureCache& cache, std::atomic<int>&
     }
     PictureLoader loader(sizing.twipsPerPixelX, sizing.twipsPerPixelY, sizing.limits);
     loader.SetCancel(&cancel);
-    std::optional<PictureInfo> info = cache.FindInfo(path, *stamp);
+    loader.SetUpright(sizing.upright);
+    std::optional<PictureInfo> info = cache.FindInfo(path, *stamp, sizing.upright);
     if (!info) {
         info = loader.Probe(path, &a.error);
         if (!info) return a;
-        cache.InsertInfo(path, *stamp, *info);
+        cache.InsertInfo(path, *stamp, sizing.upright, *info);
     }
     const PictureKey key{path, *stamp, sizing.DecodeSize(*info),
-                         sizing.kind == PictureSizing::Kind::TopLeft};
+                         sizing.kind == PictureSizing::Kind::TopLeft, sizing.upright};
     if ((a.picture = cache.Find(key))) return a;
-    if (sizing.anyCovering && (a.picture = cache.FindCovering(path, *stamp, key.asked))) return a;
+    if (sizing.anyCovering && (a.picture = cache.FindCovering(key))) return a;
 
     ++decodes;
     a.picture = key.topLeft ? loader.LoadTopLeft(path, key.asked, &a.error)

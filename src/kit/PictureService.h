@@ -26,6 +26,7 @@ struct PictureSizing {
     QSize screenPixels;     // Fit: what a copy decoded with room to spare stays within
     float twipsPerPixelX = 15, twipsPerPixelY = 15;
     bool anyCovering = false;  // Fit: a larger decode of the same file already made will do
+    bool upright = true;       // turned as the file's orientation tag says
     PictureLimits limits;
 
     // The picture fitted into an area of w x h twips, as every preview shows it.

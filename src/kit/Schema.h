@@ -114,4 +114,6 @@ inline const Key SlideshowKeys{Schema::ExtrasSection, "Slideshow Keys", true};
 // The file list previews the item Home, End, Page Up, Page Down and typing
 // a name move to, as the arrow keys do.
 inline const Key ListKeysPreview{Schema::ExtrasSection, "List Keys Preview", true};
+// Pictures turned upright as their EXIF orientation tag says.
+inline const Key ExifOrientation{Schema::ExtrasSection, "EXIF Orientation", true};
 }  // namespace Keys

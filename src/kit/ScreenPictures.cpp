@@ -1,5 +1,6 @@
 #include "kit/ScreenPictures.h"
 
+#include "kit/Extras.h"
 #include "kit/PictureService.h"
 
 #include "platform/Platform.h"
@@ -7,7 +8,9 @@
 
 PictureLoader ScreenPictureLoader(PictureLimits limits) {
     const ScreenMetrics& s = Platform::screen();
-    return PictureLoader(s.TwipsPerPixelX(), s.TwipsPerPixelY(), limits);
+    PictureLoader loader(s.TwipsPerPixelX(), s.TwipsPerPixelY(), limits);
+    loader.SetUpright(Extras::On(Keys::ExifOrientation));
+    return loader;
 }
 
 std::optional<Picture> LoadHeldWhole(const QByteArray& path) {

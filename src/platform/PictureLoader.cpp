@@ -287,9 +287,14 @@ std::optional<PictureInfo> PictureLoader::bitmapInfo(QImageReader& reader, Pictu
         pixels = reader.size();
     }
     if (pixels.isEmpty()) return fail<PictureInfo>(error, PictureError::Damaged);
+    QImageIOHandler::Transformations turned = QImageIOHandler::TransformationNone;
+    if (upright_ && !isIcon) {
+        turned = reader.transformation();
+        if (turned & QImageIOHandler::TransformationRotate90) pixels.transpose();
+    }
     const QSizeF twips(pixels.width() * double(twipsPerPixelX_),
                        pixels.height() * double(twipsPerPixelY_));
-    return PictureInfo{type, pixels, twips};
+    return PictureInfo{type, pixels, twips, turned};
 }
 
 std::optional<QImage> PictureLoader::decodeBitmap(QImageReader& reader, const PictureInfo& info,
@@ -300,9 +305,18 @@ std::optional<QImage> PictureLoader::decodeBitmap(QImageReader& reader, const Pi
     const QSize target = part.isValid()      ? part.boundedTo(full)
                          : maxSize.isValid() ? FitWithin(full, maxSize)
                                              : full;
+    // The decoder works in the stored orientation and turns the picture
+    // upright at the end; a top left part of the turned picture is another
+    // corner of the stored one, so a turned picture is decoded whole and cut.
+    const bool turned = info.turned != QImageIOHandler::TransformationNone;
+    const auto stored = [&](QSize s) {
+        return info.turned & QImageIOHandler::TransformationRotate90 ? s.transposed() : s;
+    };
+    const bool cutWhileDecoding = part.isValid() && !turned;
+    const QSize decoded = part.isValid() ? (turned ? full : target) : target;
 
     // Judge the size the decoder really holds, not the size it hands back.
-    QSize working = full;
+    QSize working = stored(full);
     bool complete = true, tooLarge = false;
     switch (info.type) {
         case PictureType::Jpeg: {
@@ -310,7 +324,9 @@ std::optional<QImage> PictureLoader::decodeBitmap(QImageReader& reader, const Pi
             if (!layout) return fail<QImage>(error, PictureError::Damaged);
             // Cut while decoding, the rows below the part are never read.
             if (!layout->buffersWholeImage)
-                working = part.isValid() ? target : PictureLoader::JpegDecodeSize(full, target);
+                working = cutWhileDecoding
+                              ? target
+                              : PictureLoader::JpegDecodeSize(stored(full), stored(decoded));
             complete = layout->complete;
             break;
         }
@@ -334,13 +350,16 @@ std::optional<QImage> PictureLoader::decodeBitmap(QImageReader& reader, const Pi
     if (!complete) return fail<QImage>(error, PictureError::Damaged);
 
     allowLargeAllocations();
-    if (part.isValid()) {
+    reader.setAutoTransform(turned);
+    if (cutWhileDecoding) {
         if (target != full) reader.setClipRect(QRect(QPoint(0, 0), target));
-    } else if (target != full) {
-        reader.setScaledSize(target);
+    } else if (decoded != full) {
+        reader.setScaledSize(stored(decoded));
     }
     QImage image = reader.read();
-    if (image.isNull() || image.size() != target) return fail<QImage>(error, PictureError::Damaged);
+    if (image.isNull() || image.size() != decoded)
+        return fail<QImage>(error, PictureError::Damaged);
+    if (decoded != target) image = image.copy(QRect(QPoint(0, 0), target));
     return image;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QImageIOHandler>
 #include <QSize>
 #include <QSizeF>
 #include <QString>
@@ -27,6 +28,10 @@ struct PictureInfo {
     PictureType type = PictureType::Unknown;
     QSize pixels;  // a metafile's: its natural size at this loader's twips per pixel
     QSizeF twips;  // natural size: pixels times twips per pixel; a metafile's from its header
+    // How the stored pixels are turned to stand upright, as the file's
+    // orientation tag says; pixels and twips are those of the picture turned.
+    // None unless the loader was asked for upright pictures.
+    QImageIOHandler::Transformations turned = QImageIOHandler::TransformationNone;
 };
 
 struct Picture {
@@ -74,6 +79,11 @@ public:
     // While *cancel is true a metafile's helper is killed and the load fails:
     // set from another thread when the picture is no longer wanted.
     void SetCancel(const std::atomic<bool>* cancel) { cancel_ = cancel; }
+
+    // Pictures whose file tags an orientation (a phone photo's EXIF tag) come
+    // turned upright, and are measured so. Off by default: pixels as stored.
+    void SetUpright(bool upright) { upright_ = upright; }
+    bool Upright() const { return upright_; }
 
     // What tells one version of a file from another without reading it:
     // its modification time and size. Empty when the file cannot be read.
@@ -139,4 +149,5 @@ private:
     PictureLimits limits_;
     QString helper_;
     const std::atomic<bool>* cancel_ = nullptr;
+    bool upright_ = false;
 };
