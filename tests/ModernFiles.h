@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+
+// AVIF, HEIF and JPEG XL files of a picture, made by the libraries' own
+// encoders: nearly lossless, so a decoded pixel is within a few steps of the
+// source's. Empty when the encoder fails.
+QByteArray avifFile(const QImage& picture);
+QByteArray heifFile(const QImage& picture);
+QByteArray jxlFile(const QImage& picture);
+
+// The file with the width and height its "ispe" boxes declare (an AVIF's or
+// a HEIF's picture size), and its grid's when it is made of tiles, replaced.
+QByteArray withIsoSize(QByteArray file, quint32 width, quint32 height);
