@@ -12,7 +12,7 @@ QImage rgba(const QImage& picture) {
 }
 }  // namespace
 
-QByteArray avifFile(const QImage& picture) {
+QByteArray avifFile(const QImage& picture, int quantizer) {
     const QImage source = rgba(picture);
     avifImage* image =
         avifImageCreate(source.width(), source.height(), 8, AVIF_PIXEL_FORMAT_YUV444);
@@ -27,7 +27,7 @@ QByteArray avifFile(const QImage& picture) {
         avifEncoder* encoder = avifEncoderCreate();
         encoder->speed = AVIF_SPEED_FASTEST;
         encoder->maxThreads = 2;
-        encoder->minQuantizer = encoder->maxQuantizer = 0;
+        encoder->minQuantizer = encoder->maxQuantizer = quantizer;
         avifRWData output = AVIF_DATA_EMPTY;
         if (avifEncoderWrite(encoder, image, &output) == AVIF_RESULT_OK)
             file = QByteArray(reinterpret_cast<const char*>(output.data), qsizetype(output.size));
