@@ -313,8 +313,8 @@ private slots:
     void everyTabOnShow_data() {
         QTest::addColumn<float>("split");
         QTest::addColumn<int>("rows");
-        QTest::newRow("default pane") << 4000.f << 4;
-        QTest::newRow("smallest pane") << 2000.f << 8;
+        QTest::newRow("default pane") << 4000.f << 5;
+        QTest::newRow("smallest pane") << 2000.f << 9;
         QTest::newRow("wide pane") << 11000.f << 2;
     }
     void everyTabOnShow() {
