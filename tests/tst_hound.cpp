@@ -21,6 +21,7 @@
 #include "kit/ImageControl.h"
 #include "kit/PictureBox.h"
 #include "kit/PictureService.h"
+#include "kit/PictureTypes.h"
 #include "kit/Settings.h"
 #include "kit/Splitter.h"
 #include "kit/TabStrip.h"
@@ -41,7 +42,7 @@ void touchRaw(const QByteArray& path) {
 }
 
 void allSwitches(bool on) {
-    ShowBMP = ShowCUR = ShowDIB = ShowEMF = ShowGIF = ShowICO = ShowJPG = ShowWMF = on;
+    for (const PictureTypes::Row& r : PictureTypes::kRows) PictureTypes::Shown(r) = on;
 }
 
 // A reader that cannot read one folder.
@@ -116,7 +117,10 @@ private slots:
         QTest::newRow("dib") << QByteArray("a.DIB") << 2;
         QTest::newRow("emf") << QByteArray("a.emf") << 3;
         QTest::newRow("ico") << QByteArray("a.ico") << 5;
-        QTest::newRow("png is none") << QByteArray("a.png") << -1;
+        QTest::newRow("png is other") << QByteArray("a.png") << 8;
+        QTest::newRow("heic is other") << QByteArray("IMG_0001.HEIC") << 8;
+        QTest::newRow("tiff without a dot") << QByteArray("xtiff") << 8;
+        QTest::newRow("text is none") << QByteArray("a.txt") << -1;
     }
     void endings() {
         QFETCH(QByteArray, name);
@@ -166,6 +170,22 @@ private slots:
         QCOMPARE(w_->SimpleText(), "9 images were found for your query under the folder " +
                                        QDir(root_).absolutePath() + ".");
         QVERIFY(!w_->Searching);
+    }
+
+    // The newer types all go to the one tab after the classic eight, each
+    // file as its own type's switch says.
+    void otherTab() {
+        for (const char* name : {"a.png", "b.AVIF", "c.jxl", "d.heic", "e.tif", "f.txt", "g.bmp"})
+            touch(root_ + name);
+        PictureTypes::Shown(PictureTypes::Named("JXL")) = false;
+        open();
+        find(root_);
+        QStringList other = results(8);
+        other.sort();
+        QCOMPARE(other, (QStringList{"a.png", "b.AVIF", "d.heic", "e.tif"}));
+        QCOMPARE(w_->TabStrip1->count(), 9);
+        QCOMPARE(w_->TabStrip1->tabText(8), "Other (4)");
+        QCOMPARE(results(0), QStringList{"g.bmp"});
     }
 
     // A folder that cannot be read adds nothing and stops nothing.
@@ -293,8 +313,8 @@ private slots:
     void everyTabOnShow_data() {
         QTest::addColumn<float>("split");
         QTest::addColumn<int>("rows");
-        QTest::newRow("default pane") << 4000.f << 4;
-        QTest::newRow("smallest pane") << 2000.f << 8;
+        QTest::newRow("default pane") << 4000.f << 5;
+        QTest::newRow("smallest pane") << 2000.f << 9;
         QTest::newRow("wide pane") << 11000.f << 2;
     }
     void everyTabOnShow() {
@@ -303,20 +323,21 @@ private slots:
         touch(root_ + "a.bmp");
         open();
         find(root_);
-        for (int i = 0; i < 8; ++i)  // counts as long as a big search gives
-            w_->TabStrip1->setTabText(i, w_->TabStrip1->tabText(i).left(3) + " (12345)");
+        const int count = w_->TabStrip1->count();
+        for (int i = 0; i < count; ++i)  // counts as long as a big search gives
+            w_->TabStrip1->setTabText(i, w_->TabStrip1->tabText(i).section(' ', 0, 0) + " (12345)");
         w_->Splitter1->SetSplitPosition(split);
         QCoreApplication::processEvents();
         TabStrip* s = w_->TabStrip1;
         QCOMPARE(s->rowCount(), rows);
         QCOMPARE(s->height(), s->heightForWidth(s->width()));
-        for (int i = 0; i < 8; ++i) {
+        for (int i = 0; i < count; ++i) {
             const QRect r = s->tabRect(i);
             QVERIFY2(s->rect().contains(r) && !r.isEmpty(), qPrintable(s->tabText(i)));
             for (int k = 0; k < i; ++k) QVERIFY(!r.intersects(s->tabRect(k)));
             QTest::mouseClick(s, Qt::LeftButton, {}, r.center());
             QCOMPARE(s->currentIndex(), i);
-            for (int k = 0; k < 8; ++k) QCOMPARE(w_->List1[k]->isVisible(), k == i);
+            for (int k = 0; k < count; ++k) QCOMPARE(w_->List1[k]->isVisible(), k == i);
             QVERIFY(w_->List1[i]->geometry().top() >= s->geometry().bottom());
         }
         s->setCurrentIndex(0);
@@ -327,7 +348,7 @@ private slots:
         QTest::keyClick(s, Qt::Key_Down);
         QCOMPARE(s->currentIndex(), below);
         QTest::keyClick(s, Qt::Key_End);
-        QCOMPARE(s->currentIndex(), 7);
+        QCOMPARE(s->currentIndex(), count - 1);
     }
 
     // A folder on a mount that stops answering is given up, with the mount.

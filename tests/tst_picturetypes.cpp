@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QtTest>
 
+#include "ModernFiles.h"
 #include "PictureFiles.h"
 #include "TestEnv.h"
 #include "browser/Options.h"
@@ -43,10 +44,10 @@ void setAllSwitches(bool on) {
     for (const PictureTypes::Row& r : PictureTypes::kRows) PictureTypes::Shown(r) = on;
 }
 
-// The File Types frame's boxes, top to bottom.
-QList<QCheckBox*> typeBoxes(frmSettings* d) {
+// A frame's boxes, top to bottom.
+QList<QCheckBox*> typeBoxes(frmSettings* d, const QString& frame = "File Types") {
     for (QGroupBox* g : d->findChildren<QGroupBox*>())
-        if (g->title() == "File Types") return g->findChildren<QCheckBox*>();
+        if (g->title() == frame) return g->findChildren<QCheckBox*>();
     return {};
 }
 
@@ -72,21 +73,26 @@ private slots:
         QStringList loaded;
         for (const PictureTypes::Row& r : PictureTypes::kRows)
             loaded << QString::fromLatin1(r.name.data(), r.name.size());
-        QTest::newRow("switches load") << loaded << nine;
+        // The newer types come after the nine everywhere, in one order.
+        const QStringList newer = {"PNG", "WEBP", "TIF",  "TIFF", "SVG",
+                                   "TGA", "AVIF", "HEIC", "HEIF", "JXL"};
+        QTest::newRow("switches load") << loaded << nine + newer;
         QTest::newRow("file list")
             << names(PictureTypes::InListOrder())
-            << QStringList{"BMP", "GIF", "JPG", "JPEG", "DIB", "CUR", "ICO", "EMF", "WMF"};
+            << QStringList{"BMP", "GIF", "JPG", "JPEG", "DIB", "CUR", "ICO", "EMF", "WMF"} + newer;
         QTest::newRow("settings boxes")
             << names(PictureTypes::InSettingsOrder())
-            << QStringList{"BMP", "DIB", "GIF", "JPG", "JPEG", "CUR", "WMF", "ICO", "EMF"};
+            << QStringList{"BMP", "DIB", "GIF", "JPG", "JPEG", "CUR", "WMF", "ICO", "EMF"} + newer;
         setAllSwitches(true);
-        QTest::newRow("viewer filter") << PatternListOfSwitches().split(';')
-                                       << QStringList{"*.bmp", "*.gif", "*.jpg", "*.jpeg", "*.dib",
-                                                      "*.ico", "*.cur", "*.wmf", "*.emf"};
+        QTest::newRow("viewer filter")
+            << PatternListOfSwitches().split(';')
+            << QStringList{"*.bmp", "*.gif",  "*.jpg",  "*.jpeg", "*.dib", "*.ico",  "*.cur",
+                           "*.wmf", "*.emf",  "*.png",  "*.webp", "*.tif", "*.tiff", "*.svg",
+                           "*.tga", "*.avif", "*.heic", "*.heif", "*.jxl"};
         QStringList tabs;
         for (const PictureTypes::HoundTab& t : PictureTypes::HoundTabs()) tabs << t.caption;
         QTest::newRow("hound tabs")
-            << tabs << QStringList{"BMP", "CUR", "DIB", "EMF", "GIF", "ICO", "JPG", "WMF"};
+            << tabs << QStringList{"BMP", "CUR", "DIB", "EMF", "GIF", "ICO", "JPG", "WMF", "Other"};
         QTest::newRow("mime types")
             << PictureTypes::MimeTypes() << QStringList{"image/bmp",
                                                         "image/x-dib",
@@ -95,7 +101,16 @@ private slots:
                                                         "image/vnd.microsoft.icon",
                                                         "image/x-win-bitmap",
                                                         "image/wmf",
-                                                        "image/emf"};
+                                                        "image/emf",
+                                                        "image/png",
+                                                        "image/webp",
+                                                        "image/tiff",
+                                                        "image/svg+xml",
+                                                        "image/x-tga",
+                                                        "image/avif",
+                                                        "image/heic",
+                                                        "image/heif",
+                                                        "image/jxl"};
     }
 
     void surfacesKeepTheirOrders() {
@@ -113,12 +128,21 @@ private slots:
                  QStringList({"BMP Image", "DIB Images", "GIF Images", "JPG Images", "JPEG Images",
                               "Cursor Files", "WMF Images", "Icon Files", "EMF Images"}));
         for (int i = 0; i < captions.size(); ++i) QCOMPARE(d->Check1[4 + i], typeBoxes(d)[i]);
+        // The newer types in a frame of their own beside.
+        captions.clear();
+        for (QCheckBox* b : typeBoxes(d, "More File Types")) captions << b->text();
+        QCOMPARE(captions, QStringList({"PNG Images", "WebP Images", "TIF Images", "TIFF Images",
+                                        "SVG Drawings", "TGA Images", "AVIF Images", "HEIC Images",
+                                        "HEIF Images", "JPEG XL Images"}));
+        for (int i = 0; i < captions.size(); ++i)
+            QCOMPARE(d->Check1[21 + i], typeBoxes(d, "More File Types")[i]);
 
         auto* f = Forms::Get<frmFind>();
         QStringList tabs;
         for (int i = 0; i < f->TabStrip1->count(); ++i) tabs << f->TabStrip1->tabText(i);
-        QCOMPARE(tabs, QStringList({"BMP", "CUR", "DIB", "EMF", "GIF", "ICO", "JPG", "WMF"}));
-        QCOMPARE(int(f->List1.size()), 8);
+        QCOMPARE(tabs,
+                 QStringList({"BMP", "CUR", "DIB", "EMF", "GIF", "ICO", "JPG", "WMF", "Other"}));
+        QCOMPARE(int(f->List1.size()), 9);
     }
 
     void desktopEntryIsGeneratedFromTheTable() {
@@ -220,6 +244,86 @@ private slots:
             QCOMPARE(PictureTypes::Shown(r), &r != row);
             if (&r != row) QCOMPARE(ReadSetting(PictureTypes::SettingKey(r)), "True");
         }
+    }
+
+    // A newer type: one row too, its switch in "Extras", on by default; the
+    // file list, the viewer and the settings dialog show it like the nine,
+    // Image Hound lists it on "Other" as its own switch says.
+    void newerTypeIsOneRow_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("image");
+        QTest::addColumn<int>("check");
+        QTest::addColumn<QByteArray>("bytes");
+        const QImage p = picture();
+        const QByteArray tga = QByteArray::fromHex("000002000000000000000000080004001820") +
+                               QByteArray(8 * 4 * 3, '\x7F');
+        // clang-format off
+        QTest::newRow("PNG")  << "PNG"  << "a.png"  << 10 << 21 << encoded(p, "png");
+        QTest::newRow("WEBP") << "WEBP" << "a.WebP" << 11 << 22 << encoded(p, "webp");
+        QTest::newRow("TIF")  << "TIF"  << "a.tif"  << 12 << 23 << encoded(p, "tiff");
+        QTest::newRow("TIFF") << "TIFF" << "a.tiff" << 12 << 24 << encoded(p, "tiff");
+        QTest::newRow("SVG")  << "SVG"  << "a.svg"  << 13 << 25 << QByteArray("<svg width='8' height='4'/>");
+        QTest::newRow("TGA")  << "TGA"  << "a.tga"  << 14 << 26 << tga;
+        QTest::newRow("AVIF") << "AVIF" << "a.avif" << 15 << 27 << avifFile(p);
+        QTest::newRow("HEIC") << "HEIC" << "a.HEIC" << 16 << 28 << heifFile(p);
+        QTest::newRow("HEIF") << "HEIF" << "a.heif" << 16 << 29 << heifFile(p);
+        QTest::newRow("JXL")  << "JXL"  << "a.jxl"  << 17 << 30 << jxlFile(p);
+        // clang-format on
+    }
+
+    void newerTypeIsOneRow() {
+        QFETCH(QString, name);
+        QFETCH(QString, file);
+        QFETCH(int, image);
+        QFETCH(int, check);
+        QFETCH(QByteArray, bytes);
+        const PictureTypes::Row* row = rowNamed(name);
+        QVERIFY(row);
+        QVERIFY(!row->classic);
+        const Schema::Key key = PictureTypes::SettingKey(*row);
+        QCOMPARE(&key.section, &Schema::ExtrasSection);
+        QCOMPARE(key.name, "Show " + name);
+        QCOMPARE(key.fallback, QVariant(true));
+        QCOMPARE(PictureFormat::sniffNamed(bytes, file.toLatin1()), row->reader);
+
+        // Its switch starts on, and its key alone turns it off.
+        setAllSwitches(false);
+        DoFileTypes();
+        QVERIFY(PictureTypes::Shown(*row));
+        WriteSetting(key, "False");
+        DoFileTypes();
+        for (const PictureTypes::Row& r : PictureTypes::kRows)
+            QCOMPARE(PictureTypes::Shown(r), &r != row);
+
+        QVERIFY(MatchesPattern(file, PictureTypes::Pattern(*row)));
+        QCOMPARE(row->listImage, image);
+        QCOMPARE(PictureTypes::ListImageOwner(image)->listImage, image);
+
+        // Image Hound: the tab "Other", by this type's own switch.
+        const int other = int(PictureTypes::HoundTabs().size()) - 1;
+        QCOMPARE(ImageListOf(file.toLatin1()), other);
+        QCOMPARE(PictureTypes::HoundSwitchOf(file.toLatin1()), row);
+        setAllSwitches(false);
+        QVERIFY(!ImageListSwitch(other));
+        PictureTypes::Shown(*row) = true;
+        QVERIFY(ImageListSwitch(other));
+
+        setAllSwitches(false);
+        PictureTypes::Shown(*row) = true;
+        QCOMPARE(PatternListOfSwitches(), PictureTypes::Pattern(*row));
+
+        setAllSwitches(true);
+        UseFreshSettings();
+        auto* d = Forms::Get<frmSettings>();
+        d->Form_Load();
+        QVERIFY(d->Check1[check]);
+        QCOMPARE(d->Check1[check]->text(), QString(row->settingsCaption));
+        d->Check1[check]->setChecked(false);
+        d->SaveBrowser();
+        QCOMPARE(ReadSetting(key), "False");
+        for (const PictureTypes::Row& r : PictureTypes::kRows)
+            QCOMPARE(PictureTypes::Shown(r), &r != row);
     }
 };
 

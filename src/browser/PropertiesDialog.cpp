@@ -29,6 +29,22 @@ QString typeName(PictureType t) {
             return "Windows metafile";
         case PictureType::Emf:
             return "Enhanced metafile";
+        case PictureType::Png:
+            return "PNG picture";
+        case PictureType::Webp:
+            return "WebP picture";
+        case PictureType::Tiff:
+            return "TIFF picture";
+        case PictureType::Svg:
+            return "SVG drawing";
+        case PictureType::Tga:
+            return "TGA picture";
+        case PictureType::Avif:
+            return "AVIF picture";
+        case PictureType::Heif:
+            return "HEIF picture";
+        case PictureType::Jxl:
+            return "JPEG XL picture";
         case PictureType::Unknown:
             break;
     }

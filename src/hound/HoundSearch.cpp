@@ -25,7 +25,12 @@ int ImageListOf(QByteArrayView name) {
 
 bool ImageListSwitch(int list) {
     const auto& tabs = PictureTypes::HoundTabs();
-    return list >= 0 && list < int(tabs.size()) && PictureTypes::Shown(*tabs[list].owner);
+    if (list < 0 || list >= int(tabs.size())) return false;
+    if (tabs[list].owner->classic) return PictureTypes::Shown(*tabs[list].owner);
+    // "Other": on while any of its types is.
+    for (const PictureTypes::Row& r : PictureTypes::kRows)
+        if (r.houndTab == list && PictureTypes::Shown(r)) return true;
+    return false;
 }
 
 QString frmFind::BrowseForFolder(const QString& DialogTitle) {
@@ -143,8 +148,9 @@ void frmFind::MatchImageFiles(const QByteArray& folder) {
 void frmFind::matchEntries(const QByteArray& folder, const std::vector<FolderItem>& entries) {
     for (const FolderItem& e : entries) {
         if (!Searching) break;
-        const int list = ImageListOf(e.name);
-        if (list < 0 || !ImageListSwitch(list)) continue;
+        const PictureTypes::Row* type = PictureTypes::HoundSwitchOf(e.name);
+        if (!type || !PictureTypes::Shown(*type)) continue;
+        const int list = type->houndTab;
         models_[list]->Append(folder, e.name);
         ++FoundCount;
     }

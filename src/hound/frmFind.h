@@ -26,11 +26,12 @@ class StatusBar;
 class TabStrip;
 class Toolbar;
 
-// The result list (0 BMP, 1 CUR, 2 DIB, 3 EMF, 4 GIF, 5 ICO, 6 JPG, 7 WMF:
-// one a tab of the picture types' table) a file name belongs to by its last
+// The result list (0 BMP, 1 CUR, 2 DIB, 3 EMF, 4 GIF, 5 ICO, 6 JPG, 7 WMF,
+// 8 Other: one a tab of the picture types' table) a file name belongs to by its last
 // four characters, lower-cased; -1 for none. "jpeg" needs no dot before it.
 int ImageListOf(QByteArrayView name);
-// Whether the type of result list `list` is switched on.
+// Whether the type of result list `list` is switched on; "Other" is on while
+// any of its types is.
 bool ImageListSwitch(int list);
 
 // Image Hound: searches a folder tree for image files, one result list per

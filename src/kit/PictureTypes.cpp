@@ -62,21 +62,22 @@ const std::vector<HoundTab>& HoundTabs() {
         std::vector<HoundTab> t;
         for (const Row& r : kRows) {
             if (r.houndTab >= int(t.size())) t.resize(r.houndTab + 1);
-            if (!t[r.houndTab].owner) t[r.houndTab] = {text(r.name), &r};
+            if (!t[r.houndTab].owner)
+                t[r.houndTab] = {r.classic ? text(r.name) : QStringLiteral("Other"), &r};
         }
         return t;
     }();
     return tabs;
 }
 
-int HoundTabOf(QByteArrayView name) {
+const Row* HoundSwitchOf(QByteArrayView name) {
     struct Ending {
         QByteArray text;
-        int tab;
+        const Row* row;
     };
     static const std::vector<Ending> endings = [] {
         std::vector<Ending> e;
-        for (const Row* r : sortedBy(&Row::houndTab)) e.push_back({houndEnding(*r), r->houndTab});
+        for (const Row* r : sortedBy(&Row::houndTab)) e.push_back({houndEnding(*r), r});
         return e;
     }();
     for (const Ending& e : endings) {
@@ -85,9 +86,14 @@ int HoundTabOf(QByteArrayView name) {
         if (std::equal(end.begin(), end.end(), e.text.begin(), [](char c, char lower) {
                 return ((c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c) == lower;
             }))
-            return e.tab;
+            return e.row->classic ? HoundTabs()[e.row->houndTab].owner : e.row;
     }
-    return -1;
+    return nullptr;
+}
+
+int HoundTabOf(QByteArrayView name) {
+    const Row* row = HoundSwitchOf(name);
+    return row ? row->houndTab : -1;
 }
 
 QStringList MimeTypes() {

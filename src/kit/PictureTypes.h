@@ -43,8 +43,10 @@ struct Row {
     // which is also the order of the boxes, and its caption.
     int settingsCheck;
     const char* settingsCaption;
-    // Image Hound's result list (from 0). Types that share one share the
-    // caption and the switch of the first of them here.
+    // Image Hound's result list (from 0). Classic types that share one share
+    // the caption and the switch of the first of them here; the newer types
+    // share the tab "Other", each file there listed as its own type's switch
+    // says.
     int houndTab;
 };
 
@@ -87,6 +89,48 @@ inline constexpr Row kRows[] = {
      .mimeType = "image/emf", .classic = true, .listOrder = 8, .viewerOrder = 9,
      .listImage = 7, .listColour = 0x3C8C3C, .settingsCheck = 12, .settingsCaption = "EMF Images",
      .houndTab = 3},
+    // The newer types: their switches in "Extras", all on Image Hound's one
+    // tab "Other" after the classic eight.
+    {.name = "PNG", .extension = "png", .reader = PictureType::Png, .key = "Show PNG",
+     .mimeType = "image/png", .classic = false, .listOrder = 10, .viewerOrder = 10,
+     .listImage = 10, .listColour = 0x1E8C78, .settingsCheck = 21, .settingsCaption = "PNG Images",
+     .houndTab = 8},
+    {.name = "WEBP", .extension = "webp", .reader = PictureType::Webp, .key = "Show WEBP",
+     .mimeType = "image/webp", .classic = false, .listOrder = 11, .viewerOrder = 11,
+     .listImage = 11, .listColour = 0x5A8C14, .settingsCheck = 22, .settingsCaption = "WebP Images",
+     .houndTab = 8},
+    {.name = "TIF", .extension = "tif", .reader = PictureType::Tiff, .key = "Show TIF",
+     .mimeType = "image/tiff", .classic = false, .listOrder = 12, .viewerOrder = 12,
+     .listImage = 12, .listColour = 0x8C5A8C, .settingsCheck = 23, .settingsCaption = "TIF Images",
+     .houndTab = 8},
+    {.name = "TIFF", .extension = "tiff", .reader = PictureType::Tiff, .key = "Show TIFF",
+     .mimeType = "image/tiff", .classic = false, .listOrder = 13, .viewerOrder = 13,
+     .listImage = 12, .listColour = 0x8C5A8C, .settingsCheck = 24, .settingsCaption = "TIFF Images",
+     .houndTab = 8},
+    {.name = "SVG", .extension = "svg", .reader = PictureType::Svg, .key = "Show SVG",
+     .mimeType = "image/svg+xml", .classic = false, .listOrder = 14, .viewerOrder = 14,
+     .listImage = 13, .listColour = 0xD2641E, .settingsCheck = 25, .settingsCaption = "SVG Drawings",
+     .houndTab = 8},
+    {.name = "TGA", .extension = "tga", .reader = PictureType::Tga, .key = "Show TGA",
+     .mimeType = "image/x-tga", .classic = false, .listOrder = 15, .viewerOrder = 15,
+     .listImage = 14, .listColour = 0x50508C, .settingsCheck = 26, .settingsCaption = "TGA Images",
+     .houndTab = 8},
+    {.name = "AVIF", .extension = "avif", .reader = PictureType::Avif, .key = "Show AVIF",
+     .mimeType = "image/avif", .classic = false, .listOrder = 16, .viewerOrder = 16,
+     .listImage = 15, .listColour = 0xA01E5A, .settingsCheck = 27, .settingsCaption = "AVIF Images",
+     .houndTab = 8},
+    {.name = "HEIC", .extension = "heic", .reader = PictureType::Heif, .key = "Show HEIC",
+     .mimeType = "image/heic", .classic = false, .listOrder = 17, .viewerOrder = 17,
+     .listImage = 16, .listColour = 0x1E6496, .settingsCheck = 28, .settingsCaption = "HEIC Images",
+     .houndTab = 8},
+    {.name = "HEIF", .extension = "heif", .reader = PictureType::Heif, .key = "Show HEIF",
+     .mimeType = "image/heif", .classic = false, .listOrder = 18, .viewerOrder = 18,
+     .listImage = 16, .listColour = 0x1E6496, .settingsCheck = 29, .settingsCaption = "HEIF Images",
+     .houndTab = 8},
+    {.name = "JXL", .extension = "jxl", .reader = PictureType::Jxl, .key = "Show JXL",
+     .mimeType = "image/jxl", .classic = false, .listOrder = 19, .viewerOrder = 19,
+     .listImage = 17, .listColour = 0x646E1E, .settingsCheck = 30, .settingsCaption = "JPEG XL Images",
+     .houndTab = 8},
 };
 // clang-format on
 
@@ -126,7 +170,7 @@ const Row* ListImageOwner(int image);
 int LastListImage();
 
 // Image Hound's tabs, in order: each tab's caption and the type whose switch
-// decides whether files are added to it.
+// decides whether files are added to it (on "Other", the first of its types).
 struct HoundTab {
     QString caption;
     const Row* owner;
@@ -136,6 +180,9 @@ const std::vector<HoundTab>& HoundTabs();
 // to the last four of "." and a type's extension (so "jpeg" needs no dot), in
 // tab order; -1 for none.
 int HoundTabOf(QByteArrayView name);
+// The type whose switch decides whether Image Hound lists a file of that
+// name: its tab's owner, or on "Other" its own type; null for none.
+const Row* HoundSwitchOf(QByteArrayView name);
 
 // The MIME types of the rows, each once, in row order.
 QStringList MimeTypes();

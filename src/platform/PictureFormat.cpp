@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <limits>
 
 namespace {
@@ -24,6 +25,7 @@ public:
     quint32 u32(qint64 pos) const { return has(pos, 4) ? qFromLittleEndian<quint32>(at(pos)) : 0; }
     qint32 s32(qint64 pos) const { return qint32(u32(pos)); }
     quint16 be16(qint64 pos) const { return has(pos, 2) ? qFromBigEndian<quint16>(at(pos)) : 0; }
+    quint32 be32(qint64 pos) const { return has(pos, 4) ? qFromBigEndian<quint32>(at(pos)) : 0; }
     bool matches(qint64 pos, const char* text, qint64 len) const {
         return has(pos, len) && std::memcmp(d_.data() + pos, text, len) == 0;
     }
@@ -136,6 +138,51 @@ bool isJpegProgressive(quint8 m) {
     return m == 0xC2 || m == 0xC6 || m == 0xCA || m == 0xCE;
 }
 
+// An ISO media file (AVIF, HEIF) names its kinds in its first box, "ftyp":
+// a major brand, a version, then compatible brands to the box's end.
+PictureType isoMediaType(const Bytes& b) {
+    if (!b.matches(4, "ftyp", 4)) return PictureType::Unknown;
+    const qint64 boxBytes = qMin<qint64>(b.be32(0), qMin<qint64>(b.size(), 4096));
+    if (boxBytes < 16) return PictureType::Unknown;
+    auto brands = [&](std::initializer_list<const char*> wanted) {
+        for (qint64 at = 8; at + 4 <= boxBytes; at += at == 8 ? 8 : 4)
+            for (const char* brand : wanted)
+                if (b.matches(at, brand, 4)) return true;
+        return false;
+    };
+    // An AVIF also names the still-image brands of HEIF.
+    if (brands({"avif", "avis"})) return PictureType::Avif;
+    if (brands({"heic", "heix", "heim", "heis", "hevc", "hevx", "mif1", "msf1"}))
+        return PictureType::Heif;
+    return PictureType::Unknown;
+}
+
+// An SVG is text: after an optional byte order mark, white space, an XML
+// declaration, comments or a doctype, the document's root is "<svg".
+bool isSvg(QByteArrayView head) {
+    qsizetype at = head.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    const qsizetype root = head.indexOf("<svg");
+    if (root < 0) return false;
+    for (; at < head.size(); ++at) {
+        const char c = head[at];
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') continue;
+        break;
+    }
+    if (at == root) return true;
+    return head.sliced(at).startsWith("<?xml") || head.sliced(at).startsWith("<!--") ||
+           head.sliced(at).startsWith("<!DOCTYPE svg");
+}
+
+// A TGA header whose fields all hold values the format knows.
+bool isTgaHeader(const Bytes& b) {
+    if (!b.has(0, 18)) return false;
+    const quint8 colourMap = b.u8(1), kind = b.u8(2), depth = b.u8(16);
+    const bool knownKind =
+        kind == 1 || kind == 2 || kind == 3 || kind == 9 || kind == 10 || kind == 11;
+    const bool knownDepth = depth == 8 || depth == 15 || depth == 16 || depth == 24 || depth == 32;
+    return colourMap <= 1 && knownKind && knownDepth && b.u16(12) > 0 && b.u16(14) > 0;
+}
+
 }  // namespace
 
 namespace PictureFormat {
@@ -152,7 +199,40 @@ PictureType sniff(QByteArrayView head) {
     if (isWmfHeader(b, 0) && (wmfVersion == 0x0100 || wmfVersion == 0x0300))
         return PictureType::Wmf;
     if (b.matches(0, "\1\0\0\0", 4) && b.matches(40, " EMF", 4)) return PictureType::Emf;
+    if (b.matches(0, "\x89PNG\r\n\x1A\n", 8)) return PictureType::Png;
+    if (b.matches(0, "RIFF", 4) && b.matches(8, "WEBP", 4)) return PictureType::Webp;
+    if (b.matches(0, "II*\0", 4) || b.matches(0, "MM\0*", 4)) return PictureType::Tiff;
+    if (b.matches(0, "\xFF\x0A", 2) || b.matches(0, "\0\0\0\x0CJXL \r\n\x87\n", 12))
+        return PictureType::Jxl;
+    if (const PictureType iso = isoMediaType(b); iso != PictureType::Unknown) return iso;
+    if (isSvg(head)) return PictureType::Svg;
     return PictureType::Unknown;
+}
+
+PictureType sniffNamed(QByteArrayView head, QByteArrayView fileName) {
+    // A true-colour TGA starts with the bytes of a cursor; the name decides.
+    const QByteArrayView ending = fileName.size() >= 4 ? fileName.last(4) : QByteArrayView();
+    if (ending.compare(".tga", Qt::CaseInsensitive) == 0 && isTgaHeader(Bytes(head)))
+        return PictureType::Tga;
+    return sniff(head);
+}
+
+QByteArray tgaWithFooter(QByteArrayView data) {
+    static constexpr char kFooter[] = "TRUEVISION-XFILE.";  // and its terminating zero
+    QByteArray file = data.toByteArray();
+    if (!data.endsWith(QByteArrayView(kFooter, sizeof kFooter)))
+        file.append(QByteArray(8, '\0')).append(kFooter, sizeof kFooter);
+    return file;
+}
+
+bool tgaComplete(QByteArrayView data) {
+    const Bytes b(data);
+    if (!isTgaHeader(b)) return false;
+    const quint8 kind = b.u8(2);
+    if (kind > 3) return true;  // run-length coded
+    const qint64 mapBytes = b.u8(1) ? qint64(b.u16(5)) * ((b.u8(7) + 7) / 8) : 0;
+    const qint64 pixelBytes = qint64(b.u16(12)) * b.u16(14) * ((b.u8(16) + 7) / 8);
+    return 18 + b.u8(0) + mapBytes + pixelBytes <= b.size();
 }
 
 const char* name(PictureType type) {
@@ -171,6 +251,22 @@ const char* name(PictureType type) {
             return "wmf";
         case PictureType::Emf:
             return "emf";
+        case PictureType::Png:
+            return "png";
+        case PictureType::Webp:
+            return "webp";
+        case PictureType::Tiff:
+            return "tiff";
+        case PictureType::Svg:
+            return "svg";
+        case PictureType::Tga:
+            return "tga";
+        case PictureType::Avif:
+            return "avif";
+        case PictureType::Heif:
+            return "heif";
+        case PictureType::Jxl:
+            return "jxl";
         case PictureType::Unknown:
             break;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QRect>
 #include <QSize>
@@ -8,8 +9,25 @@
 #include <optional>
 
 // The picture types the program opens. DIB files are BMP files (same bytes)
-// and are reported as Bmp.
-enum class PictureType { Unknown, Bmp, Gif, Jpeg, Ico, Cur, Wmf, Emf };
+// and are reported as Bmp; HEIC files are HEIF files.
+enum class PictureType {
+    Unknown,
+    Bmp,
+    Gif,
+    Jpeg,
+    Ico,
+    Cur,
+    Wmf,
+    Emf,
+    Png,
+    Webp,
+    Tiff,
+    Svg,
+    Tga,
+    Avif,
+    Heif,
+    Jxl
+};
 
 // Facts read from a picture's own bytes, never from its name. Every reader
 // here checks each offset against the data it is given: the bytes come from
@@ -18,9 +36,19 @@ namespace PictureFormat {
 
 // The type the first bytes announce, Unknown when none matches.
 PictureType sniff(QByteArrayView head);
+// The same, but a file named .tga whose header fits a TGA's is one: a TGA
+// has no signature to look for, and its first bytes may look like a cursor's.
+PictureType sniffNamed(QByteArrayView head, QByteArrayView fileName);
+
+// A TGA as Qt's reader takes it: that reader reads only files that end in
+// the footer of the format's second version, which many files lack.
+QByteArray tgaWithFooter(QByteArrayView data);
+// Whether an uncompressed TGA holds every pixel its header promises; Qt's
+// reader decodes what there is of a truncated one. Compressed ones pass.
+bool tgaComplete(QByteArrayView data);
 
 // A short lower-case name ("bmp", "jpeg", "wmf", ...), also the format name
-// Qt's image reader knows for the bitmap types.
+// Qt's image reader (and its plugins) knows for the bitmap types.
 const char* name(PictureType type);
 
 // The natural size of a WMF or EMF in twips (1/1440 inch) from its header, or

@@ -13,6 +13,7 @@
 
 #include "platform/MetafileRenderer.h"
 #include "platform/PathText.h"
+#include "platform/PictureDecoder.h"
 
 namespace {
 
@@ -100,7 +101,8 @@ PictureLoader::PictureLoader(float twipsPerPixelX, float twipsPerPixelY, Picture
     : twipsPerPixelX_(twipsPerPixelX),
       twipsPerPixelY_(twipsPerPixelY),
       limits_(limits),
-      helper_(MetafileRenderer::FindHelper()) {}
+      helper_(MetafileRenderer::FindHelper()),
+      decodeHelper_(PictureDecoder::FindHelper()) {}
 
 std::optional<PictureLoader::Stamp> PictureLoader::StampOf(const QByteArray& path) {
     struct stat st {};
@@ -146,10 +148,15 @@ std::optional<PictureInfo> PictureLoader::Probe(const QByteArray& path, PictureE
     QFile file;
     if (!openRegularFile(path, file)) return fail<PictureInfo>(error, PictureError::CannotOpen);
     const QByteArray head = file.peek(kHeadBytes);
-    const PictureType type = PictureFormat::sniff(head);
+    const PictureType type = PictureFormat::sniffNamed(head, path);
     if (type == PictureType::Unknown) return fail<PictureInfo>(error, PictureError::UnknownType);
     std::optional<PictureInfo> info;
-    if (isMetafile(type)) {
+    if (PictureDecoder::Handles(type)) {
+        // Their containers may keep the facts after the pixels.
+        if (file.size() > limits_.maxFileBytes)
+            return fail<PictureInfo>(error, PictureError::CannotOpen);
+        info = decodedInfo(file.readAll(), type, error);
+    } else if (isMetafile(type)) {
         // A plain WMF that sets no window is as large as what it draws, which
         // takes the whole file to find out.
         QByteArray data = head;
@@ -170,7 +177,13 @@ std::optional<PictureInfo> PictureLoader::Probe(const QByteArray& path, PictureE
                 return fail<PictureInfo>(error, PictureError::CannotOpen);
             data = file.readAll();
         }
-        QImageReader reader(&file, PictureFormat::name(type));
+        QBuffer tga;
+        if (type == PictureType::Tga) {
+            tga.setData(PictureFormat::tgaWithFooter(head));
+            tga.open(QIODevice::ReadOnly);
+        }
+        QImageReader reader(type == PictureType::Tga ? static_cast<QIODevice*>(&tga) : &file,
+                            PictureFormat::name(type));
         info = bitmapInfo(reader, type, data, error);
     }
     if (info && error) *error = PictureError::None;
@@ -196,7 +209,7 @@ std::optional<Picture> PictureLoader::loadPart(const QByteArray& path, QSize max
         return fail<Picture>(error, PictureError::CannotOpen);
     const qint64 fileSize = file.size();
     const QByteArray head = file.peek(kHeadBytes);
-    const PictureType type = PictureFormat::sniff(head);
+    const PictureType type = PictureFormat::sniffNamed(head, path);
     if (type == PictureType::Unknown) return fail<Picture>(error, PictureError::UnknownType);
 
     // The file is read whole, so the checks and the decoder see the same
@@ -207,6 +220,7 @@ std::optional<Picture> PictureLoader::loadPart(const QByteArray& path, QSize max
     const QByteArray data = fromFile ? head : file.readAll();
     const qint64 dataSize = fromFile ? fileSize : data.size();
     if (dataSize > limits_.maxFileBytes) return fail<Picture>(error, PictureError::CannotOpen);
+    if (PictureDecoder::Handles(type)) return loadDecoded(data, type, maxSize, part, error);
 
     Picture picture;
     std::optional<QImage> image;
@@ -228,7 +242,7 @@ std::optional<Picture> PictureLoader::loadPart(const QByteArray& path, QSize max
         }
     } else {
         QBuffer buffer;
-        buffer.setData(data);
+        buffer.setData(type == PictureType::Tga ? PictureFormat::tgaWithFooter(data) : data);
         buffer.open(QIODevice::ReadOnly);
         QImageReader reader(fromFile ? static_cast<QIODevice*>(&file) : &buffer,
                             PictureFormat::name(type));
@@ -343,6 +357,12 @@ std::optional<QImage> PictureLoader::decodeBitmap(QImageReader& reader, const Pi
                         PictureFormat::gifPaintablePixels(*layout) < screen);
             break;
         }
+        case PictureType::Svg:
+            working = target;  // drawn at the size asked
+            break;
+        case PictureType::Tga:
+            complete = PictureFormat::tgaComplete(data);
+            break;
         default:
             break;  // Qt's icon reader refuses a truncated entry itself
     }

@@ -48,6 +48,8 @@ struct PictureLimits {
     qint64 maxFileBytes = qint64(2) << 30;  // a larger file is not even read
     int metafileTimeoutMs = 10000;          // then the metafile helper is killed
     int metafileCpuMs = 5000;               // processor time the helper may use
+    int decodeTimeoutMs = 10000;            // the same for the AVIF, HEIF and JPEG XL helper
+    int decodeCpuMs = 5000;
 
     // For a preview, which the user clicks through file by file: the window
     // waits for the metafile helper no longer than real metafiles need. The
@@ -60,13 +62,18 @@ struct PictureLimits {
         PictureLimits limits;
         limits.metafileTimeoutMs = 4000;
         limits.metafileCpuMs = 1500;
+        limits.decodeTimeoutMs = 4000;
+        limits.decodeCpuMs = 2000;
         return limits;
     }
 };
 
-// Opens BMP (also as .dib), GIF, JPEG, ICO, CUR, WMF and EMF files, choosing
-// the type by content. Bitmaps are decoded by Qt's image readers, metafiles
-// drawn by the kvoview-metafile helper (see MetafileRenderer). Nothing here
+// Opens BMP (also as .dib), GIF, JPEG, ICO, CUR, WMF and EMF files, and PNG,
+// WebP, TIFF, SVG, TGA, AVIF, HEIF and JPEG XL ones, choosing the type by
+// content (a TGA, which has none to go by, by its name). Bitmaps are decoded
+// by Qt's image readers and their plugins, metafiles drawn by the
+// kvoview-metafile helper (see MetafileRenderer), AVIF, HEIF and JPEG XL
+// decoded by the kvoview-decode helper (see PictureDecoder). Nothing here
 // throws; every failure is "cannot be loaded" with a reason.
 class PictureLoader {
 public:
@@ -75,8 +82,10 @@ public:
 
     // Another helper program than the one MetafileRenderer::findHelper finds.
     void SetMetafileHelper(const QString& path) { helper_ = path; }
+    // Another helper program than the one PictureDecoder::FindHelper finds.
+    void SetDecodeHelper(const QString& path) { decodeHelper_ = path; }
 
-    // While *cancel is true a metafile's helper is killed and the load fails:
+    // While *cancel is true a metafile's or a decoder's helper is killed and the load fails:
     // set from another thread when the picture is no longer wanted.
     void SetCancel(const std::atomic<bool>* cancel) { cancel_ = cancel; }
 
@@ -143,11 +152,17 @@ private:
     std::optional<QImage> renderMetafile(const QByteArray& data, const PictureInfo& info,
                                          QSize maxSize, PictureError* error) const;
     bool withinLimits(QSize size) const;
+    // AVIF, HEIF and JPEG XL, through the decoding helper. data: the whole file.
+    std::optional<PictureInfo> decodedInfo(const QByteArray& data, PictureType type,
+                                           PictureError* error) const;
+    std::optional<Picture> loadDecoded(const QByteArray& data, PictureType type, QSize maxSize,
+                                       QSize part, PictureError* error) const;
 
     float twipsPerPixelX_;
     float twipsPerPixelY_;
     PictureLimits limits_;
     QString helper_;
+    QString decodeHelper_;
     const std::atomic<bool>* cancel_ = nullptr;
     bool upright_ = false;
 };

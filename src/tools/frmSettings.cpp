@@ -183,17 +183,22 @@ QWidget* frmSettings::browserTab() {
                                            check(Check1.data(), 19, "Full row selection")}));
     left->addStretch();
 
-    QList<QWidget*> typeBoxes;
+    // The nine classic types in their frame, the newer ones in a frame beside it.
+    QList<QWidget*> typeBoxes, newerBoxes;
     for (const PictureTypes::Row* t : PictureTypes::InSettingsOrder())
-        typeBoxes << check(Check1.data(), t->settingsCheck, t->settingsCaption);
-    auto* types = frame("File Types", typeBoxes);
+        (t->classic ? typeBoxes : newerBoxes)
+            << check(Check1.data(), t->settingsCheck, t->settingsCaption);
     auto* right = new QVBoxLayout;
-    right->addWidget(types);
+    right->addWidget(frame("File Types", typeBoxes));
     right->addStretch();
+    auto* newer = new QVBoxLayout;
+    if (!newerBoxes.isEmpty()) newer->addWidget(frame("More File Types", newerBoxes));
+    newer->addStretch();
 
     auto* l = new QHBoxLayout(page);
     l->addLayout(left, 1);
     l->addLayout(right);
+    l->addLayout(newer);
     return page;
 }
 

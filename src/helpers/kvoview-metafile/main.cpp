@@ -16,7 +16,7 @@
 // that must not wait long (a preview) asks for less processor time than the
 // helper's own limit with --cpu-ms; it never gets more.
 //
-// With --serve it stays up and answers framed requests (MetafileProtocol.h)
+// With --serve it stays up and answers framed requests (HelperProtocol.h)
 // one after another until stdin ends, so the program pays for starting it
 // once. Memory and file limits then hold for the whole process, the processor
 // time budget for each request; it exits after any request it cannot answer.
@@ -27,7 +27,6 @@
 #include <QSvgRenderer>
 
 #include <sys/resource.h>
-#include <sys/time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -36,14 +35,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <limits>
 #include <optional>
 
 #include <emf2svg.h>
 
+#include "HelperServe.h"
 #include "WmfCanvas.h"
-#include "platform/MetafileProtocol.h"
+#include "platform/HelperProtocol.h"
 
 namespace {
 
@@ -52,46 +51,6 @@ constexpr long kMaxCpuMs = 5000;
 constexpr qint64 kMaxInputBytes = 256 * 1024 * 1024;
 constexpr long kMaxSide = 30000;
 constexpr qint64 kMaxPixels = 32 * 1024 * 1024;  // MetafileRenderer never asks for more
-
-// Files may grow no larger than the pixels we write: stdout is usually a
-// pipe, which this limit does not cover, and nothing else is ever written.
-// A refused write fails with EFBIG instead of killing the process.
-bool limitProcess(qint64 outputBytes) {
-    const rlimit memory{kMemoryBytes, kMemoryBytes};
-    const rlimit noCore{0, 0};
-    const rlimit files{rlim_t(outputBytes), rlim_t(outputBytes)};
-    std::signal(SIGXFSZ, SIG_IGN);
-    std::signal(SIGPROF, SIG_DFL);
-    std::signal(SIGPIPE, SIG_DFL);
-    return setrlimit(RLIMIT_AS, &memory) == 0 && setrlimit(RLIMIT_CORE, &noCore) == 0 &&
-           setrlimit(RLIMIT_FSIZE, &files) == 0;
-}
-
-double cpuSecondsUsed() {
-    timespec used{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
-    return double(used.tv_sec) + used.tv_nsec / 1e9;
-}
-
-// Processor time from now on is capped to the millisecond by a profiling
-// timer, whose signal ends the process, and in whole seconds by RLIMIT_CPU
-// behind it (which counts from the process's start, and never goes up again
-// past its hard limit).
-bool limitCpu(long cpuMs) {
-    rlimit cpu{};
-    if (getrlimit(RLIMIT_CPU, &cpu) != 0) return false;
-    const rlim_t soft = rlim_t(cpuSecondsUsed()) + rlim_t((cpuMs + 999) / 1000) + 1;
-    cpu.rlim_cur = cpu.rlim_max == RLIM_INFINITY ? soft : std::min(soft, cpu.rlim_max);
-    itimerval cpuTimer{};
-    cpuTimer.it_value.tv_sec = cpuMs / 1000;
-    cpuTimer.it_value.tv_usec = cpuMs % 1000 * 1000;
-    return setrlimit(RLIMIT_CPU, &cpu) == 0 && setitimer(ITIMER_PROF, &cpuTimer, nullptr) == 0;
-}
-
-bool stopCpuTimer() {
-    const itimerval off{};
-    return setitimer(ITIMER_PROF, &off, nullptr) == 0;
-}
 
 std::optional<long> parseNumber(const char* text, long max) {
     char* end = nullptr;
@@ -114,38 +73,6 @@ std::optional<QByteArray> readInput() {
         if (data.size() + n > kMaxInputBytes) return {};
         data.append(chunk, n);
     }
-}
-
-// False at the end of input, or when it ends inside the bytes.
-bool readExactly(char* bytes, qint64 length) {
-    while (length > 0) {
-        const ssize_t n = ::read(STDIN_FILENO, bytes, size_t(std::min<qint64>(length, 1 << 20)));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        bytes += n;
-        length -= n;
-    }
-    return true;
-}
-
-// The answer goes out on a copy of stdout; stdout itself is pointed at stderr
-// before any library runs, so nothing they print can get mixed into it.
-int answerFd = -1;
-
-bool keepStdoutForAnswer() {
-    answerFd = ::dup(STDOUT_FILENO);
-    return answerFd >= 0 && ::dup2(STDERR_FILENO, STDOUT_FILENO) >= 0;
-}
-
-bool writeAll(const char* bytes, qint64 length) {
-    while (length > 0) {
-        const ssize_t n = ::write(answerFd, bytes, size_t(length));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        bytes += n;
-        length -= n;
-    }
-    return true;
 }
 
 std::optional<QByteArray> emfToSvg(QByteArray& data, QSize size) {
@@ -207,61 +134,43 @@ int drawAndWrite(const QByteArray& kind, QByteArray& data, QSize size, char* arg
     const GuiApplication gui(argv0);
     const auto image = drawPicture(kind == "wmf", data, size);
     if (!image) return 1;
-    return writeAll(reinterpret_cast<const char*>(image->constBits()), image->sizeInBytes()) ? 0
-                                                                                             : 1;
+    return HelperServe::WriteAll(reinterpret_cast<const char*>(image->constBits()),
+                                 image->sizeInBytes())
+               ? 0
+               : 1;
 }
 
 int measureAndWrite(const QByteArray& data) {
     const auto answer = measure(data);
-    return answer && writeAll(answer->constData(), answer->size()) ? 0 : 1;
+    return answer && HelperServe::WriteAll(answer->constData(), answer->size()) ? 0 : 1;
 }
 
-bool writeAnswer(MetafileProtocol::Status status, const char* bytes, qint64 length) {
-    MetafileProtocol::Answer answer;
-    answer.status = status;
-    answer.length = std::uint64_t(length);
-    return writeAll(reinterpret_cast<const char*>(&answer), sizeof answer) &&
-           writeAll(bytes, length);
-}
-
-// Answers requests until stdin ends: 0 then, else 1 after the first one it
-// cannot answer, 2 on a malformed request.
+// Answers requests until stdin ends (see HelperServe::Serve).
 int serve(char* argv0) {
-    using namespace MetafileProtocol;
+    using namespace HelperProtocol;
     constexpr qint64 kMaxAnswerBytes = kMaxPixels * 4;
-    if (!keepStdoutForAnswer() || !limitProcess(kMaxAnswerBytes)) return 3;
+    if (!HelperServe::KeepStdoutForAnswer() ||
+        !HelperServe::LimitProcess(kMemoryBytes, kMaxAnswerBytes))
+        return 3;
     const GuiApplication gui(argv0);
-    for (;;) {
-        Request request;
-        if (!readExactly(reinterpret_cast<char*>(&request), sizeof request)) return 0;
-        const Request valid;
-        const bool drawing = request.kind == DrawWmf || request.kind == DrawEmf;
-        if (std::memcmp(request.magic, valid.magic, sizeof valid.magic) != 0 ||
-            (!drawing && request.kind != MeasureWmf) || request.length > kMaxInputBytes ||
-            request.cpuMs < 1 ||
-            (drawing &&
-             (request.width < 1 || request.width > kMaxSide || request.height < 1 ||
-              request.height > kMaxSide || qint64(request.width) * request.height > kMaxPixels)))
-            return 2;
-        QByteArray data(qsizetype(request.length), Qt::Uninitialized);
-        if (!readExactly(data.data(), data.size())) return 1;
-        if (!limitCpu(std::min<long>(request.cpuMs, kMaxCpuMs))) return 3;
-        bool answered = false;
-        if (drawing) {
-            const QSize size(int(request.width), int(request.height));
-            if (const auto image = drawPicture(request.kind == DrawWmf, data, size)) {
-                answered = stopCpuTimer() &&
-                           writeAnswer(Done, reinterpret_cast<const char*>(image->constBits()),
-                                       image->sizeInBytes());
+    auto drawing = [](const Request& r) { return r.kind == DrawWmf || r.kind == DrawEmf; };
+    return HelperServe::Serve(
+        kMaxInputBytes, kMaxCpuMs,
+        [&](const Request& r) {
+            if (!drawing(r)) return r.kind == MeasureWmf;
+            return r.width >= 1 && r.width <= kMaxSide && r.height >= 1 && r.height <= kMaxSide &&
+                   qint64(r.width) * r.height <= kMaxPixels;
+        },
+        [&](const Request& r, QByteArray& data, const HelperServe::Reply& reply) {
+            if (drawing(r)) {
+                const QSize size(int(r.width), int(r.height));
+                const auto image = drawPicture(r.kind == DrawWmf, data, size);
+                return image && reply(reinterpret_cast<const char*>(image->constBits()),
+                                      image->sizeInBytes());
             }
-        } else if (const auto extent = measure(data)) {
-            answered = stopCpuTimer() && writeAnswer(Done, extent->constData(), extent->size());
-        }
-        if (!answered) {
-            writeAnswer(Refused, nullptr, 0);
-            return 1;
-        }
-    }
+            const auto extent = measure(data);
+            return extent && reply(extent->constData(), extent->size());
+        });
 }
 
 }  // namespace
@@ -297,7 +206,9 @@ int main(int argc, char** argv) {
         size = QSize(int(*width), int(*height));
     }
     const qint64 outputBytes = measuring ? kAnswerBytes : qint64(size.width()) * size.height() * 4;
-    if (!keepStdoutForAnswer() || !limitProcess(outputBytes) || !limitCpu(cpuMs)) return 3;
+    if (!HelperServe::KeepStdoutForAnswer() ||
+        !HelperServe::LimitProcess(kMemoryBytes, outputBytes) || !HelperServe::LimitCpu(cpuMs))
+        return 3;
     auto data = readInput();
     if (!data) return 1;
     return measuring ? measureAndWrite(*data) : drawAndWrite(argv[1], *data, size, argv0);
