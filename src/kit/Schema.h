@@ -114,4 +114,9 @@ inline const Key SlideshowKeys{Schema::ExtrasSection, "Slideshow Keys", true};
 // The file list previews the item Home, End, Page Up, Page Down and typing
 // a name move to, as the arrow keys do.
 inline const Key ListKeysPreview{Schema::ExtrasSection, "List Keys Preview", true};
+// Pictures dragged from the file list to other programs, and files dropped
+// on a folder of the folder tree copied (Shift: moved) there.
+inline const Key DragAndDrop{Schema::ExtrasSection, "Drag And Drop", true};
+// An animated GIF plays in the viewer.
+inline const Key AnimatedGifs{Schema::ExtrasSection, "Animated GIFs", true};
 }  // namespace Keys
