@@ -1,9 +1,11 @@
 // Drag and drop with other programs, and animated GIFs in the viewer.
 #include <QDir>
+#include <QDrag>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QPointer>
 #include <QSignalSpy>
+#include <QTreeView>
 #include <QtTest>
 
 #include "PictureFiles.h"
@@ -190,6 +192,43 @@ private slots:
         QCOMPARE(DraggedFiles(data.get()), files);
         QCOMPARE(int(files.size()), int(tails.size()));
         for (const QByteArray& f : files) QVERIFY(exists(f));
+    }
+
+    // A press on a selected item and a move start a drag of all selected
+    // files; switched off, the move sweeps a selection as it always did.
+    void listDragStarts_data() {
+        QTest::addColumn<bool>("switchOn");
+        QTest::newRow("on") << true;
+        QTest::newRow("off") << false;
+    }
+    void listDragStarts() {
+        QFETCH(bool, switchOn);
+        open();
+        WriteSetting(Keys::DragAndDrop, switchOn);
+        select({"a", "b"});
+        QTreeView* view = f_->ListView1->DetailsView();
+        QWidget* viewport = view->viewport();
+        const FileListModel* m = f_->ListView1->Model();
+        int rowA = 0;
+        while (m->Item(rowA).Text != "a") ++rowA;
+        const QPoint from = view->visualRect(m->index(rowA, 0)).center();
+        QByteArray carried;
+        // Runs inside the drag's own loop, and ends it.
+        QTimer::singleShot(0, this, [&] {
+            if (QDrag* drag = viewport->findChild<QDrag*>())
+                carried = drag->mimeData()->data("text/uri-list");
+            QTest::mouseRelease(viewport, Qt::LeftButton, {}, from + QPoint(0, 40));
+        });
+        QTest::mousePress(viewport, Qt::LeftButton, {}, from);
+        QMouseEvent move(QEvent::MouseMove, from + QPoint(0, 40), viewport->mapToGlobal(from),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(viewport, &move);
+        QCoreApplication::processEvents();
+        if (switchOn) {
+            QCOMPARE(carried, FileUriList({photos_ + "a.bmp", photos_ + "b.bmp"}));
+        } else {
+            QCOMPARE(carried, QByteArray());
+        }
     }
 
     // Addresses from other programs: local files only, their bytes decoded.
