@@ -34,7 +34,8 @@ int main(int argc, char** argv) {
             QMovie movie(path);
             movie.setCacheMode(QMovie::CacheAll);
             stepped = 0;
-            while (movie.jumpToNextFrame()) ++stepped;
+            // It loops for ever: one round.
+            while (stepped < count && movie.jumpToNextFrame()) ++stepped;
         }));
     }
     std::printf("%d frames of %dx%d (%lld KB file)\n", count, size.width(), size.height(),
