@@ -105,15 +105,9 @@ inline QByteArray withOrientation(const QByteArray& jpeg, int orientation) {
 // starting afresh when full, so a decoder works as hard as on a real file.
 enum class GifCodes { Plain, Compressed };
 
-// Qt writes no GIF: a 256-colour one of the picture, by our own coder.
-inline QByteArray gifFile(const QImage& source, GifCodes coding = GifCodes::Plain) {
-    const QImage image = source.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
-    Bytes gif;
-    gif.raw("GIF89a").u16(image.width()).u16(image.height()).u8(0xF7).u8(0).u8(0);
-    QList<QRgb> colours = image.colorTable();
-    colours.resize(256);
-    for (QRgb c : colours) gif.u8(qRed(c)).u8(qGreen(c)).u8(qBlue(c));
-    gif.u8(',').u16(0).u16(0).u16(image.width()).u16(image.height()).u8(0).u8(8);
+// A GIF image's coded pixels (an 8-bit indexed image): the code size, the
+// LZW codes in sub-blocks, and the closing empty block.
+inline QByteArray gifImageCodes(const QImage& image, GifCodes coding) {
     constexpr int kClear = 256, kEnd = 257;
     QByteArray codes;
     quint32 bits = 0;
@@ -164,9 +158,42 @@ inline QByteArray gifFile(const QImage& source, GifCodes coding = GifCodes::Plai
     }
     put(kEnd);
     if (bitCount > 0) codes.append(char(bits));
+    Bytes out;
+    out.u8(8);
     for (qsizetype i = 0; i < codes.size(); i += 255)
-        gif.u8(codes.mid(i, 255).size()).raw(codes.mid(i, 255));
-    return gif.u8(0).u8(';').data();
+        out.u8(codes.mid(i, 255).size()).raw(codes.mid(i, 255));
+    return out.u8(0).data();
+}
+
+// Qt writes no GIF: a 256-colour one of the picture, by our own coder.
+inline QByteArray gifFile(const QImage& source, GifCodes coding = GifCodes::Plain) {
+    const QImage image = source.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+    Bytes gif;
+    gif.raw("GIF89a").u16(image.width()).u16(image.height()).u8(0xF7).u8(0).u8(0);
+    QList<QRgb> colours = image.colorTable();
+    colours.resize(256);
+    for (QRgb c : colours) gif.u8(qRed(c)).u8(qGreen(c)).u8(qBlue(c));
+    gif.u8(',').u16(0).u16(0).u16(image.width()).u16(image.height()).u8(0);
+    return gif.raw(gifImageCodes(image, coding)).u8(';').data();
+}
+
+// An animated GIF of the frames (all of the first one's size), each shown
+// delayCs hundredths of a second, played loops more times (0: for ever).
+inline QByteArray animatedGifFile(const QList<QImage>& frames, int delayCs, int loops = 0) {
+    const QSize size = frames.value(0).size();
+    Bytes gif;
+    gif.raw("GIF89a").u16(size.width()).u16(size.height()).u8(0).u8(0).u8(0);
+    gif.u8(0x21).u8(0xFF).u8(11).raw("NETSCAPE2.0").u8(3).u8(1).u16(loops).u8(0);
+    for (const QImage& frame : frames) {
+        const QImage image = frame.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+        gif.u8(0x21).u8(0xF9).u8(4).u8(0x04).u16(delayCs).u8(0).u8(0);  // kept under the next
+        gif.u8(',').u16(0).u16(0).u16(image.width()).u16(image.height()).u8(0x87);
+        QList<QRgb> colours = image.colorTable();
+        colours.resize(256);
+        for (QRgb c : colours) gif.u8(qRed(c)).u8(qGreen(c)).u8(qBlue(c));
+        gif.raw(gifImageCodes(image, GifCodes::Plain));
+    }
+    return gif.u8(';').data();
 }
 
 struct IconEntry {

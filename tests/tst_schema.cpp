@@ -137,6 +137,8 @@ private slots:
             {&Keys::ViewerKeys,            "Extras", "Viewer Keys", "True"},
             {&Keys::ViewerFit,             "Extras", "Viewer Fit In Window", "True"},
             {&Keys::SlideshowKeys,         "Extras", "Slideshow Keys", "True"},
+            {&Keys::DragAndDrop,           "Extras", "Drag And Drop", "True"},
+            {&Keys::AnimatedGifs,          "Extras", "Animated GIFs", "True"},
             // clang-format on
         };
         for (const Row& r : rows)

@@ -16,6 +16,7 @@ void WireWindows() {
     o.CreateAFolder = CreateAFolder;
     o.DeleteSelected = DeleteSelected;
     o.RenameFile = RenameFile;
+    o.DropFiles = DropFiles;
     o.StartSlideshow = [] { Forms::Get<frmshow>()->Form_Load(); };
     o.ShowImageHound = [] {
         frmFind* f = Forms::Get<frmFind>();

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <functional>
+#include <vector>
 
 struct PictureHolder;
 
@@ -28,6 +30,9 @@ struct Openers {
     std::function<void(bool copymodeA)> CopyThem;
     std::function<void(bool recycle)> DeleteSelected;
     std::function<void()> RenameFile;
+    // Files dropped on a folder of the tree (raw paths), copied or moved there.
+    std::function<void(const std::vector<QByteArray>& sources, const QByteArray& folder, bool copy)>
+        DropFiles;
     // MakeWallpaper from a picture holder in mode 0 centred, 1 tiled, 2 stretched.
     std::function<void(const PictureHolder& source, int mode)> MakeWallpaper;
     std::function<void(int Index)> mnulaunch_Click;

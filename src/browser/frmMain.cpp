@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "browser/DragDrop.h"
 #include "browser/FileListModel.h"
 #include "browser/FileListView.h"
 #include "browser/FolderTreeview.h"
@@ -105,6 +106,9 @@ frmMain::frmMain() {
     connect(picdest, &PictureBox::Resized, this, [this] { picdest_Resize(); });
     connect(Toolbar1, &Toolbar::ButtonClick, this, [this](int i) { Toolbar1_ButtonClick(i); });
     connect(Toolbar2, &Toolbar::ButtonClick, this, [this](int i) { Toolbar2_ButtonClick(i); });
+    // Pictures dragged out to other programs, files dropped on the folders.
+    InstallListDrag(ListView1, [this] { ListFiles(); });
+    new TreeDrop(FolderTreeview1);
 }
 
 frmMain::~frmMain() = default;

@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include "browser/DragDrop.h"
 #include "browser/FileListView.h"
 #include "browser/FolderTreeview.h"
 #include "browser/Switches.h"
@@ -76,6 +77,39 @@ int ShellMove(const QByteArray& sources, const QByteArray& destinations) {
 
 int ShellDelete(const QByteArray& sources, bool recycle) {
     return call(FO_DELETE, sources, {}, DeleteFlags(recycle));
+}
+
+void ShellCopyOrMove(const std::vector<QByteArray>& sources, const QByteArray& dest, bool copy) {
+    const auto run = copy ? ShellCopy : ShellMove;
+    if (sources.size() == 1) {
+        const QByteArray& one = sources.front();
+        run(one, dest + one.mid(one.lastIndexOf('/') + 1));
+        return;
+    }
+    QByteArray list;
+    for (const QByteArray& s : sources) list += s + '\0';
+    run(list, dest + '\0');
+}
+
+void DropFiles(const std::vector<QByteArray>& sources, const QByteArray& folder, bool copy) {
+    const QByteArray dest = folder.endsWith('/') ? folder : folder + '/';
+    std::vector<QByteArray> going;
+    for (const QByteArray& s : sources) {
+        // An empty entry would end the engine's list; a file already there,
+        // or a folder dropped on itself or into its own tree, stays put.
+        if (s.isEmpty() || s.contains('\0') || StaysPut(s, dest)) continue;
+        going.push_back(s);
+    }
+    if (going.empty()) return;
+    ShellCopyOrMove(going, dest, copy);
+    RefreshAfterCopy(PathText(dest));
+}
+
+void RefreshAfterCopy(const QString& dest) {
+    frmMain* main = frmMain::Instance();
+    main->FolderTreeview1->Refresh(main->CurrentFolder);
+    if (dest != main->CurrentFolder) main->FolderTreeview1->Refresh(dest);
+    main->ListFiles();
 }
 
 void CopyThem(bool copymodeA) {

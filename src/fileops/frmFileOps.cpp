@@ -170,26 +170,8 @@ void frmFileOps::AddToCombo() {
 void frmFileOps::CopyFiles() {
     AddToCombo();
     const QByteArray dest = PathBytes(AddBackslash(comboPath_));
-    QByteArray sources;
-    int count = 0;
-    for (const QByteArray& line : lines_) {
-        sources += line + '\0';
-        ++count;
-    }
     DoEvents();
-    if (count == 1) {
-        const QByteArray& line = lines_.front();
-        const QByteArray target = dest + line.mid(line.lastIndexOf('/') + 1);
-        if (CopyMode)
-            ShellCopy(line, target);
-        else
-            ShellMove(line, target);
-    } else {
-        if (CopyMode)
-            ShellCopy(sources, dest + '\0');
-        else
-            ShellMove(sources, dest + '\0');
-    }
+    ShellCopyOrMove(lines_, dest, CopyMode);
     refresh_ = true;
 }
 
@@ -244,13 +226,7 @@ void frmFileOps::done(int result) {
     if (!closed_) {
         closed_ = true;
         SaveRecentFolders();
-        if (refresh_) {
-            // Folders moved or copied show in the tree too.
-            frmMain* main = frmMain::Instance();
-            main->FolderTreeview1->Refresh(main->CurrentFolder);
-            if (comboPath_ != main->CurrentFolder) main->FolderTreeview1->Refresh(comboPath_);
-            main->ListFiles();
-        }
+        if (refresh_) RefreshAfterCopy(comboPath_);
     }
     QDialog::done(result);
 }

@@ -11,8 +11,12 @@ const std::vector<Extras::Switch>& Extras::Switches() {
         {"File List", &Keys::ListKeysPreview,
          "Home, End, Page Up, Page Down and typing a name show the picture they move to"},
         {"Pictures", &Keys::ExifOrientation, "Rotate pictures by their EXIF orientation"},
+        {"File List", &Keys::DragAndDrop,
+         "Drag pictures to other programs; drop files on a folder to copy them there "
+         "(Shift: move)"},
         {"Viewer", &Keys::ViewerKeys, "Viewer keys and mouse wheel"},
         {"Viewer", &Keys::ViewerFit, "Fit in Window command (F) and full screen (F11)"},
+        {"Viewer", &Keys::AnimatedGifs, "Play animated GIF pictures"},
         {"Slideshow", &Keys::SlideshowKeys,
          "Slideshow keys: Space pauses, Left and Right step back and forth"},
     };

@@ -116,4 +116,9 @@ inline const Key SlideshowKeys{Schema::ExtrasSection, "Slideshow Keys", true};
 inline const Key ListKeysPreview{Schema::ExtrasSection, "List Keys Preview", true};
 // Pictures turned upright as their EXIF orientation tag says.
 inline const Key ExifOrientation{Schema::ExtrasSection, "EXIF Orientation", true};
+// Pictures dragged from the file list to other programs, and files dropped
+// on a folder of the folder tree copied (Shift: moved) there.
+inline const Key DragAndDrop{Schema::ExtrasSection, "Drag And Drop", true};
+// An animated GIF plays in the viewer.
+inline const Key AnimatedGifs{Schema::ExtrasSection, "Animated GIFs", true};
 }  // namespace Keys

@@ -38,7 +38,7 @@ void frmScroll::fitToWindow() {
     const float w = std::min(roomW, std::floor(float(pw * fitFactor_)));
     const float h = std::min(roomH, std::floor(float(ph * fitFactor_)));
     InnerPict->Move(0, 0, w, h);
-    InnerPict->SetPicture(Picture1.image);
+    InnerPict->SetPicture(onSurface());
     sizeit();
     // Zoom In and Out lead to the nearest step each way, while there is one.
     const bool in = StepBeyond(fitFactor_, true) >= 0, out = StepBeyond(fitFactor_, false) >= 0;

@@ -25,6 +25,7 @@
 #include "platform/FileSystem.h"
 #include "platform/PathText.h"
 #include "platform/Platform.h"
+#include "viewer/GifPlayer.h"
 #include "viewer/ScrollBar.h"
 #include "viewer/ZoomSurface.h"
 
@@ -56,6 +57,7 @@ int StepBeyond(double factor, bool up) {
 frmScroll::frmScroll() {
     setObjectName("frmScroll");
     pictures_ = new PictureRequests(this);
+    gif_ = new GifPlayer(this);
     connect(pictures_, &PictureRequests::Ready, this,
             [this](const PictureAnswer& a) { pictureArrived(a); });
 
@@ -84,6 +86,7 @@ frmScroll::frmScroll() {
     // The switches are read once a viewer opens.
     keysOn_ = Extras::On(Keys::ViewerKeys);
     fitOn_ = Extras::On(Keys::ViewerFit);
+    animateOn_ = Extras::On(Keys::AnimatedGifs);
     mnuviewa()(8)->setVisible(fitOn_);
     mnuviewa()(8)->setEnabled(fitOn_);
     OuterPict->installEventFilter(this);
@@ -126,6 +129,7 @@ void frmScroll::Loadimage(const QString& strfilename, const QByteArray& rawPath)
     if (!stopwatch_) stopwatch_.emplace();
     stopwatch_->Reset();
     loadingName_ = strfilename;
+    stopAnimation();
     // Read once, at natural size within the cap. A larger picture is still
     // shown at its zoom factor times its natural size, with less detail at
     // the higher zooms: every zoom step draws from this one copy, and a
@@ -138,8 +142,15 @@ void frmScroll::pictureArrived(const PictureAnswer& answer) {
     // A file that cannot be read leaves the picture as it was; the surface is
     // given that picture again, unzoomed.
     fitted_ = false;
+    const bool gif = answer.picture && answer.picture->info.type == PictureType::Gif;
     if (answer.picture) Picture1.Take(answer.path, Picture(*answer.picture));
     InnerPict->SetPicture(Picture1.image);
+    // The still is the first frame; the others follow once decoded.
+    if (gif && animateOn_)
+        gif_->Play(Picture1.path, Picture1.image.size(), [this](const QImage& frame) {
+            frame_ = frame;
+            InnerPict->SetPicture(frame_);
+        });
     InnerPict->Move(InnerPict->Left, InnerPict->Top, Picture1.Width(), Picture1.Height());
     if (InnerPict->HasPicture()) {
         ZoomLevel = 3;
@@ -205,8 +216,17 @@ void frmScroll::ZoomIn(int zoomtype) {
     fitted_ = false;
     // Always from the picture as loaded, so repeated zooming never blurs it.
     InnerPict->Move(0, 0, w, h);
-    InnerPict->SetPicture(Picture1.image);
+    InnerPict->SetPicture(onSurface());
     sizeit();
+}
+
+const QImage& frmScroll::onSurface() const {
+    return frame_.isNull() ? Picture1.image : frame_;
+}
+
+void frmScroll::stopAnimation() {
+    gif_->Stop();
+    frame_ = QImage();
 }
 
 void frmScroll::sizeit() {
@@ -286,6 +306,7 @@ void frmScroll::Form_QueryUnload(qint16& Cancel, qint16) {
 }
 
 void frmScroll::Form_Unload(qint16&) {
+    stopAnimation();
     Forms::Release<frmScroll>();
 }
 

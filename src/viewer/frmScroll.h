@@ -10,6 +10,7 @@
 #include "kit/PictureHolder.h"
 #include "kit/PictureService.h"
 
+class GifPlayer;
 class PictureBox;
 class ScrollBar;
 class StatusBar;
@@ -85,6 +86,9 @@ public:
     // put their own chooser here.
     static inline std::function<QString(QWidget* owner, const QString& filter)> chooseFile;
 
+    // An animated GIF on show plays while the switch is on.
+    GifPlayer* Animation() const { return gif_; }
+
     MenuArray& Menu(const QString& array) { return menus_[array]; }
     MenuArray& mnufilea() { return Menu("mnufilea"); }
     MenuArray& mnuedita() { return Menu("mnuedita"); }
@@ -130,6 +134,10 @@ private:
     static void nudge(ScrollBar* bar, double by);
     // Dragging the picture with the left button: where it started.
     void pictureMouse(QEvent* e);
+    // What the surface shows: the animation's frame while one plays, else
+    // the picture as loaded.
+    const QImage& onSurface() const;
+    void stopAnimation();
 
     QHash<QString, MenuArray> menus_;
     std::optional<CStopWatch> stopwatch_;
@@ -137,6 +145,9 @@ private:
     QString loadingName_;  // the name Loadimage was given, for the panels and title
     bool keysOn_ = true;   // the keys, the wheel and dragging
     bool fitOn_ = true;    // Fit in Window and full screen
+    bool animateOn_ = true;
+    GifPlayer* gif_;
+    QImage frame_;  // the animation's frame on show
     bool fitted_ = false;
     double fitFactor_ = 1;
     bool wasMaximized_ = false;
