@@ -137,6 +137,7 @@ private slots:
             {&Keys::ViewerKeys,            "Extras", "Viewer Keys", "True"},
             {&Keys::ViewerFit,             "Extras", "Viewer Fit In Window", "True"},
             {&Keys::SlideshowKeys,         "Extras", "Slideshow Keys", "True"},
+            {&Keys::ShowThumbnails,        "Extras", "Show Thumbnails", "True"},
             // clang-format on
         };
         for (const Row& r : rows)

@@ -10,6 +10,7 @@ const std::vector<Extras::Switch>& Extras::Switches() {
          "Remember the sizes of the folder, list and preview panes"},
         {"File List", &Keys::ListKeysPreview,
          "Home, End, Page Up, Page Down and typing a name show the picture they move to"},
+        {"File List", &Keys::ShowThumbnails, "Show Thumbnails in Large Icons and Small Icons"},
         {"Viewer", &Keys::ViewerKeys, "Viewer keys and mouse wheel"},
         {"Viewer", &Keys::ViewerFit, "Fit in Window command (F) and full screen (F11)"},
         {"Slideshow", &Keys::SlideshowKeys,

@@ -114,4 +114,7 @@ inline const Key SlideshowKeys{Schema::ExtrasSection, "Slideshow Keys", true};
 // The file list previews the item Home, End, Page Up, Page Down and typing
 // a name move to, as the arrow keys do.
 inline const Key ListKeysPreview{Schema::ExtrasSection, "List Keys Preview", true};
+// Large Icons and Small Icons show each picture's thumbnail (from the
+// desktop's shared thumbnail cache) in place of its type image.
+inline const Key ShowThumbnails{Schema::ExtrasSection, "Show Thumbnails", true};
 }  // namespace Keys
