@@ -17,6 +17,7 @@
 #include <QImageReader>
 #include <QListView>
 #include <QScrollBar>
+#include <QTreeView>
 #include <cstdio>
 
 #include "browser/FileListModel.h"
