@@ -72,6 +72,7 @@ double decodeAll(const QStringList& files, int side) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each figure as it comes
     BenchWindowApp bench(argc, argv);
     const QString tmp = bench.folder();
     if (tmp.isEmpty()) return 1;
