@@ -139,6 +139,8 @@ private slots:
             {&Keys::SlideshowKeys,         "Extras", "Slideshow Keys", "True"},
             {&Keys::DragAndDrop,           "Extras", "Drag And Drop", "True"},
             {&Keys::AnimatedGifs,          "Extras", "Animated GIFs", "True"},
+            {&Keys::ShowThumbnails,        "Extras", "Show Thumbnails", "True"},
+            {&Keys::ExifOrientation,       "Extras", "EXIF Orientation", "True"},
             // clang-format on
         };
         for (const Row& r : rows)

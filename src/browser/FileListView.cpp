@@ -5,11 +5,15 @@
 #include <QListView>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <QTreeView>
 
 #include "browser/FileListModel.h"
+#include "kit/Extras.h"
 #include "kit/MouseCodes.h"
+#include "kit/Thumbnailer.h"
 #include "kit/Twips.h"
 
 namespace {
@@ -39,18 +43,48 @@ public:
         }
     }
 
+protected:
+    // The icon views draw a picture's thumbnail, once there is one, where
+    // the model gives its type image.
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (option->widget != list_->IconsView() || index.column() != 0 ||
+            !list_->ThumbnailsShown() || list_->View() > 1)
+            return;
+        // Every item keeps the room of a thumbnail, so none moves when its
+        // picture arrives; a type image sits in the middle of it.
+        option->decorationSize = list_->IconsView()->iconSize();
+        const QPixmap thumb = list_->ThumbnailOf(index.row());
+        if (thumb.isNull()) return;
+        option->icon = QIcon(thumb);
+        option->features |= QStyleOptionViewItem::HasDecoration;
+    }
+
 private:
     FileListView* list_;
 };
 
 const float kColumnTwips[] = {3528, 2117, 2540, 3175};
+// Large Icons with thumbnails: room for a picture, and two lines of its name.
+constexpr int kThumbSide = 96;
+constexpr int kThumbGridExtraWidth = 28;
+constexpr int kThumbGridExtraHeight = 40;
+// The rows asked for beyond those in view, on each side, at the least.
+constexpr int kThumbsAround = 24;
+// The rows asked for when the view has not laid its items out yet.
+constexpr int kThumbsUnplaced = 64;
+// How long the view must rest before thumbnails are asked for: a scroll
+// sends many moves.
+constexpr int kWantDelayMs = 20;
 }  // namespace
 
 FileListView::FileListView(QWidget* parent)
     : QStackedWidget(parent),
       model_(new FileListModel(this)),
       details_(new QTreeView(this)),
-      icons_(new QListView(this)) {
+      icons_(new QListView(this)),
+      thumbs_(new Thumbnailer(this)),
+      wantTimer_(new QTimer(this)) {
     details_->setModel(model_);
     icons_->setModel(model_);
     icons_->setSelectionModel(details_->selectionModel());
@@ -80,6 +114,22 @@ FileListView::FileListView(QWidget* parent)
     icons_->setWrapping(true);
     addWidget(details_);
     addWidget(icons_);
+
+    wantTimer_->setSingleShot(true);
+    wantTimer_->setInterval(kWantDelayMs);
+    connect(wantTimer_, &QTimer::timeout, this, &FileListView::wantThumbnails);
+    auto want = [this] { wantTimer_->start(); };
+    connect(icons_->verticalScrollBar(), &QScrollBar::valueChanged, this, want);
+    connect(icons_->horizontalScrollBar(), &QScrollBar::valueChanged, this, want);
+    connect(model_, &QAbstractItemModel::layoutChanged, this, want);
+    connect(model_, &QAbstractItemModel::modelReset, this, [this, want] {
+        // A new listing: what was on its way is for the old one.
+        thumbs_->Restart();
+        asked_.clear();
+        readThumbnailSwitch();
+        want();
+    });
+    connect(thumbs_, &Thumbnailer::Arrived, this, &FileListView::thumbnailArrived);
     SetView(3);
 }
 
@@ -90,10 +140,13 @@ QItemSelectionModel* FileListView::Selection() const {
 void FileListView::SetView(int view) {
     if (view < 0 || view > 3) return;
     view_ = view;
+    thumbsOn_ = Extras::On(Keys::ShowThumbnails);
     if (view == 3) {
+        thumbs_->Want({});
         setCurrentWidget(details_);
         return;
     }
+    const bool large = view == 0, bigThumbs = large && thumbsOn_;
     // Large icons: names under big icons, arranged from the top; small icons:
     // rows left to right; list: columns top to bottom.
     icons_->setViewMode(view == 0 ? QListView::IconMode : QListView::ListMode);
@@ -101,11 +154,93 @@ void FileListView::SetView(int view) {
     icons_->setFlow(view == 2 ? QListView::TopToBottom : QListView::LeftToRight);
     icons_->setWrapping(true);
     icons_->setResizeMode(QListView::Adjust);
-    icons_->setIconSize(view == 0 ? QSize(32, 32) : QSize(16, 16));
-    icons_->setGridSize(view == 0 ? QSize(PxX(1500), PxY(1000)) : QSize());
-    icons_->setSpacing(view == 0 ? 0 : 2);
+    icons_->setIconSize(bigThumbs ? QSize(kThumbSide, kThumbSide)
+                        : large   ? QSize(32, 32)
+                                  : QSize(16, 16));
+    icons_->setGridSize(bigThumbs ? QSize(std::max(PxX(1500), kThumbSide + kThumbGridExtraWidth),
+                                          kThumbSide + kThumbGridExtraHeight)
+                        : large   ? QSize(PxX(1500), PxY(1000))
+                                  : QSize());
+    icons_->setSpacing(large ? 0 : 2);
     setCurrentWidget(icons_);
     icons_->doItemsLayout();
+    wantTimer_->start();
+}
+
+void FileListView::readThumbnailSwitch() {
+    const bool on = Extras::On(Keys::ShowThumbnails);
+    if (on == thumbsOn_) return;
+    if (view_ <= 1)
+        SetView(view_);  // the icons' size follows the switch
+    else
+        thumbsOn_ = on;
+}
+
+QPixmap FileListView::ThumbnailOf(int row) const {
+    if (!thumbsOn_ || view_ > 1 || row < 0 || row >= model_->Count()) return {};
+    const QByteArray& path = model_->Item(row).RawKey;
+    if (path.isEmpty()) return {};
+    const qreal ratio = icons_->devicePixelRatioF();
+    return thumbs_->Find(path, qRound(icons_->iconSize().width() * ratio), ratio);
+}
+
+std::vector<int> FileListView::rowsInView() const {
+    // Rows run left to right and wrap downwards, so their tops only grow:
+    // the first row in view is found by halving, the rest follow it.
+    const int count = model_->Count();
+    const QRect area = icons_->viewport()->rect();
+    auto rectOf = [this](int row) { return icons_->visualRect(model_->index(row, 0)); };
+    int lo = 0, hi = count;
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (rectOf(mid).bottom() < area.top())
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    std::vector<int> rows;
+    for (int row = lo; row < count; ++row) {
+        const QRect r = rectOf(row);
+        if (r.top() > area.bottom()) break;
+        if (r.intersects(area)) rows.push_back(row);
+    }
+    if (rows.empty() && count > 0 && rectOf(0).isEmpty())
+        for (int row = 0; row < std::min(count, kThumbsUnplaced); ++row) rows.push_back(row);
+    return rows;
+}
+
+void FileListView::wantThumbnails() {
+    if (!thumbsOn_ || view_ > 1) {
+        thumbs_->Want({});
+        return;
+    }
+    const qreal ratio = icons_->devicePixelRatioF();
+    thumbs_->SetSize(Thumbnails::SizeFor(qRound(icons_->iconSize().width() * ratio)));
+    std::vector<int> rows = rowsInView();
+    if (!rows.empty()) {
+        // Then a screen's worth after the view and before it.
+        const int count = model_->Count();
+        const int around = std::max(int(rows.size()), kThumbsAround);
+        const int first = rows.front(), last = rows.back();
+        for (int row = last + 1; row < std::min(count, last + 1 + around); ++row)
+            rows.push_back(row);
+        for (int row = first - 1; row >= std::max(0, first - around); --row) rows.push_back(row);
+    }
+    asked_.clear();
+    std::vector<QByteArray> paths;
+    paths.reserve(rows.size());
+    for (int row : rows) {
+        const QByteArray& path = model_->Item(row).RawKey;
+        if (path.isEmpty()) continue;
+        asked_.insert(path, row);
+        paths.push_back(path);
+    }
+    thumbs_->Want(paths);
+}
+
+void FileListView::thumbnailArrived(const QByteArray& path) {
+    const int row = asked_.value(path, -1);
+    if (row >= 0 && row < model_->Count() && view_ <= 1) icons_->update(model_->index(row, 0));
 }
 
 qintptr FileListView::SendMessage(quint32 msg, quintptr, qintptr lParam) {
@@ -185,6 +320,9 @@ void FileListView::SetSelected(int row, bool selected) {
 
 bool FileListView::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
+        case QEvent::Resize:
+            if (watched == icons_->viewport()) wantTimer_->start();
+            break;
         case QEvent::FocusIn:
             if (watched == details_ || watched == icons_) emit GotFocus();
             break;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QStackedWidget>
 #include <vector>
 
@@ -7,6 +8,8 @@ class QListView;
 class QTreeView;
 class QItemSelectionModel;
 class FileListModel;
+class QTimer;
+class Thumbnailer;
 
 inline constexpr quint32 LVM_SETEXTENDEDLISTVIEWSTYLE = 4150;
 inline constexpr quint32 LVM_GETEXTENDEDLISTVIEWSTYLE = 4151;
@@ -55,6 +58,13 @@ public:
     QTreeView* DetailsView() const { return details_; }
     QListView* IconsView() const { return icons_; }
 
+    // Whether Large Icons and Small Icons show thumbnails: the switch in
+    // Extras, read when the view changes and at each listing.
+    bool ThumbnailsShown() const { return thumbsOn_; }
+    Thumbnailer* Thumbs() const { return thumbs_; }
+    // The picture drawn for row instead of its type image; null for none.
+    QPixmap ThumbnailOf(int row) const;
+
 signals:
     void GotFocus();
     void DblClick();
@@ -67,10 +77,20 @@ protected:
 
 private:
     void applyExtendedStyle();
+    void readThumbnailSwitch();
+    // Asks for the thumbnails of the rows in view, then of those a screen
+    // before and after, soon after the view moved.
+    void wantThumbnails();
+    std::vector<int> rowsInView() const;
+    void thumbnailArrived(const QByteArray& path);
 
     FileListModel* model_;
     QTreeView* details_;
     QListView* icons_;
     int view_ = 3;
     quint32 exStyle_ = 0;
+    Thumbnailer* thumbs_;
+    bool thumbsOn_ = false;
+    QTimer* wantTimer_;
+    QHash<QByteArray, int> asked_;  // row of each file last asked for
 };

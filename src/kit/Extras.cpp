@@ -10,10 +10,11 @@ const std::vector<Extras::Switch>& Extras::Switches() {
          "Remember the sizes of the folder, list and preview panes"},
         {"File List", &Keys::ListKeysPreview,
          "Home, End, Page Up, Page Down and typing a name show the picture they move to"},
-        {"Pictures", &Keys::ExifOrientation, "Rotate pictures by their EXIF orientation"},
         {"File List", &Keys::DragAndDrop,
          "Drag pictures to other programs; drop files on a folder to copy them there "
          "(Shift: move)"},
+        {"File List", &Keys::ShowThumbnails, "Show Thumbnails in Large Icons and Small Icons"},
+        {"Pictures", &Keys::ExifOrientation, "Rotate pictures by their EXIF orientation"},
         {"Viewer", &Keys::ViewerKeys, "Viewer keys and mouse wheel"},
         {"Viewer", &Keys::ViewerFit, "Fit in Window command (F) and full screen (F11)"},
         {"Viewer", &Keys::AnimatedGifs, "Play animated GIF pictures"},

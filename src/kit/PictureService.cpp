@@ -294,6 +294,18 @@ void PictureService::finish(const std::shared_ptr<Job>& job) {
     for (quint64 t : tickets) emit Ready(t, job->answer);
 }
 
+void PictureService::RunBackground(std::function<void()> work, std::function<void()> done) {
+    background_.start([this, work = std::move(work), done = std::move(done)]() mutable {
+        work();
+        QMetaObject::invokeMethod(this, std::move(done), Qt::QueuedConnection);
+    });
+}
+
+void PictureService::SettleBackground() {
+    background_.waitForDone();
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}
+
 void PictureService::Settle() {
     for (int round = 0; round < kMaxSettleRounds && !jobs_.empty(); ++round) {
         user_.waitForDone();

@@ -7,6 +7,7 @@
 #include <QThreadPool>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -76,6 +77,14 @@ public:
     // on its way, or decoded here. For the steps that need the picture
     // before they go on (printing, the clipboard, the wallpaper).
     PictureAnswer LoadNow(const QByteArray& path, const PictureSizing& sizing);
+
+    // Runs work on the background pool, behind the preloads queued before
+    // it, then done on this thread; done is dropped when the service stops
+    // first. For work ahead of the user that is not a picture for the
+    // cache (thumbnails).
+    void RunBackground(std::function<void()> work, std::function<void()> done);
+    // Waits for the background work under way and gives out what it finished.
+    void SettleBackground();
 
     PictureCache& Cache() { return cache_; }
     // How many files were decoded since the start: a second decode of the

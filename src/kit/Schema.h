@@ -121,4 +121,7 @@ inline const Key ExifOrientation{Schema::ExtrasSection, "EXIF Orientation", true
 inline const Key DragAndDrop{Schema::ExtrasSection, "Drag And Drop", true};
 // An animated GIF plays in the viewer.
 inline const Key AnimatedGifs{Schema::ExtrasSection, "Animated GIFs", true};
+// Large Icons and Small Icons show each picture's thumbnail (from the
+// desktop's shared thumbnail cache) in place of its type image.
+inline const Key ShowThumbnails{Schema::ExtrasSection, "Show Thumbnails", true};
 }  // namespace Keys
