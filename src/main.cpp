@@ -1,5 +1,6 @@
 #include <QApplication>
 
+#include "app/FirstFrame.h"
 #include "app/Wiring.h"
 #include "app/frmspash.h"
 #include "browser/Icons.h"
@@ -9,6 +10,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    FirstFrameWatch::Install("frmMain");
     QApplication::setApplicationName(kAppName);
     QApplication::setApplicationVersion(VersionText());
     QApplication::setDesktopFileName("org.example.kvoview");
