@@ -5,6 +5,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
 #include <QStyle>
 #include <cmath>
 #include <functional>
@@ -14,7 +15,7 @@
 
 namespace {
 QIcon stdIcon(QStyle::StandardPixmap sp) {
-    return QApplication::style()->standardIcon(sp);
+    return Icons::Standard(sp);
 }
 
 // A small painted glyph on a 32x32 surface (scaled down for 16x16).
@@ -252,6 +253,21 @@ QIcon Icons::Get(Pic pic) {
     for (const auto& [p, g] : table)
         if (p == pic) return g.draw ? painted(g.draw) : stdIcon(g.standard);
     return {};
+}
+
+QIcon Icons::Standard(QStyle::StandardPixmap sp) {
+    // The style reads its pictures from image files each time one is asked
+    // for: each is read once and kept while the style stays.
+    static QPointer<QStyle> style;
+    static QHash<int, QIcon> icons;
+    QStyle* current = QApplication::style();
+    if (style != current) {
+        icons.clear();
+        style = current;
+    }
+    auto it = icons.constFind(sp);
+    if (it == icons.constEnd()) it = icons.insert(sp, current->standardIcon(sp));
+    return *it;
 }
 
 QIcon Icons::Drive(int image) {
