@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QHash>
+#include <QIconEngine>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -21,18 +22,60 @@ QIcon stdIcon(QStyle::StandardPixmap sp) {
 // A small painted glyph on a 32x32 surface (scaled down for 16x16).
 using Draw = std::function<void(QPainter&)>;
 
-QIcon painted(const Draw& draw) {
-    QIcon icon;
-    for (int size : {16, 32}) {
-        QPixmap pm(size, size);
-        pm.fill(Qt::transparent);
-        QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(size / 32.0, size / 32.0);
-        draw(p);
-        icon.addPixmap(pm);
+// An icon made when it is first drawn or measured, so that the pictures of
+// menus nobody opened cost nothing at start-up.
+class LazyIconEngine : public QIconEngine {
+public:
+    explicit LazyIconEngine(std::function<QIcon()> make) : make_(std::move(make)) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
     }
-    return icon;
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return icon().actualSize(size, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return icon().pixmap(size, 1.0, mode, state);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
+                         qreal scale) override {
+        return icon().pixmap((QSizeF(size) / scale).toSize(), scale, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+        return icon().availableSizes(mode, state);
+    }
+    bool isNull() override { return icon().isNull(); }
+    QString key() const override { return QStringLiteral("KvoLazyIconEngine"); }
+    QIconEngine* clone() const override { return new LazyIconEngine(*this); }
+
+private:
+    const QIcon& icon() {
+        if (make_) std::exchange(make_, nullptr)().swap(icon_);
+        return icon_;
+    }
+    std::function<QIcon()> make_;
+    QIcon icon_;
+};
+
+QIcon lazy(std::function<QIcon()> make) {
+    return QIcon(new LazyIconEngine(std::move(make)));
+}
+
+QIcon painted(Draw draw) {
+    return lazy([draw = std::move(draw)] {
+        QIcon icon;
+        for (int size : {16, 32}) {
+            QPixmap pm(size, size);
+            pm.fill(Qt::transparent);
+            QPainter p(&pm);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.scale(size / 32.0, size / 32.0);
+            draw(p);
+            icon.addPixmap(pm);
+        }
+        return icon;
+    });
 }
 
 void picture(QPainter& p) {
@@ -149,7 +192,7 @@ void letter(QPainter& p, const QString& text, const QColor& bg) {
 }
 
 QIcon typeIcon(const QString& text, const QColor& bg) {
-    return painted([&](QPainter& p) { letter(p, text, bg); });
+    return painted([text, bg](QPainter& p) { letter(p, text, bg); });
 }
 
 // A magnifying glass, with a plus, a minus or "1:1" in its lens.
@@ -251,7 +294,10 @@ QIcon Icons::Get(Pic pic) {
         {Pic::ClipboardPicture, {S::SP_CustomBase, clipboardPicture}},
     };
     for (const auto& [p, g] : table)
-        if (p == pic) return g.draw ? painted(g.draw) : stdIcon(g.standard);
+        if (p == pic) {
+            if (g.draw) return painted(g.draw);
+            return lazy([sp = g.standard] { return stdIcon(sp); });
+        }
     return {};
 }
 
