@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QHash>
-#include <QIconEngine>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -12,6 +11,7 @@
 #include <functional>
 #include <utility>
 
+#include "kit/LazyIcon.h"
 #include "kit/PictureTypes.h"
 
 namespace {
@@ -22,48 +22,8 @@ QIcon stdIcon(QStyle::StandardPixmap sp) {
 // A small painted glyph on a 32x32 surface (scaled down for 16x16).
 using Draw = std::function<void(QPainter&)>;
 
-// An icon made when it is first drawn or measured, so that the pictures of
-// menus nobody opened cost nothing at start-up.
-class LazyIconEngine : public QIconEngine {
-public:
-    explicit LazyIconEngine(std::function<QIcon()> make) : make_(std::move(make)) {}
-
-    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
-               QIcon::State state) override {
-        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
-    }
-    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-        return icon().actualSize(size, mode, state);
-    }
-    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-        return icon().pixmap(size, 1.0, mode, state);
-    }
-    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
-                         qreal scale) override {
-        return icon().pixmap((QSizeF(size) / scale).toSize(), scale, mode, state);
-    }
-    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
-        return icon().availableSizes(mode, state);
-    }
-    bool isNull() override { return icon().isNull(); }
-    QString key() const override { return QStringLiteral("KvoLazyIconEngine"); }
-    QIconEngine* clone() const override { return new LazyIconEngine(*this); }
-
-private:
-    const QIcon& icon() {
-        if (make_) std::exchange(make_, nullptr)().swap(icon_);
-        return icon_;
-    }
-    std::function<QIcon()> make_;
-    QIcon icon_;
-};
-
-QIcon lazy(std::function<QIcon()> make) {
-    return QIcon(new LazyIconEngine(std::move(make)));
-}
-
 QIcon painted(Draw draw) {
-    return lazy([draw = std::move(draw)] {
+    return LazyIcon([draw = std::move(draw)] {
         QIcon icon;
         for (int size : {16, 32}) {
             QPixmap pm(size, size);
@@ -294,10 +254,7 @@ QIcon Icons::Get(Pic pic) {
         {Pic::ClipboardPicture, {S::SP_CustomBase, clipboardPicture}},
     };
     for (const auto& [p, g] : table)
-        if (p == pic) {
-            if (g.draw) return painted(g.draw);
-            return lazy([sp = g.standard] { return stdIcon(sp); });
-        }
+        if (p == pic) return g.draw ? painted(g.draw) : stdIcon(g.standard);
     return {};
 }
 
@@ -366,5 +323,6 @@ static void initProgramResources() {
 QIcon Icons::Program() {
     static const bool loaded = (initProgramResources(), true);
     Q_UNUSED(loaded);
-    return QIcon(":/icons/kvoview.svg");
+    // Drawn by a plugin loaded when the icon is first drawn.
+    return LazyIcon([] { return QIcon(":/icons/kvoview.svg"); });
 }
