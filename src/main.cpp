@@ -1,5 +1,9 @@
 #include <QApplication>
+#include <QBuffer>
+#include <QImageReader>
+#include <thread>
 
+#include "app/FirstFrame.h"
 #include "app/Wiring.h"
 #include "app/frmspash.h"
 #include "browser/Icons.h"
@@ -9,6 +13,15 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    FirstFrameWatch::Install("frmMain");
+    // The first picture read loads every image format plugin, and the
+    // toolbars' pictures wait for that: it is done beside the start-up.
+    std::jthread plugins([] {
+        QByteArray bytes("no picture");
+        QBuffer probe(&bytes);
+        probe.open(QIODevice::ReadOnly);
+        QImageReader::imageFormat(&probe);
+    });
     QApplication::setApplicationName(kAppName);
     QApplication::setApplicationVersion(VersionText());
     QApplication::setDesktopFileName("org.example.kvoview");

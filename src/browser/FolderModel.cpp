@@ -1,10 +1,9 @@
 #include "browser/FolderModel.h"
 
-#include <QApplication>
-#include <QIcon>
 #include <QStyle>
 #include <algorithm>
 
+#include "browser/Icons.h"
 #include "platform/PathText.h"
 
 struct FolderModel::Node {
@@ -90,8 +89,8 @@ QVariant FolderModel::data(const QModelIndex& index, int role) const {
         case Qt::DisplayRole:
             return n->shown;
         case Qt::DecorationRole:
-            return QApplication::style()->standardIcon(
-                n->parent == root_.get() ? QStyle::SP_DriveHDIcon : QStyle::SP_DirIcon);
+            return Icons::Standard(n->parent == root_.get() ? QStyle::SP_DriveHDIcon
+                                                            : QStyle::SP_DirIcon);
         default:
             return {};
     }

@@ -5,33 +5,37 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
 #include <QStyle>
 #include <cmath>
 #include <functional>
 #include <utility>
 
+#include "kit/LazyIcon.h"
 #include "kit/PictureTypes.h"
 
 namespace {
 QIcon stdIcon(QStyle::StandardPixmap sp) {
-    return QApplication::style()->standardIcon(sp);
+    return Icons::Standard(sp);
 }
 
 // A small painted glyph on a 32x32 surface (scaled down for 16x16).
 using Draw = std::function<void(QPainter&)>;
 
-QIcon painted(const Draw& draw) {
-    QIcon icon;
-    for (int size : {16, 32}) {
-        QPixmap pm(size, size);
-        pm.fill(Qt::transparent);
-        QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(size / 32.0, size / 32.0);
-        draw(p);
-        icon.addPixmap(pm);
-    }
-    return icon;
+QIcon painted(Draw draw) {
+    return LazyIcon([draw = std::move(draw)] {
+        QIcon icon;
+        for (int size : {16, 32}) {
+            QPixmap pm(size, size);
+            pm.fill(Qt::transparent);
+            QPainter p(&pm);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.scale(size / 32.0, size / 32.0);
+            draw(p);
+            icon.addPixmap(pm);
+        }
+        return icon;
+    });
 }
 
 void picture(QPainter& p) {
@@ -148,7 +152,7 @@ void letter(QPainter& p, const QString& text, const QColor& bg) {
 }
 
 QIcon typeIcon(const QString& text, const QColor& bg) {
-    return painted([&](QPainter& p) { letter(p, text, bg); });
+    return painted([text, bg](QPainter& p) { letter(p, text, bg); });
 }
 
 // A magnifying glass, with a plus, a minus or "1:1" in its lens.
@@ -254,6 +258,21 @@ QIcon Icons::Get(Pic pic) {
     return {};
 }
 
+QIcon Icons::Standard(QStyle::StandardPixmap sp) {
+    // The style reads its pictures from image files each time one is asked
+    // for: each is read once and kept while the style stays.
+    static QPointer<QStyle> style;
+    static QHash<int, QIcon> icons;
+    QStyle* current = QApplication::style();
+    if (style != current) {
+        icons.clear();
+        style = current;
+    }
+    auto it = icons.constFind(sp);
+    if (it == icons.constEnd()) it = icons.insert(sp, current->standardIcon(sp));
+    return *it;
+}
+
 QIcon Icons::Drive(int image) {
     if (image == 6) return typeIcon("RAM", QColor(90, 90, 160));
     using S = QStyle;
@@ -304,5 +323,6 @@ static void initProgramResources() {
 QIcon Icons::Program() {
     static const bool loaded = (initProgramResources(), true);
     Q_UNUSED(loaded);
-    return QIcon(":/icons/kvoview.svg");
+    // Drawn by a plugin loaded when the icon is first drawn.
+    return LazyIcon([] { return QIcon(":/icons/kvoview.svg"); });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QStyle>
 
 // The program's pictures for menus, toolbars and lists, drawn from the
 // style's standard icons and a few painted ones so nothing depends on an
@@ -50,6 +51,8 @@ enum class Pic {
     ClipboardPicture,
 };
 QIcon Get(Pic pic);
+// A standard picture of the application's style.
+QIcon Standard(QStyle::StandardPixmap sp);
 // Drive and favourite buttons: 1 floppy, 2 removable, 3 fixed, 4 CD-ROM,
 // 5 network, 6 RAM disk, 7 favourite folder.
 QIcon Drive(int image);
