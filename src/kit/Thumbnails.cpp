@@ -189,6 +189,9 @@ Thumbnails::Made Thumbnails::Make(const QByteArray& path, Size size, float twips
     }
     PictureLoader loader(twipsPerPixelX, twipsPerPixelY);
     loader.SetCancel(cancel);
+    // Thumbnails in the shared cache stand upright, as other programs make
+    // them and show them.
+    loader.SetUpright(true);
     PictureError error = PictureError::None;
     std::optional<Picture> picture = loader.Load(path, QSize(side, side), &error);
     if (!picture) {
