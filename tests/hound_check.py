@@ -26,7 +26,7 @@ from a11y_bus import poll, status_labels, top_windows, walk
 app_name, folder, settings_file = sys.argv[1], sys.argv[2], sys.argv[3]
 expected_images = int(sys.argv[4])
 shot = sys.argv[5] if len(sys.argv) > 5 else ""
-TYPES = ["BMP", "CUR", "DIB", "EMF", "GIF", "ICO", "JPG", "WMF"]
+TYPES = ["BMP", "CUR", "DIB", "EMF", "GIF", "ICO", "JPG", "WMF", "Other"]
 
 
 def showing(node):

@@ -311,9 +311,7 @@ private slots:
 
     void openDialogShowsTheFileOnlyHere() {
         open();
-        for (bool* b : {&ShowBMP, &ShowGIF, &ShowJPG, &ShowJPEG, &ShowDIB, &ShowICO, &ShowCUR,
-                        &ShowWMF, &ShowEMF})
-            *b = b == &ShowBMP || b == &ShowJPG;
+        for (bool& b : PictureTypes::switches) b = &b == &ShowBMP || &b == &ShowJPG;
         const QString other = writeDated(pics_ + "../other.bmp", encoded(halves({20, 10}), "bmp"));
         QString asked;
         frmScroll::chooseFile = [&](QWidget*, const QString& filter) {
