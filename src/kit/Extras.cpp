@@ -13,7 +13,7 @@ const std::vector<Extras::Switch>& Extras::Switches() {
         {"File List", &Keys::DragAndDrop,
          "Drag pictures to other programs; drop files on a folder to copy them there "
          "(Shift: move)"},
-        {"File List", &Keys::ShowThumbnails, "Show Thumbnails in Large Icons and Small Icons"},
+        {"File List", &Keys::ShowThumbnails, "Show thumbnails in Large Icons and Small Icons"},
         {"Pictures", &Keys::ExifOrientation, "Rotate pictures by their EXIF orientation"},
         {"Viewer", &Keys::ViewerKeys, "Viewer keys and mouse wheel"},
         {"Viewer", &Keys::ViewerFit, "Fit in Window command (F) and full screen (F11)"},
