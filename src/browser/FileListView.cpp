@@ -52,8 +52,6 @@ FileListView::FileListView(QWidget* parent)
       details_(new QTreeView(this)),
       icons_(new QListView(this)) {
     details_->setModel(model_);
-    icons_->setModel(model_);
-    icons_->setSelectionModel(details_->selectionModel());
     for (QAbstractItemView* v :
          {static_cast<QAbstractItemView*>(details_), static_cast<QAbstractItemView*>(icons_)}) {
         v->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -78,6 +76,10 @@ FileListView::FileListView(QWidget* parent)
     icons_->setWordWrap(true);
     icons_->setResizeMode(QListView::Adjust);
     icons_->setWrapping(true);
+    // A large folder is laid out a batch of names at a time, between
+    // events, so the window stays live.
+    icons_->setLayoutMode(QListView::Batched);
+    icons_->setBatchSize(500);
     addWidget(details_);
     addWidget(icons_);
     SetView(3);
@@ -92,7 +94,14 @@ void FileListView::SetView(int view) {
     view_ = view;
     if (view == 3) {
         setCurrentWidget(details_);
+        // Only the view on show follows the list: a hidden icon view would
+        // measure every name of a large folder after each listing.
+        icons_->setModel(nullptr);
         return;
+    }
+    if (icons_->model() != model_) {
+        icons_->setModel(model_);
+        icons_->setSelectionModel(details_->selectionModel());
     }
     // Large icons: names under big icons, arranged from the top; small icons:
     // rows left to right; list: columns top to bottom.

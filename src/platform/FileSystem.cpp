@@ -106,6 +106,29 @@ std::optional<QDateTime> FileSystem::FileDateTime(const QString& path) const {
     return FileDateTime(PathBytes(path));
 }
 
+void FolderNames::Add(QByteArrayView name, Kind kind) {
+    entries.push_back({quint32(bytes.size()), quint16(name.size()), kind});
+    bytes.append(name);
+    bytes.append('\0');
+}
+
+// A stand-in built on ListDirectory, for file systems that only give that.
+bool FileSystem::ReadNames(const QByteArray& dir, FolderNames* out) const {
+    *out = {};
+    std::vector<DirEntry> entries;
+    const bool read = ListDirectory(dir, &entries);
+    for (const DirEntry& e : entries)
+        out->Add(e.rawName,
+                 e.attributes & FileAttr::Directory ? FolderNames::Folder : FolderNames::File);
+    return read;
+}
+
+std::optional<EntryFacts> FileSystem::EntryStatus(const QByteArray& path) const {
+    const std::optional<quint32> attributes = GetFileAttributes(path);
+    if (!attributes) return std::nullopt;
+    return EntryFacts{bool(*attributes & FileAttr::Directory), FileLen(path).value_or(0)};
+}
+
 bool IsTextPath(const QByteArray& path) {
     return QFile::encodeName(QFile::decodeName(path)) == path;
 }
@@ -179,6 +202,35 @@ bool PosixFileSystem::ListDirectory(const QByteArray& dir, std::vector<DirEntry>
     const bool complete = errno == 0;
     closedir(d);
     return complete;
+}
+
+bool PosixFileSystem::ReadNames(const QByteArray& dir, FolderNames* out) const {
+    *out = {};
+    if (hasNul(dir)) return false;
+    DIR* d = opendir(dir.constData());
+    if (!d) return false;
+    for (;;) {
+        errno = 0;
+        const dirent* e = readdir(d);
+        if (!e) break;
+        if (isDotOrDotDot(e->d_name)) continue;
+        // Devices, pipes and sockets are files to a listing, as their status
+        // would say.
+        const FolderNames::Kind kind = e->d_type == DT_DIR ? FolderNames::Folder
+                                       : e->d_type == DT_LNK || e->d_type == DT_UNKNOWN
+                                           ? FolderNames::Unsure
+                                           : FolderNames::File;
+        out->Add(QByteArrayView(e->d_name), kind);
+    }
+    const bool complete = errno == 0;
+    closedir(d);
+    return complete;
+}
+
+std::optional<EntryFacts> PosixFileSystem::EntryStatus(const QByteArray& path) const {
+    const auto st = statPath(path);
+    if (!st) return std::nullopt;
+    return EntryFacts{S_ISDIR(st->st_mode), qint64(st->st_size)};
 }
 
 std::optional<quint32> PosixFileSystem::GetFileAttributes(const QByteArray& path) const {

@@ -28,6 +28,34 @@ struct DirEntry {
     QByteArray rawName{};  // the name's bytes exactly as the folder holds them
 };
 
+// A folder's entries as one read of the folder tells them, before any
+// status call: every name's bytes back to back in one block, each followed
+// by a NUL, and per entry where its name starts and what the folder says it
+// is. Unsure entries (symbolic links, and every entry of a file system that
+// does not say) need a status call to tell a folder from a file.
+struct FolderNames {
+    enum Kind : quint8 { File, Folder, Unsure };
+    struct Entry {
+        quint32 offset = 0;
+        quint16 length = 0;
+        Kind kind = File;
+    };
+    QByteArray bytes;
+    std::vector<Entry> entries;
+
+    QByteArrayView Name(const Entry& e) const {
+        return QByteArrayView(bytes).sliced(e.offset, e.length);
+    }
+    void Add(QByteArrayView name, Kind kind);
+};
+
+// What a listing asks of one entry: folder or not, and its length, symbolic
+// links followed (a link to nowhere is a file of the link's own length).
+struct EntryFacts {
+    bool isFolder = false;
+    qint64 size = 0;
+};
+
 // What a properties sheet shows of one file or folder (symbolic links followed).
 struct FileStatus {
     bool isDirectory = false;
@@ -52,6 +80,13 @@ public:
     // Last modification in local time.
     virtual std::optional<QDateTime> FileDateTime(const QByteArray& path) const = 0;
     virtual std::optional<FileStatus> Status(const QByteArray& path) const = 0;
+    // The names of a folder's entries except "." and "..", in the order the
+    // system gives them, without a status call for entries whose kind the
+    // folder tells. False when the folder cannot be read.
+    virtual bool ReadNames(const QByteArray& dir, FolderNames* out) const;
+    // Empty when the entry does not exist (any more). May be called from
+    // any thread.
+    virtual std::optional<EntryFacts> EntryStatus(const QByteArray& path) const;
 
     bool ListDirectory(const QString& dir, std::vector<DirEntry>* out) const;
     std::optional<quint32> GetFileAttributes(const QString& path) const;
@@ -71,6 +106,8 @@ public:
     std::optional<qint64> FileLen(const QByteArray& path) const override;
     std::optional<QDateTime> FileDateTime(const QByteArray& path) const override;
     std::optional<FileStatus> Status(const QByteArray& path) const override;
+    bool ReadNames(const QByteArray& dir, FolderNames* out) const override;
+    std::optional<EntryFacts> EntryStatus(const QByteArray& path) const override;
 };
 
 // "rwxr-x---" for the permission bits.
