@@ -50,6 +50,11 @@ public:
         return read;
     }
 
+    // Every status call goes through EntryStatus.
+    std::unique_ptr<FolderProbe> OpenProbe(const QByteArray& dir) const override {
+        return FileSystem::OpenProbe(dir);
+    }
+
     std::optional<EntryFacts> EntryStatus(const QByteArray& path) const override {
         if (QThread::currentThread() == qApp->thread()) {
             if (releaseOnUiAsk) release();

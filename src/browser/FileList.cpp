@@ -39,6 +39,24 @@ bool isAscii(QByteArrayView bytes) {
     return true;
 }
 
+bool isAsciiByte(char c) {
+    return uchar(c) < 0x80;
+}
+
+// The end of a name, packed so that it is compared with the end of a
+// pattern at once: its last plain ASCII bytes, up to eight, folded to lower
+// case, the last one lowest. The bytes above them stay 0 (no name holds a
+// NUL), which tells how many there are.
+quint64 nameEnd(QByteArrayView name) {
+    quint64 packed = 0;
+    int n = 0;
+    for (qsizetype i = name.size() - 1; i >= 0 && n < 8 && isAsciiByte(name[i]); --i) {
+        const char c = name[i] >= 'A' && name[i] <= 'Z' ? char(name[i] + ('a' - 'A')) : name[i];
+        packed |= quint64(uchar(c)) << (8 * n++);
+    }
+    return packed;
+}
+
 // Picks the names a pattern matches, the way the wildcard match of their
 // shown text does. "*.jpg" and the like compare the name's end directly,
 // on the bytes when they are plain ASCII, which keeps a folder of many
@@ -51,8 +69,19 @@ public:
                           pattern.indexOf('?') < 0
                       ? pattern.mid(1)
                       : QString()),
-          asciiSuffix_(isAscii(suffix_.toUtf8()) ? suffix_.toLatin1() : QByteArray()) {}
-    // A name whose shown text the pattern matches.
+          asciiSuffix_(isAscii(suffix_.toUtf8()) ? suffix_.toLatin1() : QByteArray()) {
+        if (asciiSuffix_.isEmpty() || asciiSuffix_.size() > 8) return;
+        packed_ = nameEnd(asciiSuffix_);
+        mask_ =
+            asciiSuffix_.size() == 8 ? ~quint64(0) : (quint64(1) << (8 * asciiSuffix_.size())) - 1;
+    }
+    // A name whose shown text the pattern matches; end is the name's.
+    bool operator()(QByteArrayView name, quint64 end) const {
+        const qsizetype n = asciiSuffix_.size();
+        if (mask_ && (end >> (8 * (n - 1))) & 0xFF)
+            return name.size() > n && (end & mask_) == packed_;
+        return (*this)(name);
+    }
     bool operator()(QByteArrayView name) const {
         if (!asciiSuffix_.isEmpty()) {
             // Plain ASCII bytes at the end are the text's last characters
@@ -70,6 +99,7 @@ public:
 private:
     QString pattern_, suffix_;
     QByteArray asciiSuffix_;
+    quint64 packed_ = 0, mask_ = 0;
 };
 
 // The rows the list shows at its top, where a listing leaves it.
@@ -108,6 +138,7 @@ void frmMain::ListFiles() {
     folder->shown = ShownPath(CurrentFolder);
     folder->names = std::move(names_.bytes);
     listed_ = std::move(folder);
+    pending_.reserve(qsizetype(names_.entries.size()) + 1);
     for (const PictureTypes::Row* t : PictureTypes::InListOrder())
         if (PictureTypes::Shown(*t))
             AddFiles(PictureTypes::Pattern(*t), t->listImage, int(t->extension.size()) + 1);
@@ -115,6 +146,7 @@ void frmMain::ListFiles() {
     model->SetListing(std::move(pending_), &Platform::files(), std::move(listed_));
     pending_ = {};
     names_ = {};
+    nameEnds_ = {};
     listed_.reset();
 
     unsetCursor();
@@ -139,22 +171,30 @@ void frmMain::AddFiles(const QString& sFileType, int picindex, int flen) {
         std::count_if(names_.entries.begin(), names_.entries.end(),
                       [](const auto& e) { return e.kind == FolderNames::Unsure; });
     const QByteArrayView names(listed_->names);
-    QByteArray path;
-    for (const FolderNames::Entry& e : names_.entries) {
+    std::unique_ptr<FolderProbe> probe;
+    // The ends of the names, once for every type.
+    if (nameEnds_.size() != names_.entries.size()) {
+        nameEnds_.clear();
+        nameEnds_.reserve(names_.entries.size());
+        for (const FolderNames::Entry& e : names_.entries)
+            nameEnds_.push_back(nameEnd(names.sliced(e.offset, e.length)));
+    }
+    for (size_t i = 0; i < names_.entries.size(); ++i) {
+        const FolderNames::Entry& e = names_.entries[i];
         const QByteArrayView name = names.sliced(e.offset, e.length);
         // The attributes as the folder's read tells them: an unsure entry
         // counts as a file until its status says otherwise.
         quint32 attributes =
             e.kind == FolderNames::Folder ? FileAttr::Directory : FileAttr::Archive;
         if (name.startsWith('.')) attributes |= FileAttr::Hidden;
-        if (!PassesAttributeMask(attributes, m) || !matches(name)) continue;
+        if (!PassesAttributeMask(attributes, m) || !matches(name, nameEnds_[i])) continue;
         // A file with none of the read-only, archive and (shown) hidden bits
         // is left out.
         if (!(attributes & m)) continue;
         ListItem item(listed_, e.offset, e.length, flen, picindex);
         if (e.kind == FolderNames::Unsure && unsure <= kUnsureAtOnce) {
-            listed_->PathOf(e.offset, e.length, &path);
-            const std::optional<EntryFacts> facts = Platform::files().EntryStatus(path);
+            if (!probe) probe = Platform::files().OpenProbe(listed_->raw);
+            const std::optional<EntryFacts> facts = probe->Status(names.data() + e.offset);
             if (!facts || facts->isFolder) continue;
             item.SetSize(facts->size);
         } else {

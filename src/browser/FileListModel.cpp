@@ -6,6 +6,7 @@
 #include <numeric>
 #include <vector>
 
+#include "browser/TextOrder.h"
 #include "kit/Helpers.h"
 #include "platform/PathText.h"
 
@@ -39,15 +40,20 @@ QByteArrayView ListItem::RawName() const {
     return QByteArrayView(folder_->names).sliced(offset_, length_);
 }
 
+QByteArray ListItem::rawName() const {
+    // The bytes stay where they are: the folder's block outlives the call.
+    return QByteArray::fromRawData(folder_->names.constData() + offset_, length_);
+}
+
 QString ListItem::Text() const {
     if (!folder_) return QStringLiteral("..");
-    const QString name = ShownText(RawName().toByteArray());
+    const QString name = ShownText(rawName());
     return name.left(name.size() - extLen_);
 }
 
 QString ListItem::Key() const {
     if (!folder_) return {};
-    return folder_->shown + ShownText(RawName().toByteArray());
+    return folder_->shown + ShownText(rawName());
 }
 
 QByteArray ListItem::RawKey() const {
@@ -92,30 +98,6 @@ bool isAscii(QByteArrayView bytes) {
     for (char c : bytes)
         if (uchar(c) >= 0x80) return false;
     return true;
-}
-
-char16_t foldAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? char16_t(c + ('a' - 'A')) : char16_t(uchar(c));
-}
-
-// Case-folded comparisons of texts, as QString::compare of their folded
-// forms: plain ASCII bytes against each other or against folded text.
-int compareAscii(QByteArrayView a, QByteArrayView b) {
-    const qsizetype n = std::min(a.size(), b.size());
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t x = foldAscii(a[i]), y = foldAscii(b[i]);
-        if (x != y) return x < y ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
-}
-
-int compareAsciiFolded(QByteArrayView a, QStringView b) {
-    const qsizetype n = std::min(a.size(), b.size());
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t x = foldAscii(a[i]), y = b[i].unicode();
-        if (x != y) return x < y ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
 }
 
 }  // namespace
@@ -227,6 +209,7 @@ void FileListModel::takeFacts() {
 
 void FileListModel::applyFacts(bool all) {
     applyPosted_ = false;
+    if (!fill_) return;
     takeFacts();
     QElapsedTimer clock;
     clock.start();
@@ -341,43 +324,20 @@ void FileListModel::SetSort(bool sorted, int key, Qt::SortOrder order) {
 
 std::vector<int> FileListModel::resort() {
     // Text order without regard to case; stable so equal texts keep the
-    // order they were added in. Names of plain ASCII compare their bytes in
-    // place; only other texts are folded, once each, before the sort.
+    // order they were added in. Names of plain ASCII are taken as their
+    // bytes; only other texts are made and folded.
     const int n = int(items_.size());
-    std::vector<int> order(n);
-    std::iota(order.begin(), order.end(), 0);
-    const bool desc = sortOrder_ == Qt::DescendingOrder;
-    std::vector<QString> folded;
-    std::vector<int> foldedAt(n, -1);
-    std::vector<QByteArrayView> ascii;
-    if (sortKey_ == ColName) {
-        ascii.resize(n);
-        for (int i = 0; i < n; ++i) {
-            if (const auto bytes = asciiText(items_[i])) {
-                ascii[i] = *bytes;
+    TextOrder texts(n);
+    for (const ListItem& item : items_) {
+        if (sortKey_ == ColName) {
+            if (const auto bytes = asciiText(item)) {
+                texts.AddAscii(*bytes);
                 continue;
             }
-            foldedAt[i] = int(folded.size());
-            folded.push_back(items_[i].Text().toCaseFolded());
         }
-    } else {
-        folded.resize(n);
-        for (int i = 0; i < n; ++i) {
-            folded[i] = items_[i].SubItem(sortKey_).toCaseFolded();
-            foldedAt[i] = i;
-        }
+        texts.Add(sortKey_ == ColName ? item.Text() : item.SubItem(sortKey_));
     }
-    const auto compare = [&](int a, int b) {
-        const int fa = foldedAt[a], fb = foldedAt[b];
-        if (fa < 0 && fb < 0) return compareAscii(ascii[a], ascii[b]);
-        if (fa < 0) return compareAsciiFolded(ascii[a], folded[fb]);
-        if (fb < 0) return -compareAsciiFolded(ascii[b], folded[fa]);
-        return QString::compare(folded[fa], folded[fb], Qt::CaseSensitive);
-    };
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        const int c = compare(a, b);
-        return desc ? c > 0 : c < 0;
-    });
+    const std::vector<int> order = texts.Sorted(sortOrder_ == Qt::DescendingOrder);
     // Each item moves once, along the cycles of the new order.
     std::vector<bool> placed(n, false);
     for (int i = 0; i < n; ++i) {

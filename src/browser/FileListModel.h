@@ -54,6 +54,7 @@ public:
 
 private:
     friend class FileListModel;
+    QByteArray rawName() const;
     struct Details : QSharedData {
         QString dimensions, date;
     };

@@ -1,5 +1,6 @@
 #include "browser/ListFill.h"
 
+#include <QElapsedTimer>
 #include <QThread>
 #include <condition_variable>
 #include <deque>
@@ -19,11 +20,17 @@ void ListedFolder::PathOf(quint32 offset, quint16 length, QByteArray* path) cons
     std::copy_n(names.constData() + offset, length, out);
 }
 
+namespace {
+// The worker tells of its answers when this many wait, or after this long.
+constexpr size_t kBatch = 2048;
+constexpr qint64 kBatchMs = 25;
+}  // namespace
+
 // What the worker and the user-interface thread share, behind one lock.
 struct ListFill::Shared {
     enum State : char { Open, Claimed, Answered };
 
-    const FileSystem* files = nullptr;
+    std::unique_ptr<FolderProbe> probe;
     std::shared_ptr<const ListedFolder> folder;
     std::vector<Name> names;
     std::vector<quint32> order;
@@ -41,13 +48,14 @@ struct ListFill::Shared {
 
     // The next entry to ask, wanted ones first; false when none is left.
     // Called with the lock held.
-    bool claimNext(quint32* serial) {
+    bool claimNext(quint32* serial, bool* isWanted = nullptr) {
         while (!wanted.empty()) {
             const quint32 s = wanted.front();
             wanted.pop_front();
             if (state[s] == Open) {
                 state[s] = Claimed;
                 *serial = s;
+                if (isWanted) *isWanted = true;
                 return true;
             }
         }
@@ -63,11 +71,11 @@ struct ListFill::Shared {
     }
 
     // Without the lock: only reads what never changes.
-    Fact ask(quint32 serial, QByteArray* path) const {
-        folder->PathOf(names[serial].offset, names[serial].length, path);
+    Fact ask(quint32 serial) const {
         Fact f;
         f.serial = serial;
-        const std::optional<EntryFacts> facts = files->EntryStatus(*path);
+        const std::optional<EntryFacts> facts =
+            probe->Status(folder->names.constData() + names[serial].offset);
         if (!facts)
             f.kind = Kind::Gone;
         else if (facts->isFolder)
@@ -78,30 +86,45 @@ struct ListFill::Shared {
     }
 
     // Called with the lock held.
-    void deliver(const Fact& f, bool tell) {
+    void deliver(const Fact& f) {
         state[f.serial] = Answered;
         out.push_back(f);
         ++answers;
         answered.notify_all();
-        if (tell && !announced && announce) {
-            announced = true;
-            announce();
-        }
     }
 
-    // Asks entries until none is left or the fill is stopped.
-    void work(bool tell) {
-        QByteArray path;
+    // Tells the user-interface thread that answers wait. Called with the
+    // lock held.
+    void tell() {
+        if (announced || out.empty() || !announce) return;
+        announced = true;
+        announce();
+    }
+
+    // Asks entries until none is left or the fill is stopped. The worker
+    // tells of its answers in batches, and of a wanted entry's at once.
+    void work(bool telling) {
+        QElapsedTimer sinceTold;
+        sinceTold.start();
         for (;;) {
             quint32 serial;
+            bool isWanted = false;
             {
                 std::lock_guard<std::mutex> hold(lock);
-                if (cancelled || !claimNext(&serial)) return;
+                if (cancelled) return;
+                if (!claimNext(&serial, &isWanted)) {
+                    if (telling) tell();
+                    return;
+                }
             }
-            const Fact f = ask(serial, &path);
+            const Fact f = ask(serial);
             std::lock_guard<std::mutex> hold(lock);
             if (cancelled) return;
-            deliver(f, tell);
+            deliver(f);
+            if (telling && (isWanted || out.size() >= kBatch || sinceTold.elapsed() >= kBatchMs)) {
+                tell();
+                sinceTold.restart();
+            }
         }
     }
 };
@@ -109,7 +132,7 @@ struct ListFill::Shared {
 ListFill::ListFill(const FileSystem* files, std::shared_ptr<const ListedFolder> folder,
                    std::vector<Name> names, std::vector<quint32> order, QObject* parent)
     : QObject(parent), shared_(std::make_shared<Shared>()) {
-    shared_->files = files;
+    shared_->probe = files->OpenProbe(folder->raw);
     shared_->folder = std::move(folder);
     shared_->state.assign(names.size(), Shared::Open);
     shared_->names = std::move(names);
@@ -159,16 +182,15 @@ std::vector<ListFill::Fact> ListFill::Take() {
 
 void ListFill::AskNow(const std::vector<quint32>& serials) {
     Shared& s = *shared_;
-    QByteArray path;
     for (quint32 serial : serials) {
         {
             std::lock_guard<std::mutex> hold(s.lock);
             if (serial >= s.state.size() || s.state[serial] != Shared::Open) continue;
             s.state[serial] = Shared::Claimed;
         }
-        const Fact f = s.ask(serial, &path);
+        const Fact f = s.ask(serial);
         std::lock_guard<std::mutex> hold(s.lock);
-        s.deliver(f, false);
+        s.deliver(f);
     }
     // What the worker took is one entry at most: wait for its answer.
     std::unique_lock<std::mutex> hold(s.lock);

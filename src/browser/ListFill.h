@@ -15,7 +15,7 @@ class QThread;
 struct ListedFolder {
     QByteArray raw;    // the folder's bytes
     QString shown;     // its shown text, as a person reads it
-    QByteArray names;  // the names' bytes
+    QByteArray names;  // the names' bytes, each followed by a NUL
 
     // The folder's bytes and the name's joined into a path.
     void PathOf(quint32 offset, quint16 length, QByteArray* path) const;

@@ -154,6 +154,7 @@ private:
     // The entries of CurrentFolder, read once per listing, and the folder
     // its items share.
     FolderNames names_;
+    std::vector<quint64> nameEnds_;  // their ends, packed for matching patterns
     std::shared_ptr<ListedFolder> listed_;
     // Items found by AddFiles, added to the list together.
     QVector<ListItem> pending_;

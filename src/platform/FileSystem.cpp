@@ -129,6 +129,24 @@ std::optional<EntryFacts> FileSystem::EntryStatus(const QByteArray& path) const 
     return EntryFacts{bool(*attributes & FileAttr::Directory), FileLen(path).value_or(0)};
 }
 
+namespace {
+class PathProbe : public FolderProbe {
+public:
+    PathProbe(const FileSystem* files, QByteArray dir) : files_(files), dir_(std::move(dir)) {}
+    std::optional<EntryFacts> Status(const char* name) const override {
+        return files_->EntryStatus(JoinRawPath(dir_, QByteArray(name)));
+    }
+
+private:
+    const FileSystem* files_;
+    QByteArray dir_;
+};
+}  // namespace
+
+std::unique_ptr<FolderProbe> FileSystem::OpenProbe(const QByteArray& dir) const {
+    return std::make_unique<PathProbe>(this, dir);
+}
+
 bool IsTextPath(const QByteArray& path) {
     return QFile::encodeName(QFile::decodeName(path)) == path;
 }
@@ -231,6 +249,31 @@ std::optional<EntryFacts> PosixFileSystem::EntryStatus(const QByteArray& path) c
     const auto st = statPath(path);
     if (!st) return std::nullopt;
     return EntryFacts{S_ISDIR(st->st_mode), qint64(st->st_size)};
+}
+
+namespace {
+// Status calls relative to the folder's descriptor: the kernel looks up one
+// name each time, not the whole path.
+class PosixProbe : public FolderProbe {
+public:
+    explicit PosixProbe(const QByteArray& dir)
+        : fd_(hasNul(dir) ? -1 : ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+    ~PosixProbe() override {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    std::optional<EntryFacts> Status(const char* name) const override {
+        struct stat st;
+        if (fd_ < 0 || statAt(fd_, name, &st) == Found::No) return std::nullopt;
+        return EntryFacts{S_ISDIR(st.st_mode), qint64(st.st_size)};
+    }
+
+private:
+    int fd_;
+};
+}  // namespace
+
+std::unique_ptr<FolderProbe> PosixFileSystem::OpenProbe(const QByteArray& dir) const {
+    return std::make_unique<PosixProbe>(dir);
 }
 
 std::optional<quint32> PosixFileSystem::GetFileAttributes(const QByteArray& path) const {

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -56,6 +57,15 @@ struct EntryFacts {
     qint64 size = 0;
 };
 
+// Asks the entries of one folder by name, the folder looked up once. May
+// be used from any thread.
+class FolderProbe {
+public:
+    virtual ~FolderProbe() = default;
+    // name ends with a NUL. Empty when the entry does not exist (any more).
+    virtual std::optional<EntryFacts> Status(const char* name) const = 0;
+};
+
 // What a properties sheet shows of one file or folder (symbolic links followed).
 struct FileStatus {
     bool isDirectory = false;
@@ -87,6 +97,8 @@ public:
     // Empty when the entry does not exist (any more). May be called from
     // any thread.
     virtual std::optional<EntryFacts> EntryStatus(const QByteArray& path) const;
+    // A probe of dir's entries; the stand-in asks EntryStatus by path.
+    virtual std::unique_ptr<FolderProbe> OpenProbe(const QByteArray& dir) const;
 
     bool ListDirectory(const QString& dir, std::vector<DirEntry>* out) const;
     std::optional<quint32> GetFileAttributes(const QString& path) const;
@@ -108,6 +120,7 @@ public:
     std::optional<FileStatus> Status(const QByteArray& path) const override;
     bool ReadNames(const QByteArray& dir, FolderNames* out) const override;
     std::optional<EntryFacts> EntryStatus(const QByteArray& path) const override;
+    std::unique_ptr<FolderProbe> OpenProbe(const QByteArray& dir) const override;
 };
 
 // "rwxr-x---" for the permission bits.
