@@ -71,14 +71,14 @@ int main(int argc, char** argv) {
             picture(i).save(&buffer, "jpg", 85);
             return bytes;
         }());
-    QVector<ListItem> items{ListItem{"..", {}, {}, 0, {}}};
+    QVector<ListItem> items{ListItem::Parent(0)};
     QStringList paths;
     for (int i = 0; i < kFiles; ++i) {
         const QString name = QStringLiteral("IMG_%1").arg(i, 4, 10, QChar('0'));
         const QString path = src + name + ".jpg";
         QFile f(path);
         if (!f.open(QIODevice::WriteOnly) || f.write(jpegs[i % kDistinct]) < 0) return 1;
-        items << ListItem{name, path, QFile::encodeName(path), 1, {}};
+        items << ListItem::AtPath(QFile::encodeName(path), 4, 1);
         paths << path;
     }
     FileListView lv;

@@ -34,7 +34,7 @@ constexpr int kRuns = 5;
 
 // count files "Holiday 2023 - 000123.jpg" in dir, listed and all selected.
 bool fill(const QString& dir, int count, FileListView& lv, std::vector<QByteArray>& paths) {
-    QVector<ListItem> items{ListItem{"..", {}, {}, 0, {}}};
+    QVector<ListItem> items{ListItem::Parent(0)};
     for (int i = 0; i < count; ++i) {
         const QString name = QStringLiteral("Holiday 2023 - %1").arg(i, 6, 10, QChar('0'));
         const QString path = dir + '/' + name + ".jpg";
@@ -45,9 +45,9 @@ bool fill(const QString& dir, int count, FileListView& lv, std::vector<QByteArra
         const bool ok = ::ftruncate(fd, size) == 0;
         ::close(fd);
         if (!ok) return false;
-        ListItem item{name, path, raw, 1, {}};
-        item.SubItems[0] = FormatFileSize(size);
-        item.SubItems[1] = "1920 x 1080";
+        ListItem item = ListItem::AtPath(raw, 4, 1);
+        item.SetSize(size);
+        item.SetSubItem(2, "1920 x 1080");
         items << item;
         paths.push_back(raw);
     }

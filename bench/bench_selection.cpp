@@ -22,12 +22,12 @@ struct Figures {
 };
 
 Figures measure(int files) {
-    QVector<ListItem> items{ListItem{"..", {}, {}, 0, {}}};
+    QVector<ListItem> items{ListItem::Parent(0)};
     std::vector<int> everyFile;
     for (int i = 0; i < files; ++i) {
         const QString name = QStringLiteral("IMG_%1").arg(i, 5, 10, QChar('0'));
         const QString path = "/pictures/" + name + ".jpg";
-        items << ListItem{name, path, path.toUtf8(), 1, {}};
+        items << ListItem::AtPath(path.toUtf8(), 4, 1);
         everyFile.push_back(i + 1);
     }
     FileListView lv;

@@ -58,12 +58,12 @@ frmScroll* openViewer(frmMain* f, const QString& folder, int row) {
     QCoreApplication::processEvents();
     f->CurrentFolder = folder;
     if (f->ListView1->Model()->Count() < 2 ||
-        !f->ListView1->Model()->Item(1).Key.startsWith(folder))
+        !f->ListView1->Model()->Item(1).Key().startsWith(folder))
         f->ListFiles();
     f->ListView1->SetSelectedRow(row);
     auto* v = Forms::Get<frmScroll>();
     v->Form_Load();
-    const QByteArray wanted = f->ListView1->Model()->Item(row).RawKey;
+    const QByteArray wanted = f->ListView1->Model()->Item(row).RawKey();
     if (!RunUntil([&] { return v->Picture1.path == wanted; })) qFatal("the viewer shows nothing");
     for (int i = 0; i < 50 && !(v->windowHandle() && v->windowHandle()->isExposed()); ++i)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
@@ -74,7 +74,7 @@ frmScroll* openViewer(frmMain* f, const QString& folder, int row) {
 // Next in the viewer, until the viewer and the hidden main window hold the picture.
 void stepNext(frmMain* f, frmScroll* v) {
     v->mnuviewa_Click(1);
-    const QByteArray wanted = f->ListView1->Model()->Item(f->ListView1->SelectedRow()).RawKey;
+    const QByteArray wanted = f->ListView1->Model()->Item(f->ListView1->SelectedRow()).RawKey();
     if (!RunUntil([&] { return v->Picture1.path == wanted && f->picsrc.path == wanted; }))
         qFatal("Next shows nothing");
     paint(v);

@@ -85,7 +85,7 @@ class TestCommands : public QObject {
         f_->Form_Load();
         const FileListModel* m = f_->ListView1->Model();
         for (int r = 0; r < m->Count(); ++r)
-            if (m->Item(r).Text == select) f_->ListView1->SetSelectedRow(r);
+            if (m->Item(r).Text() == select) f_->ListView1->SetSelectedRow(r);
         f_->ShowImage();
         PictureService::Instance().Settle();
         f_->ListView1_GotFocus();  // the user works in the list

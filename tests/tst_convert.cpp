@@ -32,9 +32,8 @@ class TestConvert : public QObject {
 
     // The converter on the given files of src_, all selected, ".." too.
     void open(const QStringList& names) {
-        QVector<ListItem> items{ListItem{"..", {}, {}, 0, {}}};
-        for (const QString& n : names)
-            items << ListItem{n, src_ + n, QFile::encodeName(src_ + n), 1, {}};
+        QVector<ListItem> items{ListItem::Parent(0)};
+        for (const QString& n : names) items << ListItem::AtPath(QFile::encodeName(src_ + n), 0, 1);
         lv_->Model()->SetSort(false, 0, Qt::AscendingOrder);
         lv_->Model()->AddItems(items);
         for (int r = 0; r < items.size(); ++r) lv_->SetSelected(r, true);

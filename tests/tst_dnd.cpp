@@ -106,7 +106,7 @@ class TestDragDrop : public QObject {
     QStringList listed() const {
         QStringList names;
         for (int r = 0; r < f_->ListView1->Model()->Count(); ++r)
-            names << f_->ListView1->Model()->Item(r).Text;
+            names << f_->ListView1->Model()->Item(r).Text();
         return names;
     }
 
@@ -115,7 +115,7 @@ class TestDragDrop : public QObject {
         const FileListModel* m = f_->ListView1->Model();
         std::vector<int> rows;
         for (int r = 0; r < m->Count(); ++r)
-            if (names.contains(m->Item(r).Text)) rows.push_back(r);
+            if (names.contains(m->Item(r).Text())) rows.push_back(r);
         f_->ListView1->SelectOnly(rows);
     }
 
@@ -210,7 +210,7 @@ private slots:
         QWidget* viewport = view->viewport();
         const FileListModel* m = f_->ListView1->Model();
         int rowA = 0;
-        while (m->Item(rowA).Text != "a") ++rowA;
+        while (m->Item(rowA).Text() != "a") ++rowA;
         const QPoint from = view->visualRect(m->index(rowA, 0)).center();
         QByteArray carried;
         // Runs inside the drag's own loop, and ends it.
@@ -410,7 +410,7 @@ private slots:
         f_->CurrentFolder = pics;
         f_->ListFiles();
         f_->ListView1->SetSelectedRow(1);
-        QCOMPARE(f_->ListView1->Model()->Item(1).Text, QString("a"));
+        QCOMPARE(f_->ListView1->Model()->Item(1).Text(), QString("a"));
         frmScroll* v = Forms::Get<frmScroll>();
         v->Form_Load();
         PictureService::Instance().Settle();

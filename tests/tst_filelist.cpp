@@ -72,7 +72,7 @@ class TestFileList : public QObject {
     QStringList texts() const {
         QStringList t;
         const FileListModel* m = f_->ListView1->Model();
-        for (int r = 0; r < m->Count(); ++r) t << m->Item(r).Text;
+        for (int r = 0; r < m->Count(); ++r) t << m->Item(r).Text();
         return t;
     }
 
@@ -84,7 +84,7 @@ class TestFileList : public QObject {
     int rowOf(const QString& text) const {
         const FileListModel* m = f_->ListView1->Model();
         for (int r = 0; r < m->Count(); ++r)
-            if (m->Item(r).Text == text) return r;
+            if (m->Item(r).Text() == text) return r;
         return -1;
     }
 
@@ -100,13 +100,13 @@ private slots:
                       "x.jpg.txt"});
         QCOMPARE(texts(), QStringList({"..", "cat", "dog", "logo", "shot"}));
         const FileListModel* m = f_->ListView1->Model();
-        QCOMPARE(m->Item(0).Key, QString());
-        QCOMPARE(m->Item(0).Image, 9);
-        QCOMPARE(m->Item(1).Key, root_ + "pics/cat.jpg");
-        QCOMPARE(m->Item(1).SubItems[0], QString("17 bytes"));
-        QCOMPARE(m->Item(2).Key, root_ + "pics/dog.JPEG");
-        QCOMPARE(m->Item(2).Image, 3);
-        QCOMPARE(m->Item(3).Image, 2);
+        QCOMPARE(m->Item(0).Key(), QString());
+        QCOMPARE(m->Item(0).Image(), 9);
+        QCOMPARE(m->Item(1).Key(), root_ + "pics/cat.jpg");
+        QCOMPARE(m->Item(1).SubItem(1), QString("17 bytes"));
+        QCOMPARE(m->Item(2).Key(), root_ + "pics/dog.JPEG");
+        QCOMPARE(m->Item(2).Image(), 3);
+        QCOMPARE(m->Item(3).Image(), 2);
         // Every entry shows its type's picture.
         for (int r = 0; r < m->Count(); ++r)
             QVERIFY(!m->data(m->index(r, 0), Qt::DecorationRole).value<QIcon>().isNull());
@@ -136,7 +136,7 @@ private slots:
         DoFileTypesAndRefresh();
         const int row = rowOf(text);
         QVERIFY(row > 0);
-        QCOMPARE(f_->ListView1->Model()->Item(row).Image, image);
+        QCOMPARE(f_->ListView1->Model()->Item(row).Image(), image);
     }
 
     void hiddenFiles() {

@@ -54,7 +54,7 @@ class TestFileCommands : public QObject {
         const FileListModel* m = f_->ListView1->Model();
         f_->ListView1->Selection()->clear();
         for (int r = 0, n = 0; r < m->Count(); ++r) {
-            if (!select.contains(m->Item(r).Text)) continue;
+            if (!select.contains(m->Item(r).Text())) continue;
             if (n++ == 0)
                 f_->ListView1->SetSelectedRow(r);  // the current item
             else
@@ -66,7 +66,7 @@ class TestFileCommands : public QObject {
     QStringList listed() const {
         QStringList names;
         for (int r = 0; r < f_->ListView1->Model()->Count(); ++r)
-            names << f_->ListView1->Model()->Item(r).Text;
+            names << f_->ListView1->Model()->Item(r).Text();
         return names;
     }
 

@@ -67,13 +67,14 @@ class TestListings : public QObject {
     // lists a file that is not there.
     void fill(const QList<QPair<QString, qint64>>& files, const QString& selected,
               const QStringList& dims = {}) {
-        QVector<ListItem> items{ListItem{"..", {}, {}, 0, {}}};
+        QVector<ListItem> items{ListItem::Parent(0)};
         for (int i = 0; i < files.size(); ++i) {
             const auto& [name, size] = files[i];
             const QString path = size < 0 ? dir_ + name : file(name, size);
-            ListItem item{name.left(name.lastIndexOf('.')), path, QFile::encodeName(path), 1, {}};
-            item.SubItems[0] = FormatFileSize(std::max<qint64>(size, 0));
-            item.SubItems[1] = dims.value(i);
+            ListItem item = ListItem::AtPath(QFile::encodeName(path),
+                                             int(name.size() - name.lastIndexOf('.')), 1);
+            item.SetSize(std::max<qint64>(size, 0));
+            item.SetSubItem(2, dims.value(i));
             items << item;
         }
         lv_->Model()->SetSort(false, 0, Qt::AscendingOrder);

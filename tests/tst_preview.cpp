@@ -100,7 +100,7 @@ class TestPreview : public QObject {
     QString column(const QString& path, int column) const {
         const int row = rowOf(path);
         return row < 0 ? QString("<not listed>")
-                       : f_->ListView1->Model()->Item(row).SubItems[column - 1];
+                       : f_->ListView1->Model()->Item(row).SubItem(column);
     }
 
     QString panel(int index) const { return f_->StatusBar1->Panels(index).Text(); }
@@ -248,7 +248,7 @@ private slots:
             texts[i] = panel(i);
             visible[i] = f_->StatusBar1->Panels(i).Visible();
         }
-        QCOMPARE(f_->ListView1->Model()->Item(0).Text, QString(".."));
+        QCOMPARE(f_->ListView1->Model()->Item(0).Text(), QString(".."));
         f_->ListView1->SetSelectedRow(0);
         f_->ShowImage();
         QVERIFY(!f_->picsrc.HasPicture());
@@ -565,19 +565,19 @@ private slots:
         list(pics_);
         FileListModel* model = f_->ListView1->Model();
         QCOMPARE(model->Count(), 3);
-        QCOMPARE(model->Item(1).Text, model->Item(2).Text);
+        QCOMPARE(model->Item(1).Text(), model->Item(2).Text());
         for (int pass = 0; pass < 2; ++pass) {  // the second pass comes back to each
             for (int i = 0; i < 2; ++i) {
                 int row = -1;
                 for (int r = 1; r < model->Count(); ++r)
-                    if (model->Item(r).RawKey == dir + names[i]) row = r;
+                    if (model->Item(r).RawKey() == dir + names[i]) row = r;
                 QVERIFY(row > 0);
                 f_->ListView1->SetSelectedRow(row);
                 f_->ShowImage();
                 PictureService::Instance().Settle();
                 QCOMPARE(f_->picsrc.path, dir + names[i]);
                 QCOMPARE(f_->picsrc.pixels, sizes[i]);
-                QVERIFY(!model->Item(row).SubItems[FileListModel::ColDate - 1].isEmpty());
+                QVERIFY(!model->Item(row).SubItem(FileListModel::ColDate).isEmpty());
                 f_->ListView1_DblClick();
                 QCOMPARE(opened->opened.last().toEncoded(),
                          "file://" + (dir + names[i]).toPercentEncoding("/"));

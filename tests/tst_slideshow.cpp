@@ -44,7 +44,7 @@ class TestSlideshow : public QObject {
         f_->ListFiles();
         FileListView* list = f_->ListView1;
         for (int row = 0; row < list->Model()->Count(); ++row)
-            list->SetSelected(row, selected.contains(list->Model()->Item(row).Text));
+            list->SetSelected(row, selected.contains(list->Model()->Item(row).Text()));
     }
     void start() {
         s_ = Forms::Get<frmshow>();

@@ -27,10 +27,9 @@ namespace {
 // The real file system, noting every folder listed.
 class RecordingFileSystem : public PosixFileSystem {
 public:
-    using PosixFileSystem::ListDirectory;
-    bool ListDirectory(const QByteArray& dir, std::vector<DirEntry>* out) const override {
+    bool ReadNames(const QByteArray& dir, FolderNames* out) const override {
         listed << dir;
-        return PosixFileSystem::ListDirectory(dir, out);
+        return PosixFileSystem::ReadNames(dir, out);
     }
     mutable QList<QByteArray> listed;
 };
@@ -93,8 +92,8 @@ class TestStartPaths : public QObject {
         QList<QByteArray> keys;
         const FileListModel* m = f->ListView1->Model();
         for (int row = 0; row < m->Count(); ++row)
-            if (f->ListView1->IsSelected(row) && !m->Item(row).RawKey.isEmpty())
-                keys << m->Item(row).RawKey;
+            if (f->ListView1->IsSelected(row) && !m->Item(row).RawKey().isEmpty())
+                keys << m->Item(row).RawKey();
         return keys;
     }
 
@@ -104,7 +103,7 @@ private slots:
         messages_.clear();
         Openers::Table().ShowViewer = [this] {
             const frmMain* f = frmMain::Instance();
-            viewerOn_ << f->ListView1->Model()->Item(f->ListView1->SelectedRow()).RawKey;
+            viewerOn_ << f->ListView1->Model()->Item(f->ListView1->SelectedRow()).RawKey();
         };
         SetMsgBoxHandler([this](const QString& text, int style, const QString& title) {
             messages_ << QString::number(style) + "|" + title + "|" + text;
@@ -184,7 +183,7 @@ private slots:
         for (const QByteArray& key : selected) QVERIFY(selectedKeys(f).contains(key));
         if (!selected.isEmpty()) {
             const ListItem& current = f->ListView1->Model()->Item(f->ListView1->SelectedRow());
-            QCOMPARE(current.RawKey, selected.first());
+            QCOMPARE(current.RawKey(), selected.first());
             QCOMPARE(f->picsrc.path, selected.first());
         }
         QCOMPARE(viewerOn_, viewer ? QList<QByteArray>{selected.first()} : QList<QByteArray>{});

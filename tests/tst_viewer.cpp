@@ -62,7 +62,7 @@ class TestViewer : public QObject {
     bool button(int i) const { return v_->Toolbar1->Buttons(i).action->isEnabled(); }
     bool menu(int i) { return v_->mnuviewa()(i)->isEnabled(); }
     QString selectedKey() const {
-        return f_->ListView1->Model()->Item(f_->ListView1->SelectedRow()).Key;
+        return f_->ListView1->Model()->Item(f_->ListView1->SelectedRow()).Key();
     }
 
 private slots:
@@ -236,7 +236,7 @@ private slots:
         QFETCH(int, to);
         QFETCH(QString, prevNext);
         open(from - 1, descending);
-        QCOMPARE(f_->ListView1->Model()->Item(descending ? 4 : 0).Text, QString(".."));
+        QCOMPARE(f_->ListView1->Model()->Item(descending ? 4 : 0).Text(), QString(".."));
         v_->Toolbar1_ButtonClick(next ? 7 : 6);
         settle();
         QCOMPARE(f_->ListView1->SelectedRow() + 1, to);

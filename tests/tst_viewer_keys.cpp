@@ -176,7 +176,7 @@ private slots:
                  prevNext);
         // The viewer shows the selected file, and after a step so does the
         // main window's preview.
-        const QString key1 = f_->ListView1->Model()->Item(to - 1).Key;
+        const QString key1 = f_->ListView1->Model()->Item(to - 1).Key();
         QCOMPARE(v_->windowTitle(), "Kvo View Viewer - " + key1);
         if (to != from) QCOMPARE(f_->StatusBar1->Panels(3).Text(), GetFileName(key1));
         QCOMPARE(v_->InnerPict->Width, float(40 * 15 * ZoomFactor(level)));
@@ -384,7 +384,7 @@ private slots:
         list();
         FileListView* l = f_->ListView1;
         for (int row = 0; row < l->Model()->Count(); ++row)
-            l->SetSelected(row, QString("abc").contains(l->Model()->Item(row).Text));
+            l->SetSelected(row, QString("abc").contains(l->Model()->Item(row).Text()));
         setSwitch(Keys::SlideshowKeys, on);
         WriteSetting(Keys::Looping, QString::number(looping));
         s_ = Forms::Get<frmshow>();

@@ -67,7 +67,7 @@ void WireTools(Openers& o) {
     o.PrintFile = [](const QString& path) {
         // The list's bytes name the file when its name is not valid text.
         const ListItem* item = frmMain::Exists() ? frmMain::Instance()->NeedsAFile() : nullptr;
-        const QByteArray raw = item && item->Key == path ? item->RawKey : PathBytes(path);
+        const QByteArray raw = item && item->Key() == path ? item->RawKey() : PathBytes(path);
         frmPrint* f = Forms::Get<frmPrint>();
         f->Form_Load();
         f->Loadimage(path, raw);
@@ -102,7 +102,7 @@ void WireTools(Openers& o) {
             }
         TilePicture(f->Picture1, nullptr, *f);
         const ListItem* item = m->NeedsAFile();
-        f->setWindowTitle("Web Pattern Viewer - " + (item ? item->Key : QString()));
+        f->setWindowTitle("Web Pattern Viewer - " + (item ? item->Key() : QString()));
     };
     o.mnulaunch_Click = [](int Index) { ShellLaunchers::mnulaunch_Click(Index); };
     o.mnushell_Click = [](int Index) { ShellLaunchers::mnushell_Click(Index); };

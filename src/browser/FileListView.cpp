@@ -86,8 +86,6 @@ FileListView::FileListView(QWidget* parent)
       thumbs_(new Thumbnailer(this)),
       wantTimer_(new QTimer(this)) {
     details_->setModel(model_);
-    icons_->setModel(model_);
-    icons_->setSelectionModel(details_->selectionModel());
     for (QAbstractItemView* v :
          {static_cast<QAbstractItemView*>(details_), static_cast<QAbstractItemView*>(icons_)}) {
         v->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -112,6 +110,10 @@ FileListView::FileListView(QWidget* parent)
     icons_->setWordWrap(true);
     icons_->setResizeMode(QListView::Adjust);
     icons_->setWrapping(true);
+    // A large folder is laid out a batch of names at a time, between
+    // events, so the window stays live.
+    icons_->setLayoutMode(QListView::Batched);
+    icons_->setBatchSize(500);
     addWidget(details_);
     addWidget(icons_);
 
@@ -144,7 +146,14 @@ void FileListView::SetView(int view) {
     if (view == 3) {
         thumbs_->Want({});
         setCurrentWidget(details_);
+        // Only the view on show follows the list: a hidden icon view would
+        // measure every name of a large folder after each listing.
+        icons_->setModel(nullptr);
         return;
+    }
+    if (icons_->model() != model_) {
+        icons_->setModel(model_);
+        icons_->setSelectionModel(details_->selectionModel());
     }
     const bool large = view == 0, bigThumbs = large && thumbsOn_;
     // Large icons: names under big icons, arranged from the top; small icons:
@@ -178,7 +187,7 @@ void FileListView::readThumbnailSwitch() {
 
 QPixmap FileListView::ThumbnailOf(int row) const {
     if (!thumbsOn_ || view_ > 1 || row < 0 || row >= model_->Count()) return {};
-    const QByteArray& path = model_->Item(row).RawKey;
+    const QByteArray& path = model_->Item(row).RawKey();
     if (path.isEmpty()) return {};
     const qreal ratio = icons_->devicePixelRatioF();
     return thumbs_->Find(path, qRound(icons_->iconSize().width() * ratio), ratio);
@@ -230,7 +239,7 @@ void FileListView::wantThumbnails() {
     std::vector<QByteArray> paths;
     paths.reserve(rows.size());
     for (int row : rows) {
-        const QByteArray& path = model_->Item(row).RawKey;
+        const QByteArray& path = model_->Item(row).RawKey();
         if (path.isEmpty()) continue;
         asked_.insert(path, row);
         paths.push_back(path);

@@ -44,8 +44,7 @@ protected:
                 if (m->button() != Qt::LeftButton || m->modifiers() != Qt::NoModifier) break;
                 const QModelIndex i = view->indexAt(m->position().toPoint());
                 if (i.isValid() && list_->IsSelected(i.row()) &&
-                    !list_->Model()->Item(i.row()).RawKey.isEmpty() &&
-                    Extras::On(Keys::DragAndDrop))
+                    !list_->Model()->Item(i.row()).IsParent() && Extras::On(Keys::DragAndDrop))
                     pressed_ = m->position().toPoint();
                 break;
             }
@@ -91,7 +90,7 @@ private:
         const std::vector<int> rows = list_->SelectedRows();
         int first = -1;
         for (int row : rows)
-            if (!list_->Model()->Item(row).RawKey.isEmpty()) {
+            if (!list_->Model()->Item(row).IsParent()) {
                 first = row;
                 break;
             }
@@ -172,7 +171,7 @@ std::vector<QByteArray> SelectedFiles(const FileListView* list) {
     std::vector<QByteArray> files;
     for (int row : list->SelectedRows()) {
         const ListItem& item = list->Model()->Item(row);
-        if (!item.RawKey.isEmpty()) files.push_back(item.RawKey);
+        if (!item.IsParent()) files.push_back(item.RawKey());
     }
     return files;
 }

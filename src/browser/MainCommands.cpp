@@ -68,7 +68,7 @@ const ListItem* frmMain::NeedsAFile() const {
     const int row = ListView1->SelectedRow();
     if (row < 0) return nullptr;
     const ListItem& item = ListView1->Model()->Item(row);
-    return item.Text == ".." ? nullptr : &item;
+    return item.Text() == ".." ? nullptr : &item;
 }
 
 void frmMain::mnufilea_Click(int Index) {
@@ -90,7 +90,7 @@ void frmMain::mnufilea_Click(int Index) {
             }
             break;
         case 5:
-            if (const ListItem* item = NeedsAFile()) Open(o.PrintFile, item->Key);
+            if (const ListItem* item = NeedsAFile()) Open(o.PrintFile, item->Key());
             break;
         case 7:
             close();
@@ -247,7 +247,7 @@ void frmMain::Properties() {
     } else {
         const int row = ListView1->SelectedRow();
         if (row < 0) return;
-        path = ListView1->Model()->Item(row).RawKey;
+        path = ListView1->Model()->Item(row).RawKey();
     }
     ShowProperties(path, this);
 }
@@ -277,7 +277,7 @@ void frmMain::CopyFilename() {
     if (!item) return;
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
-    clipboard->setText(item->Key);
+    clipboard->setText(item->Key());
 }
 
 void frmMain::IM_MenuHighlighted(const QString& MenuCaption) {

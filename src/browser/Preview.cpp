@@ -34,7 +34,7 @@ void frmMain::ShowImage() {
     const int row = ListView1->SelectedRow();
     if (row < 0) return;
     const ListItem& item = ListView1->Model()->Item(row);
-    if (item.Text == "..") {
+    if (item.Text() == "..") {
         previews_->Cancel();
         unsetCursor();
         Image1->SetPicture(QImage());
@@ -42,12 +42,12 @@ void frmMain::ShowImage() {
         for (LineControl* l : Line1) l->hide();
         return;
     }
-    const QByteArray& path = item.RawKey;
+    const QByteArray& path = item.RawKey();
     // The picture on its way is not asked for again, nor a file of the name
     // the status bar shows; names that are not valid UTF-8 can read the same
     // for different files, so theirs are told apart by their bytes.
     if (previews_->PendingPath() == path) return;
-    if (shownName_ == GetFileName(item.Key) &&
+    if (shownName_ == GetFileName(item.Key()) &&
         (picsrc.path == path || (IsTextPath(picsrc.path) && IsTextPath(path))))
         return;
 
@@ -69,7 +69,7 @@ void frmMain::previewArrived(const PictureAnswer& answer) {
     picsrc.Take(answer.path, Picture(*answer.picture));
     FileListModel* model = ListView1->Model();
     const int row = ListView1->SelectedRow();
-    if (row >= 0 && model->Item(row).RawKey == answer.path) {
+    if (row >= 0 && model->Item(row).RawKey() == answer.path) {
         model->SetSubItem(row, 2, pixelText(picsrc));
         if (auto when = Platform::files().FileDateTime(answer.path))
             model->SetSubItem(row, 3, FormatGeneralDate(*when));
@@ -110,8 +110,8 @@ void frmMain::CenterImage() {
     const int row = ListView1->SelectedRow();
     if (row >= 0) {
         const ListItem& item = ListView1->Model()->Item(row);
-        const QByteArray& key = item.RawKey;
-        shownName_ = GetFileName(item.Key);
+        const QByteArray& key = item.RawKey();
+        shownName_ = GetFileName(item.Key());
         StatusBar1->Panels(3).SetText(shownName_);
         const FileSystem& fs = Platform::files();
         const auto size = fs.FileLen(key);

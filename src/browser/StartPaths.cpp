@@ -117,7 +117,7 @@ QList<StartFailure> OpenStartRequest(frmMain& form, const StartRequest& request)
 
     FileListModel* model = form.ListView1->Model();
     QHash<QByteArray, int> rows;
-    for (int row = 0; row < model->Count(); ++row) rows.insert(model->Item(row).RawKey, row);
+    for (int row = 0; row < model->Count(); ++row) rows.insert(model->Item(row).RawKey(), row);
     int first = -1;
     for (const QByteArray& p : request.pictures) {
         const int row = rows.value(p, -1);

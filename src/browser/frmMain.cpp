@@ -99,6 +99,7 @@ frmMain::frmMain() {
     connect(ListView1, &FileListView::KeyUp, this, [this](int k, int s) { ListView1_KeyUp(k, s); });
     connect(ListView1, &FileListView::MouseUp, this,
             [this](int b, int s, float x, float y) { ListView1_MouseUp(b, s, x, y); });
+    connectListFill();
     connect(Image1, &ImageControl::MouseUp, this,
             [this](int b, int s, float x, float y) { Image1_MouseUp(b, s, x, y); });
     connect(Toolbar2, &Toolbar::MouseUp, this,

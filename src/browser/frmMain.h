@@ -148,10 +148,17 @@ private:
     void buildToolbar1();
     void dispatch(const QString& array, int index);
 
-    // The entries of CurrentFolder, read once per listing.
-    std::vector<DirEntry> listing_;
+    // Settles the rows a listing left pending as the list's fill answers.
+    void connectListFill();
+
+    // The entries of CurrentFolder, read once per listing, and the folder
+    // its items share.
+    FolderNames names_;
+    std::vector<quint64> nameEnds_;  // their ends, packed for matching patterns
+    std::shared_ptr<ListedFolder> listed_;
     // Items found by AddFiles, added to the list together.
     QVector<ListItem> pending_;
+    bool currentDropped_ = false;
     CStopWatch stopwatch_;
     PictureRequests* previews_;
     QString shownName_;  // the file name the status bar shows the picture of

@@ -116,7 +116,7 @@ void CopyThem(bool copymodeA) {
     frmMain* main = frmMain::Instance();
     if (!TreeHasFocus) {
         const int row = main->ListView1->SelectedRow();
-        if (row < 0 || main->ListView1->Model()->Item(row).Text == QLatin1String("..")) return;
+        if (row < 0 || main->ListView1->Model()->Item(row).Text() == QLatin1String("..")) return;
     }
     CopyMode = copymodeA;
     frmFileOps dialog(main);
@@ -163,13 +163,13 @@ void DeleteSelected(bool recycle) {
     QByteArray list;
     int count = 0;
     for (int row : main->ListView1->SelectedRows()) {
-        list += model->Item(row).RawKey + '\0';
+        list += model->Item(row).RawKey() + '\0';
         ++count;
     }
     DoEvents();
     const int selected = main->ListView1->SelectedRow();
     if (count == 1 && selected >= 0)
-        ShellDelete(model->Item(selected).RawKey, recycle);
+        ShellDelete(model->Item(selected).RawKey(), recycle);
     else
         ShellDelete(list, recycle);
     main->ListFiles();
@@ -190,18 +190,18 @@ void RenameFile() {
     const int row = main->ListView1->SelectedRow();
     if (row < 0) return;
     const ListItem item = main->ListView1->Model()->Item(row);
-    if (item.Text == QLatin1String("..")) return;
-    const QByteArray rawName = RawFileName(item.RawKey);
+    if (item.Text() == QLatin1String("..")) return;
+    const QByteArray rawName = RawFileName(item.RawKey());
     const QString name = ShownText(rawName);
     const QString answer = InputBox(
         QStringLiteral("Rename the file\r\n") + name + QStringLiteral("\r\nto a file named..."),
         QStringLiteral("Rename File"), name);
-    if (answer.isEmpty() || answer == item.Key) return;
+    if (answer.isEmpty() || answer == item.Key()) return;
     // What the user did not touch keeps its bytes, so a name that is not
     // UTF-8 is never rewritten with replacement characters.
     const std::optional<QByteArray> bytes = BytesOfAnswer(rawName, answer);
     if (!bytes) return;
     // Never over another file; a name with a separator would move it.
-    if (!bytes->contains('/')) RenameNoReplace(item.RawKey, folderPart(item.RawKey) + *bytes);
+    if (!bytes->contains('/')) RenameNoReplace(item.RawKey(), folderPart(item.RawKey()) + *bytes);
     main->ListFiles();
 }

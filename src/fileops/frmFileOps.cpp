@@ -108,7 +108,7 @@ void frmFileOps::AddFiles() {
     } else {
         const FileListModel* model = main->ListView1->Model();
         for (int r : main->ListView1->SelectedRows())
-            if (model->Item(r).Text != QLatin1String("..")) addLine(model->Item(r).RawKey);
+            if (model->Item(r).Text() != QLatin1String("..")) addLine(model->Item(r).RawKey());
     }
     QStringList shown;
     shown.reserve(int(lines_.size()));

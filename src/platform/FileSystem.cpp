@@ -106,6 +106,47 @@ std::optional<QDateTime> FileSystem::FileDateTime(const QString& path) const {
     return FileDateTime(PathBytes(path));
 }
 
+void FolderNames::Add(QByteArrayView name, Kind kind) {
+    entries.push_back({quint32(bytes.size()), quint16(name.size()), kind});
+    bytes.append(name);
+    bytes.append('\0');
+}
+
+// A stand-in built on ListDirectory, for file systems that only give that.
+bool FileSystem::ReadNames(const QByteArray& dir, FolderNames* out) const {
+    *out = {};
+    std::vector<DirEntry> entries;
+    const bool read = ListDirectory(dir, &entries);
+    for (const DirEntry& e : entries)
+        out->Add(e.rawName,
+                 e.attributes & FileAttr::Directory ? FolderNames::Folder : FolderNames::File);
+    return read;
+}
+
+std::optional<EntryFacts> FileSystem::EntryStatus(const QByteArray& path) const {
+    const std::optional<quint32> attributes = GetFileAttributes(path);
+    if (!attributes) return std::nullopt;
+    return EntryFacts{bool(*attributes & FileAttr::Directory), FileLen(path).value_or(0)};
+}
+
+namespace {
+class PathProbe : public FolderProbe {
+public:
+    PathProbe(const FileSystem* files, QByteArray dir) : files_(files), dir_(std::move(dir)) {}
+    std::optional<EntryFacts> Status(const char* name) const override {
+        return files_->EntryStatus(JoinRawPath(dir_, QByteArray(name)));
+    }
+
+private:
+    const FileSystem* files_;
+    QByteArray dir_;
+};
+}  // namespace
+
+std::unique_ptr<FolderProbe> FileSystem::OpenProbe(const QByteArray& dir) const {
+    return std::make_unique<PathProbe>(this, dir);
+}
+
 bool IsTextPath(const QByteArray& path) {
     return QFile::encodeName(QFile::decodeName(path)) == path;
 }
@@ -179,6 +220,60 @@ bool PosixFileSystem::ListDirectory(const QByteArray& dir, std::vector<DirEntry>
     const bool complete = errno == 0;
     closedir(d);
     return complete;
+}
+
+bool PosixFileSystem::ReadNames(const QByteArray& dir, FolderNames* out) const {
+    *out = {};
+    if (hasNul(dir)) return false;
+    DIR* d = opendir(dir.constData());
+    if (!d) return false;
+    for (;;) {
+        errno = 0;
+        const dirent* e = readdir(d);
+        if (!e) break;
+        if (isDotOrDotDot(e->d_name)) continue;
+        // Devices, pipes and sockets are files to a listing, as their status
+        // would say.
+        const FolderNames::Kind kind = e->d_type == DT_DIR ? FolderNames::Folder
+                                       : e->d_type == DT_LNK || e->d_type == DT_UNKNOWN
+                                           ? FolderNames::Unsure
+                                           : FolderNames::File;
+        out->Add(QByteArrayView(e->d_name), kind);
+    }
+    const bool complete = errno == 0;
+    closedir(d);
+    return complete;
+}
+
+std::optional<EntryFacts> PosixFileSystem::EntryStatus(const QByteArray& path) const {
+    const auto st = statPath(path);
+    if (!st) return std::nullopt;
+    return EntryFacts{S_ISDIR(st->st_mode), qint64(st->st_size)};
+}
+
+namespace {
+// Status calls relative to the folder's descriptor: the kernel looks up one
+// name each time, not the whole path.
+class PosixProbe : public FolderProbe {
+public:
+    explicit PosixProbe(const QByteArray& dir)
+        : fd_(hasNul(dir) ? -1 : ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+    ~PosixProbe() override {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    std::optional<EntryFacts> Status(const char* name) const override {
+        struct stat st;
+        if (fd_ < 0 || statAt(fd_, name, &st) == Found::No) return std::nullopt;
+        return EntryFacts{S_ISDIR(st.st_mode), qint64(st.st_size)};
+    }
+
+private:
+    int fd_;
+};
+}  // namespace
+
+std::unique_ptr<FolderProbe> PosixFileSystem::OpenProbe(const QByteArray& dir) const {
+    return std::make_unique<PosixProbe>(dir);
 }
 
 std::optional<quint32> PosixFileSystem::GetFileAttributes(const QByteArray& path) const {

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -26,6 +27,43 @@ struct DirEntry {
     qint64 size = 0;
     qint64 mtimeMs = 0;    // last modification, milliseconds since the epoch (UTC)
     QByteArray rawName{};  // the name's bytes exactly as the folder holds them
+};
+
+// A folder's entries as one read of the folder tells them, before any
+// status call: every name's bytes back to back in one block, each followed
+// by a NUL, and per entry where its name starts and what the folder says it
+// is. Unsure entries (symbolic links, and every entry of a file system that
+// does not say) need a status call to tell a folder from a file.
+struct FolderNames {
+    enum Kind : quint8 { File, Folder, Unsure };
+    struct Entry {
+        quint32 offset = 0;
+        quint16 length = 0;
+        Kind kind = File;
+    };
+    QByteArray bytes;
+    std::vector<Entry> entries;
+
+    QByteArrayView Name(const Entry& e) const {
+        return QByteArrayView(bytes).sliced(e.offset, e.length);
+    }
+    void Add(QByteArrayView name, Kind kind);
+};
+
+// What a listing asks of one entry: folder or not, and its length, symbolic
+// links followed (a link to nowhere is a file of the link's own length).
+struct EntryFacts {
+    bool isFolder = false;
+    qint64 size = 0;
+};
+
+// Asks the entries of one folder by name, the folder looked up once. May
+// be used from any thread.
+class FolderProbe {
+public:
+    virtual ~FolderProbe() = default;
+    // name ends with a NUL. Empty when the entry does not exist (any more).
+    virtual std::optional<EntryFacts> Status(const char* name) const = 0;
 };
 
 // What a properties sheet shows of one file or folder (symbolic links followed).
@@ -52,6 +90,15 @@ public:
     // Last modification in local time.
     virtual std::optional<QDateTime> FileDateTime(const QByteArray& path) const = 0;
     virtual std::optional<FileStatus> Status(const QByteArray& path) const = 0;
+    // The names of a folder's entries except "." and "..", in the order the
+    // system gives them, without a status call for entries whose kind the
+    // folder tells. False when the folder cannot be read.
+    virtual bool ReadNames(const QByteArray& dir, FolderNames* out) const;
+    // Empty when the entry does not exist (any more). May be called from
+    // any thread.
+    virtual std::optional<EntryFacts> EntryStatus(const QByteArray& path) const;
+    // A probe of dir's entries; the stand-in asks EntryStatus by path.
+    virtual std::unique_ptr<FolderProbe> OpenProbe(const QByteArray& dir) const;
 
     bool ListDirectory(const QString& dir, std::vector<DirEntry>* out) const;
     std::optional<quint32> GetFileAttributes(const QString& path) const;
@@ -71,6 +118,9 @@ public:
     std::optional<qint64> FileLen(const QByteArray& path) const override;
     std::optional<QDateTime> FileDateTime(const QByteArray& path) const override;
     std::optional<FileStatus> Status(const QByteArray& path) const override;
+    bool ReadNames(const QByteArray& dir, FolderNames* out) const override;
+    std::optional<EntryFacts> EntryStatus(const QByteArray& path) const override;
+    std::unique_ptr<FolderProbe> OpenProbe(const QByteArray& dir) const override;
 };
 
 // "rwxr-x---" for the permission bits.

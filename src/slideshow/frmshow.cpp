@@ -98,8 +98,8 @@ void frmshow::Form_Load() {
         // The playlist's index is a 16-bit number.
         if (rows.size() > 32767) rows.resize(32767);
         for (int row : rows) {
-            List1.entries.append(model->Item(row).Key);
-            List1.raw.append(model->Item(row).RawKey);
+            List1.entries.append(model->Item(row).Key());
+            List1.raw.append(model->Item(row).RawKey());
         }
     }
     const ScreenMetrics& s = Platform::screen();

@@ -13,12 +13,14 @@
 QString CsvListing(const FileListView& lv) {
     const FileListModel& model = *lv.Model();
     QString out;
+    // The lines give each file's size: every one must be in.
+    lv.Model()->Complete();
     for (int row : lv.SelectedRows()) {
         const ListItem& item = model.Item(row);
-        if (item.Text == "..") continue;
-        const std::optional<QDateTime> when = Platform::files().FileDateTime(item.RawKey);
+        if (item.Text() == "..") continue;
+        const std::optional<QDateTime> when = Platform::files().FileDateTime(item.RawKey());
         if (!when) continue;
-        out += GetFileName(item.Key) + ',' + item.SubItems[0] + ',' + item.SubItems[1] + ',' +
+        out += GetFileName(item.Key()) + ',' + item.SubItem(1) + ',' + item.SubItem(2) + ',' +
                FormatGeneralDate(*when) + "\r\n";
     }
     return out;

@@ -23,7 +23,7 @@ const QString kDiskCopy = QStringLiteral("rundll32.exe diskcopy.dll,DiskCopyRunD
 QByteArray selectedKey() {
     FileListView* list = frmMain::Instance()->ListView1;
     const int row = list->SelectedRow();
-    return row < 0 ? QByteArray() : list->Model()->Item(row).RawKey;
+    return row < 0 ? QByteArray() : list->Model()->Item(row).RawKey();
 }
 
 void notAvailable(const QString& what, const QString& title) {

@@ -85,9 +85,9 @@ void frmconvert::addtfiles(FileListView* lv) {
     QStringList keys = paths_->stringList();
     for (int row : lv->SelectedRows()) {
         const ListItem& item = model.Item(row);
-        if (item.Text == "..") continue;
-        keys << item.Key;
-        raw_.push_back(item.RawKey.isEmpty() ? PathBytes(item.Key) : item.RawKey);
+        if (item.Text() == "..") continue;
+        keys << item.Key();
+        raw_.push_back(item.RawKey().isEmpty() ? PathBytes(item.Key()) : item.RawKey());
     }
     paths_->setStringList(keys);
 }

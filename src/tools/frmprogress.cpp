@@ -89,15 +89,15 @@ void frmprogress::createHTML(FileListView* lv, const QString& folder) {
         if (!list || i >= list->Model()->Count()) break;
         const ListItem item = list->Model()->Item(i);
         std::optional<qint64> size;
-        if (item.Text != "..") {
-            size = Platform::files().FileLen(item.RawKey);
-            if (size) html += HtmlListing::FileRow(item.Text, item.Key, *size);
+        if (item.Text() != "..") {
+            size = Platform::files().FileLen(item.RawKey());
+            if (size) html += HtmlListing::FileRow(item.Text(), item.Key(), *size);
         }
         // Shown at most once a frame: redrawing the line and the bar for
         // every one of thousands of files would take most of the run.
         if (!shown.isValid() || shown.hasExpired(kRedrawMs) || i + 1 == listed) {
             if (i <= ProgressBar1->maximum()) ProgressBar1->setValue(i);
-            Picture1->setText("Adding " + GetFileName(item.Key) + "...");
+            Picture1->setText("Adding " + GetFileName(item.Key()) + "...");
             shown.start();
         }
         if (size) total += *size;

@@ -39,7 +39,7 @@ const ListItem* selectedItem() {
 // True when ".." is the first item (ascending order), false when last.
 bool parentFirst() {
     const FileListModel* m = list()->Model();
-    return m->Count() > 0 && m->Item(0).Text == "..";
+    return m->Count() > 0 && m->Item(0).Text() == "..";
 }
 }  // namespace
 
@@ -102,7 +102,7 @@ void frmScroll::stepTo(int i, int next) {
     else
         l->IconsView()->scrollTo(at);
     const ListItem& item = m->Item(next - 1);
-    Loadimage(item.Key, item.RawKey);
+    Loadimage(item.Key(), item.RawKey());
     sizeit();
     preloadBeyond(i, next);
 }
@@ -112,7 +112,7 @@ void frmScroll::preloadBeyond(int i, int next) {
     FileListModel* m = list()->Model();
     if (beyond < 1 || beyond > m->Count()) return;
     const ListItem& item = m->Item(beyond - 1);
-    if (item.Text != "..") pictures_->Preload(item.RawKey, PictureSizing::HeldWhole());
+    if (item.Text() != "..") pictures_->Preload(item.RawKey(), PictureSizing::HeldWhole());
 }
 
 void frmScroll::ShowNext() {
@@ -189,7 +189,8 @@ void frmScroll::mnufilea_Click(int Index) {
             closeViewer();
             break;
         case 3:
-            if (const ListItem* item = selectedItem()) Open(Openers::Table().PrintFile, item->Key);
+            if (const ListItem* item = selectedItem())
+                Open(Openers::Table().PrintFile, item->Key());
             break;
         default:
             break;
@@ -205,7 +206,7 @@ void frmScroll::mnuedita_Click(int Index) {
             break;
         case 1:
             clipboard->clear();
-            if (const ListItem* item = selectedItem()) clipboard->setText(item->Key);
+            if (const ListItem* item = selectedItem()) clipboard->setText(item->Key());
             break;
         default:
             break;
@@ -241,7 +242,7 @@ void frmScroll::mnuviewa_Click(int Index) {
             mnuviewa()(4)->setEnabled(true);
             break;
         case 7:
-            if (const ListItem* item = selectedItem()) Loadimage(item->Key, item->RawKey);
+            if (const ListItem* item = selectedItem()) Loadimage(item->Key(), item->RawKey());
             sizeit();
             Toolbar1->SetButtonEnabled(11, true);
             Toolbar1->SetButtonEnabled(12, true);

@@ -116,7 +116,7 @@ void frmScroll::Form_Load() {
     const int row = list->SelectedRow();
     if (row >= 0) {
         const ListItem& item = list->Model()->Item(row);
-        Loadimage(item.Key, item.RawKey);
+        Loadimage(item.Key(), item.RawKey());
     } else {
         Loadimage(QString());
     }
