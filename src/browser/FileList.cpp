@@ -11,6 +11,7 @@
 #include "browser/Icons.h"
 #include "browser/Openers.h"
 #include "browser/Switches.h"
+#include "browser/TextOrder.h"
 #include "browser/frmMain.h"
 #include "kit/Extras.h"
 #include "kit/Helpers.h"
@@ -32,12 +33,6 @@ namespace {
 constexpr size_t kUnsureAtOnce = 256;
 // The icon views show at most about this many names at once.
 constexpr int kIconRowsInView = 512;
-
-bool isAscii(QByteArrayView bytes) {
-    for (char c : bytes)
-        if (uchar(c) >= 0x80) return false;
-    return true;
-}
 
 bool isAsciiByte(char c) {
     return uchar(c) < 0x80;
@@ -69,7 +64,7 @@ public:
                           pattern.indexOf('?') < 0
                       ? pattern.mid(1)
                       : QString()),
-          asciiSuffix_(isAscii(suffix_.toUtf8()) ? suffix_.toLatin1() : QByteArray()) {
+          asciiSuffix_(IsAscii(suffix_.toUtf8()) ? suffix_.toLatin1() : QByteArray()) {
         if (asciiSuffix_.isEmpty() || asciiSuffix_.size() > 8) return;
         packed_ = nameEnd(asciiSuffix_);
         mask_ =
@@ -89,7 +84,7 @@ public:
             const qsizetype n = asciiSuffix_.size();
             if (name.size() <= n) return false;
             const QByteArrayView tail = name.last(n);
-            if (isAscii(tail)) return qstrnicmp(tail.data(), asciiSuffix_.constData(), n) == 0;
+            if (IsAscii(tail)) return qstrnicmp(tail.data(), asciiSuffix_.constData(), n) == 0;
         }
         const QString shown = ShownText(name.toByteArray());
         if (suffix_.isEmpty()) return MatchesPattern(shown, pattern_);

@@ -94,12 +94,6 @@ constexpr qint64 kApplyBudgetMs = 6;
 // Rows dropped in one go: each run of them moves the rows after it.
 constexpr size_t kDropsAtOnce = 32;
 
-bool isAscii(QByteArrayView bytes) {
-    for (char c : bytes)
-        if (uchar(c) >= 0x80) return false;
-    return true;
-}
-
 }  // namespace
 
 FileListModel::FileListModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -107,7 +101,7 @@ FileListModel::FileListModel(QObject* parent) : QAbstractTableModel(parent) {}
 std::optional<QByteArrayView> FileListModel::asciiText(const ListItem& item) {
     if (item.IsParent()) return QByteArrayView("..");
     const QByteArrayView name = item.RawName();
-    if (!isAscii(name)) return std::nullopt;
+    if (!IsAscii(name)) return std::nullopt;
     // As Text() cuts it: the whole name when the cut would leave less than nothing.
     const qsizetype length = name.size() - item.extLen_;
     return length < 0 ? name : name.first(length);

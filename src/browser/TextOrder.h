@@ -11,6 +11,13 @@
 // not with the logarithm of their number: each text becomes a byte string
 // whose byte order is that order, and the byte strings are sorted by their
 // leading bytes, bucket by bucket.
+// True when every byte is plain ASCII: such a name's text is its bytes.
+inline bool IsAscii(QByteArrayView bytes) {
+    for (char c : bytes)
+        if (uchar(c) >= 0x80) return false;
+    return true;
+}
+
 class TextOrder {
 public:
     explicit TextOrder(int count);
